@@ -1,0 +1,18 @@
+#pragma once
+// The pages the main page opens. Each is run modally with the main page as its
+// owner. They are reached through these pointers so that a page can be driven on
+// its own in tests, and so a page that is not part of this build leaves the main
+// page working.
+#include "framework/Wnd.h"
+
+namespace pageflow {
+
+using RunPageFn = void (*)(CWnd* owner);
+
+extern RunPageFn RunMailboxPage;
+extern RunPageFn RunSearchPage;
+extern RunPageFn RunAboutDialog;
+
+void RestoreAll();
+
+}  // namespace pageflow

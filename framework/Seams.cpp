@@ -1,0 +1,48 @@
+#include "Seams.h"
+
+#include <cstdlib>
+
+namespace {
+
+int RealMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT flags) {
+    return ::MessageBoxW(owner, text, caption, flags);
+}
+BOOL RealOpenFileDialog(OPENFILENAMEW* request) { return ::GetOpenFileNameW(request); }
+PIDLIST_ABSOLUTE RealBrowseForFolder(BROWSEINFOW* request) { return ::SHBrowseForFolderW(request); }
+HINSTANCE RealShellExecute(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
+                           const wchar_t* directory, int show) {
+    return ::ShellExecuteW(owner, verb, file, parameters, directory, show);
+}
+void RealTerminateOwnProcess(UINT exitCode) { ::TerminateProcess(::GetCurrentProcess(), exitCode); }
+void RealExitOwnProcess(UINT exitCode) { std::exit(static_cast<int>(exitCode)); }
+HRESULT RealCreateComObject(const wchar_t* progId, REFIID iid, void** object) {
+    *object = nullptr;
+    CLSID clsid;
+    HRESULT hr = ::CLSIDFromProgID(progId, &clsid);
+    if (FAILED(hr)) return hr;
+    return ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, iid, object);
+}
+
+}  // namespace
+
+namespace seam {
+
+MessageBoxFn ShowMessageBox = RealMessageBox;
+OpenFileDialogFn ShowOpenFileDialog = RealOpenFileDialog;
+BrowseForFolderFn BrowseForFolder = RealBrowseForFolder;
+ShellExecuteFn ShellExecuteOpen = RealShellExecute;
+EndProcessFn TerminateOwnProcess = RealTerminateOwnProcess;
+EndProcessFn ExitOwnProcess = RealExitOwnProcess;
+CreateComObjectFn CreateComObject = RealCreateComObject;
+
+void RestoreAll() {
+    ShowMessageBox = RealMessageBox;
+    ShowOpenFileDialog = RealOpenFileDialog;
+    BrowseForFolder = RealBrowseForFolder;
+    ShellExecuteOpen = RealShellExecute;
+    TerminateOwnProcess = RealTerminateOwnProcess;
+    ExitOwnProcess = RealExitOwnProcess;
+    CreateComObject = RealCreateComObject;
+}
+
+}  // namespace seam

@@ -1,0 +1,103 @@
+#include "ActivityLog.h"
+
+#include <mutex>
+#include <string>
+
+#include "app/Settings.h"
+#include "app/WizardGlobals.h"
+#include "framework/Handles.h"
+#include "framework/Seams.h"
+#include "log/LogText.h"
+
+namespace {
+
+constexpr wchar_t kLogFileName[] = L"Activity Log.txt";
+
+// The file is opened without sharing for each append, so two overlapping appends
+// from this process would make one of them fail and lose its text.
+std::mutex g_appendMutex;
+
+bool FolderExists(const CString& folder) { return ::GetFileAttributesW(folder) != INVALID_FILE_ATTRIBUTES; }
+
+UniqueFileHandle OpenLogExclusive(const CString& path) {
+    return UniqueFileHandle(::CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// Converts to the ANSI code page and keeps at most the cap, never cutting a
+// double-byte character in two.
+std::string ToAnsiCapped(const CString& text) {
+    if (text.IsEmpty()) return std::string();
+    int needed = ::WideCharToMultiByte(CP_ACP, 0, text, text.GetLength(), nullptr, 0, nullptr, nullptr);
+    if (needed <= 0) return std::string();
+    std::string bytes(static_cast<size_t>(needed), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text, text.GetLength(), &bytes[0], needed, nullptr, nullptr);
+    size_t kept = 0;
+    while (kept < bytes.size()) {
+        size_t width = ::IsDBCSLeadByte(static_cast<BYTE>(bytes[kept])) ? 2 : 1;
+        if (kept + width > static_cast<size_t>(kActivityLogEntryByteCap)) break;
+        kept += width;
+    }
+    bytes.resize(kept);
+    size_t zero = bytes.find('\0');
+    if (zero != std::string::npos) bytes.resize(zero);
+    return bytes;
+}
+
+}  // namespace
+
+CString ActivityLogPath() {
+    CString folder = ReadSetting(L"LogPath");
+    if (folder.IsEmpty() || !FolderExists(folder)) folder = ReadSetting(L"FilePath");
+    if (folder.IsEmpty() || folder[folder.GetLength() - 1] != L'\\') folder += L"\\";
+    return folder + kLogFileName;
+}
+
+int AppendActivityLog(const CString& text) {
+    std::lock_guard<std::mutex> lock(g_appendMutex);
+    CString path = ActivityLogPath();
+    if (path.GetLength() >= MAX_PATH) return 0;
+
+    if (::GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) ::SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+    UniqueFileHandle file = OpenLogExclusive(path);
+    if (!file) return 0;
+
+    LARGE_INTEGER size = {};
+    if (::GetFileSizeEx(file.get(), &size) && size.QuadPart > kActivityLogSizeLimit) {
+        file.reset();
+        ::SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(path);
+        file = OpenLogExclusive(path);
+        if (!file) return 0;
+    }
+
+    std::string bytes = ToAnsiCapped(text);
+    LARGE_INTEGER zero = {};
+    if (!::SetFilePointerEx(file.get(), zero, nullptr, FILE_END)) return 0;
+    DWORD written = 0;
+    if (bytes.empty()) return 1;
+    BOOL ok = ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    return ok && written == bytes.size() ? 1 : 0;
+}
+
+void OpenActivityLogInNotepad() {
+    wchar_t windowsFolder[1024] = {};
+    ::GetWindowsDirectoryW(windowsFolder, 1024);
+    CString program = CString(windowsFolder) + L"\\Notepad.exe";
+    CString argument = g_programFolder + L"\\" + kLogFileName;
+    seam::ShellExecuteOpen(nullptr, L"open", program, argument, nullptr, SW_SHOWNORMAL);
+}
+
+void ClearActivityLog(HWND owner, const CString& question) {
+    int answer = seam::ShowMessageBox(owner, question, kMessageCaption, MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL);
+    if (answer != IDYES) return;
+    ::DeleteFileW(g_programFolder + L"\\" + kLogFileName);
+    AppendActivityLog(logtext::kLineBreak);
+}
+
+void AppendActivityLogHeader() {
+    SYSTEMTIME now = {};
+    ::GetLocalTime(&now);
+    logtext::LocalTime time = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+    for (const std::wstring& entry : logtext::HeaderEntries(time)) AppendActivityLog(CString(entry));
+}

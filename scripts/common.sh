@@ -1,0 +1,75 @@
+# Shared by the README's two commands: package installs, builds, the wine prefix.
+# Sourced, not run.
+
+KORVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export LC_ALL=C.UTF-8               # wine then runs with ANSI code page 1252
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree=;mshtml="   # no Mono or Gecko installers on a closed network
+export WINEPREFIX="$KORVANE_ROOT/build/wineprefix"
+
+KORVANE_PACKAGES=(
+  cmake ninja-build g++ googletest
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
+  wine wine64
+  pst-utils pff-tools
+  xvfb x11-utils imagemagick fonts-wine
+  fp-utils
+)
+
+say() { printf '== %s\n' "$*"; }
+
+# Installs what is missing; does nothing when everything is there.
+ensure_packages() {
+  local missing=()
+  for p in "${KORVANE_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  say "installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# Configures (once) and builds one preset; extra arguments go to the configure step.
+build_preset() {
+  local preset=$1; shift
+  if [ ! -f "$KORVANE_ROOT/build/$preset/build.ninja" ]; then
+    (cd "$KORVANE_ROOT" && cmake --preset "$preset" -DKORVANE_WERROR=ON "$@" >/dev/null) || return 1
+  fi
+  (cd "$KORVANE_ROOT" && cmake --build --preset "$preset")
+}
+
+# Windows form of a Unix path: wine maps Z: to the root.
+winpath() { printf 'Z:%s' "$(printf '%s' "$1" | sed 's|/|\\|g')"; }
+
+# A prefix of our own under the build folder, with the settings key pointing at
+# the built program folder. mode: "null" for headless pages, "x11" for a display.
+setup_prefix() {
+  local mode=$1
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    say "creating wine prefix $WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    DISPLAY= wineboot -u >/dev/null 2>&1 </dev/null
+    wineserver -w
+  fi
+  local program; program=$(winpath "$KORVANE_ROOT/build/win64/program")
+  wine reg add 'HKCR\KorvaneEDB_PST' /v FilePath /t REG_SZ /d "$program" /f >/dev/null 2>&1
+  if [ "$mode" = null ]; then
+    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+  else
+    wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1
+    # Without a window manager wine draws the caption itself and does not wait for one.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  fi
+  wineserver -w
+}
+
+# A persistent server, started with its helpers outside any test runner's pipes.
+start_wineserver() {
+  wineserver -p
+  wine cmd /c exit >/dev/null 2>&1 </dev/null
+}
+
+stop_wineserver() { wineserver -k 2>/dev/null || true; }

@@ -1,0 +1,271 @@
+// The main page, created from its real template and driven with messages.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "app/MorvathDlg.h"
+#include "app/MorvathDlgRes.h"
+#include "app/PageFlow.h"
+#include "app/WizardGlobals.h"
+#include "log/LogText.h"
+#include "log/ViewLogDlg.h"
+#include "res/resource.h"
+#include "tests/support/PageTestSupport.h"
+
+namespace {
+
+constexpr UINT kNotice = MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL;
+constexpr UINT kQuestion = MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL;
+
+struct PageVisit {
+    bool ownerVisible;
+    int sourceFileCount;
+};
+std::vector<PageVisit> g_mailboxPageVisits;
+
+void RecordMailboxPage(CWnd* owner) {
+    g_mailboxPageVisits.push_back({owner->IsWindowVisible(), g_sourceFileCount});
+}
+
+class MainPageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settings.Set(L"FilePath", programFolder.path());
+        g_programFolder = programFolder.path().c_str();
+        g_mailboxPageVisits.clear();
+        pageflow::RunMailboxPage = RecordMailboxPage;
+        ASSERT_TRUE(page.Create());
+        ShowAndPaint(page.m_hWnd);
+        seams.probeWindow = ::GetDlgItem(page.m_hWnd, IDC_NEXT);
+    }
+
+    std::wstring MakeFile(const wchar_t* name) {
+        std::wstring path = sourceFolder.file(name);
+        WriteWholeFile(path, "not really a database");
+        return path;
+    }
+    void Click(int id) { ::SendMessageW(page.m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+    void Browse(const std::wstring& path) {
+        seams.filesToPick.push_back(path);
+        Click(IDC_BROWSE);
+    }
+    HWND Item(int id) const { return ::GetDlgItem(page.m_hWnd, id); }
+    int ListRows() const { return static_cast<int>(::SendMessageW(Item(IDC_SOURCE_FILE_LIST), LVM_GETITEMCOUNT, 0, 0)); }
+    BOOL PressKey(WPARAM key) {
+        MSG message = {page.m_hWnd, WM_KEYDOWN, key, 0, 0, {0, 0}};
+        return page.PreTranslateMessage(&message);
+    }
+
+    SeamRecorder seams;
+    TestSettings settings;
+    TempFolder programFolder;
+    TempFolder sourceFolder;
+    CMorvathDlg page;
+};
+
+TEST_F(MainPageTest, OpensWithTitleLogHeaderAndGrayedMenu) {
+    EXPECT_EQ(WindowText(page.m_hWnd), L" Korvane for EDB to PST");
+    EXPECT_EQ(g_mainPage, &page);
+    std::string log = ReadWholeFile(programFolder.file(L"Activity Log.txt"));
+    EXPECT_EQ(log.find("\r\n\r\n\r\n\r\n*********************************"), 0u);
+    EXPECT_NE(log.find("* Step 1 :- Source File Selection *"), std::string::npos);
+
+    HMENU menu = ::GetMenu(page.m_hWnd);
+    for (UINT grayed : {ID_SAVE_CURRENT_MAILBOX, ID_SAVE_ALL_MAILBOX, ID_SELECT_ALL, ID_CONVERT, ID_SELECT_DIRECTORY})
+        EXPECT_TRUE(::GetMenuState(menu, grayed, MF_BYCOMMAND) & MF_GRAYED) << grayed;
+    EXPECT_FALSE(::GetMenuState(menu, ID_VIEW_LOG, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_FALSE(::IsWindowVisible(Item(IDC_SOURCE_FILE_LIST)));
+    EXPECT_EQ(::SendMessageW(Item(IDC_SOURCE_FILE_LIST), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0), 0x40021);
+}
+
+TEST_F(MainPageTest, BrowseShowsTheDialogAsDesignedAndTheChosenPath) {
+    std::wstring chosen = MakeFile(L"Mail Store.edb");
+    Browse(chosen);
+    ASSERT_EQ(seams.fileDialogs.size(), 1u);
+    const OPENFILENAMEW& request = seams.fileDialogs[0];
+    EXPECT_EQ(request.hwndOwner, page.m_hWnd);
+    EXPECT_STREQ(request.lpstrTitle, L" Open EDB file");
+    EXPECT_STREQ(request.lpstrFilter, L"Microsoft Exchange Server Database");
+    EXPECT_EQ(request.nMaxFile, 2562u);
+    EXPECT_TRUE(request.Flags & OFN_HIDEREADONLY);
+    EXPECT_TRUE(request.Flags & OFN_PATHMUSTEXIST);
+    EXPECT_FALSE(request.Flags & OFN_FILEMUSTEXIST);
+
+    CString upper(chosen.c_str());
+    upper.MakeUpper();
+    EXPECT_EQ(WindowText(Item(IDC_SOURCE_PATH_LABEL)), std::wstring(L"  ") + upper.str());
+    EXPECT_EQ(g_sourceFilePath, upper);
+    EXPECT_EQ(g_analysisSourcePath, CString(chosen.c_str()));
+    EXPECT_EQ(g_sourceFileName, L"Mail Store.edb");
+    EXPECT_TRUE(seams.boxes.empty());
+}
+
+TEST_F(MainPageTest, BrowseRefusesAFileNotEndingInEdb) {
+    Browse(MakeFile(L"notes.txt"));
+    ASSERT_EQ(seams.boxes.size(), 1u);
+    EXPECT_EQ(seams.boxes[0].text, L"Select the correct File Name");
+    EXPECT_EQ(seams.boxes[0].caption, L" Korvane for EDB to PST");
+    EXPECT_EQ(seams.boxes[0].flags, kNotice);
+    EXPECT_EQ(seams.boxes[0].owner, page.m_hWnd);
+    EXPECT_EQ(ListRows(), 0);
+}
+
+TEST_F(MainPageTest, CancelledBrowseClearsThePathAndNextRefuses) {
+    Browse(MakeFile(L"priv1.edb"));
+    Browse(L"");
+    EXPECT_EQ(WindowText(Item(IDC_SOURCE_PATH_LABEL)), L"");
+    EXPECT_EQ(g_sourceFilePath, L"");
+    Click(IDC_NEXT);
+    ASSERT_EQ(seams.boxes.size(), 1u);
+    EXPECT_EQ(seams.boxes[0].text, L"Please Verify the EDB File Path");
+    EXPECT_TRUE(g_mailboxPageVisits.empty());
+}
+
+TEST_F(MainPageTest, NextBeforeAnyBrowseAsksToVerifyThePath) {
+    Click(IDC_NEXT);
+    ASSERT_EQ(seams.boxes.size(), 1u);
+    EXPECT_EQ(seams.boxes[0].text, L"Please Verify the EDB File Path");
+    EXPECT_EQ(seams.boxes[0].caption, L"Korvane For EDB To PST");
+    EXPECT_EQ(seams.boxes[0].flags, kNotice);
+    EXPECT_EQ(seams.boxes[0].owner, page.m_hWnd);
+    EXPECT_TRUE(g_mailboxPageVisits.empty());
+    EXPECT_NE(ReadWholeFile(programFolder.file(L"Activity Log.txt")).find("Source File Path :"), std::string::npos);
+}
+
+TEST_F(MainPageTest, EachDistinctFileAddsOneRowAndNextOpensTheMailboxPage) {
+    std::wstring first = MakeFile(L"first.edb");
+    std::wstring second = MakeFile(L"second.EDB");
+    Browse(first);
+    Browse(first);
+    EXPECT_EQ(ListRows(), 1);
+    Browse(second);
+    EXPECT_EQ(ListRows(), 2);
+    g_selectAll = g_skipAnalysis = g_returnedFromPreview = g_searchPageVisited = 1;
+
+    Click(IDC_NEXT);
+    EXPECT_TRUE(seams.boxes.empty());
+    ASSERT_EQ(g_mailboxPageVisits.size(), 1u);
+    EXPECT_FALSE(g_mailboxPageVisits[0].ownerVisible);  // the main page hides behind the next one
+    EXPECT_EQ(g_mailboxPageVisits[0].sourceFileCount, 2);
+    EXPECT_TRUE(::IsWindowVisible(page.m_hWnd));
+    CString upper(second.c_str());
+    upper.MakeUpper();
+    EXPECT_EQ(g_conversionSourcePath, upper);
+    EXPECT_EQ(g_selectAll + g_skipAnalysis + g_returnedFromPreview + g_searchPageVisited, 0);
+}
+
+TEST_F(MainPageTest, CloseBoxAnsweredNoKeepsThePageAndNextEnabled) {
+    seams.boxAnswers = {IDNO};
+    ::SendMessageW(page.m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_EQ(seams.boxes.size(), 1u);
+    EXPECT_EQ(seams.boxes[0].text, L"Do you want to exit ?");
+    EXPECT_EQ(seams.boxes[0].flags, kQuestion);
+    EXPECT_EQ(seams.boxes[0].owner, page.m_hWnd);
+    EXPECT_FALSE(seams.boxes[0].nextEnabledWhenShown);
+    EXPECT_TRUE(::IsWindowEnabled(Item(IDC_NEXT)));
+    EXPECT_FALSE(page.IsModalLoopEnded());
+
+    seams.boxAnswers = {IDYES};
+    ::SendMessageW(page.m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(page.IsModalLoopEnded());
+    EXPECT_EQ(page.GetEndResult(), IDOK);
+}
+
+TEST_F(MainPageTest, EscapeAsksAndYesEndsTheProcessAtOnce) {
+    seams.boxAnswers = {IDNO};
+    EXPECT_TRUE(PressKey(VK_ESCAPE));
+    EXPECT_TRUE(seams.terminations.empty());
+    seams.boxAnswers = {IDYES};
+    EXPECT_TRUE(PressKey(VK_ESCAPE));
+    ASSERT_EQ(seams.boxes.size(), 2u);
+    EXPECT_EQ(seams.boxes[1].owner, nullptr);
+    EXPECT_EQ(seams.boxes[1].caption, L"Korvane For EDB To PST");
+    ASSERT_EQ(seams.terminations.size(), 1u);
+    EXPECT_EQ(seams.terminations[0], 0u);
+    EXPECT_EQ(ReadWholeFile(programFolder.file(L"Activity Log.txt")).find("End Log File"), std::string::npos);
+}
+
+TEST_F(MainPageTest, ExitMenuAnsweredYesEndsThePageWithCancel) {
+    seams.boxAnswers = {IDYES};
+    ::SendMessageW(page.m_hWnd, WM_COMMAND, ID_EXIT, 0);
+    EXPECT_EQ(seams.boxes.at(0).owner, nullptr);
+    EXPECT_TRUE(page.IsModalLoopEnded());
+    EXPECT_EQ(page.GetEndResult(), IDCANCEL);
+}
+
+TEST_F(MainPageTest, HelpKeysAndContentsLookForTheirOwnHelpWindowTitles) {
+    EXPECT_FALSE(PressKey(VK_F1));
+    ::SendMessageW(page.m_hWnd, WM_COMMAND, ID_HELP_CONTENTS, 0);
+    ASSERT_GE(seams.launches.size(), 2u);
+    EXPECT_EQ(seams.launches[0].file, L"Korvane For EDB-PST.chm");
+}
+
+// A later page that does not handle a menu command passes it to its owner, so the
+// main page's log commands serve every page.
+TEST_F(MainPageTest, MenuCommandsOfAnOwnedPageReachTheMainPage) {
+    CViewLog later(&page);
+    ASSERT_TRUE(later.Create());
+    ::SendMessageW(later.m_hWnd, WM_COMMAND, ID_VIEW_LOG, 0);
+    ASSERT_EQ(seams.launches.size(), 1u);
+    EXPECT_EQ(seams.launches[0].parameters, programFolder.file(L"Activity Log.txt"));
+
+    seams.boxAnswers = {IDNO};
+    ::SendMessageW(later.m_hWnd, WM_COMMAND, ID_CLEAR_LOG, 0);
+    ASSERT_EQ(seams.boxes.size(), 1u);
+    EXPECT_EQ(seams.boxes[0].text, L"Do you want to clear Log File ?");
+    EXPECT_EQ(seams.boxes[0].owner, page.m_hWnd);
+}
+
+class ViewLogTest : public MainPageTest {};
+
+TEST_F(ViewLogTest, ResultTextFollowsHowTheRunEnded) {
+    for (int aborted : {0, 1}) {
+        g_savingAborted = aborted;
+        CViewLog dialog(&page);
+        ASSERT_TRUE(dialog.Create());
+        EXPECT_EQ(WindowText(::GetDlgItem(dialog.m_hWnd, 1049)),
+                  aborted ? L"Saving Aborted by User" : L"Saving Completed Successfully");
+        EXPECT_EQ(WindowText(dialog.m_hWnd), L" Korvane for EDB to PST");
+    }
+}
+
+TEST_F(ViewLogTest, OkWritesTheEndBannerAndEndsTheProcess) {
+    std::wstring logPath = programFolder.file(L"Activity Log.txt");
+    ::DeleteFileW(logPath.c_str());
+    std::string endBanner = std::string(19, '*') + " End Log File " + std::string(35, '*');
+
+    CViewLog plain(&page);
+    ASSERT_TRUE(plain.Create());
+    ::SendMessageW(plain.m_hWnd, WM_COMMAND, MAKEWPARAM(1026, BN_CLICKED), 0);
+    EXPECT_EQ(ReadWholeFile(logPath), endBanner);
+    EXPECT_EQ(seams.terminations, std::vector<UINT>{0});
+    EXPECT_TRUE(seams.launches.empty());
+
+    ::DeleteFileW(logPath.c_str());
+    CViewLog ticked(&page);
+    ASSERT_TRUE(ticked.Create());
+    ::SendMessageW(::GetDlgItem(ticked.m_hWnd, 1025), BM_SETCHECK, BST_CHECKED, 0);
+    ::SendMessageW(ticked.m_hWnd, WM_COMMAND, MAKEWPARAM(1026, BN_CLICKED), 0);
+    EXPECT_EQ(ReadWholeFile(logPath), "\r\n\r\nView Log\r\n\r\n" + endBanner);
+    EXPECT_EQ(seams.launches.size(), 1u);
+    EXPECT_EQ(seams.terminations.size(), 2u);
+}
+
+TEST_F(ViewLogTest, CloseBoxEndsAtOnceAndEscapeAsksFirst) {
+    CViewLog dialog(&page);
+    ASSERT_TRUE(dialog.Create());
+    seams.boxAnswers = {IDNO};
+    MSG escape = {dialog.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
+    EXPECT_TRUE(dialog.PreTranslateMessage(&escape));
+    ASSERT_EQ(seams.boxes.size(), 1u);
+    EXPECT_EQ(seams.boxes[0].text, L" Saving Process is in running, Do you want to exit ?");
+    EXPECT_EQ(seams.boxes[0].owner, dialog.m_hWnd);
+    EXPECT_TRUE(seams.terminations.empty());
+
+    ::SendMessageW(dialog.m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(seams.terminations, std::vector<UINT>{0});
+    EXPECT_EQ(ReadWholeFile(programFolder.file(L"Activity Log.txt")).find("End Log File"), std::string::npos);
+}
+
+}  // namespace

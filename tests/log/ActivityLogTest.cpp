@@ -1,0 +1,133 @@
+// The activity log writer against a real file system and registry under wine.
+#include <windows.h>
+
+#include <algorithm>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "app/WizardGlobals.h"
+#include "log/ActivityLog.h"
+#include "tests/support/PageTestSupport.h"
+
+namespace {
+
+class ActivityLogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(::GetACP(), 1252u) << "run with LC_ALL=C.UTF-8 so wine uses code page 1252";
+        settings.Set(L"FilePath", programFolder.path());
+        g_programFolder = programFolder.path().c_str();
+    }
+    std::wstring ProgramLog() const { return programFolder.file(L"Activity Log.txt"); }
+
+    SeamRecorder seams;
+    TestSettings settings;
+    TempFolder programFolder;
+};
+
+TEST_F(ActivityLogTest, AppendsTextUnchangedInTheAnsiCodePage) {
+    EXPECT_EQ(AppendActivityLog(L"Source File Path :"), 1);
+    EXPECT_EQ(AppendActivityLog(L"\r\n"), 1);
+    EXPECT_EQ(AppendActivityLog(L"Caf\u00e9 \u20ac \u0416"), 1);
+    EXPECT_EQ(ReadWholeFile(ProgramLog()), "Source File Path :\r\nCaf\xe9 \x80 ?");
+}
+
+TEST_F(ActivityLogTest, LogOverTheSizeLimitStartsAgainWithTheNextEntry) {
+    WriteWholeFile(ProgramLog(), std::string(5242881, 'x'));
+    EXPECT_EQ(AppendActivityLog(L"fresh"), 1);
+    EXPECT_EQ(ReadWholeFile(ProgramLog()), "fresh");
+
+    WriteWholeFile(ProgramLog(), std::string(5242880, 'x'));  // at the limit: kept
+    EXPECT_EQ(AppendActivityLog(L"y"), 1);
+    EXPECT_EQ(ReadWholeFile(ProgramLog()).size(), 5242881u);
+}
+
+TEST_F(ActivityLogTest, NoCallWritesMoreThanTwoHundredBytes) {
+    EXPECT_EQ(AppendActivityLog(CString(std::wstring(300, L'a'))), 1);
+    EXPECT_EQ(ReadWholeFile(ProgramLog()), std::string(200, 'a'));
+}
+
+TEST_F(ActivityLogTest, ReadOnlyLogIsMadeWritableAgain) {
+    WriteWholeFile(ProgramLog(), "old");
+    ASSERT_TRUE(::SetFileAttributesW(ProgramLog().c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_EQ(AppendActivityLog(L"+new"), 1);
+    EXPECT_EQ(ReadWholeFile(ProgramLog()), "old+new");
+    EXPECT_EQ(::GetFileAttributesW(ProgramLog().c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+}
+
+TEST_F(ActivityLogTest, LogPathFolderIsUsedOnlyWhenItExists) {
+    TempFolder logFolder;
+    settings.Set(L"LogPath", logFolder.path() + L"\\");
+    AppendActivityLog(L"there");
+    EXPECT_EQ(ReadWholeFile(logFolder.file(L"Activity Log.txt")), "there");
+    EXPECT_EQ(::GetFileAttributesW(ProgramLog().c_str()), INVALID_FILE_ATTRIBUTES);
+
+    settings.Set(L"LogPath", logFolder.path() + L"\\missing");
+    AppendActivityLog(L"here");
+    EXPECT_EQ(ReadWholeFile(ProgramLog()), "here");
+}
+
+TEST_F(ActivityLogTest, WithNeitherFolderTheLogGoesToTheRootOfTheCurrentDrive) {
+    settings.Remove(L"FilePath");
+    settings.Set(L"LogPath", L"C:\\no such folder");
+    wchar_t previous[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(::SetCurrentDirectoryW(L"C:\\windows"));
+    ::DeleteFileW(L"C:\\Activity Log.txt");
+    EXPECT_EQ(ActivityLogPath(), L"\\Activity Log.txt");
+    EXPECT_EQ(AppendActivityLog(L"root"), 1);
+    EXPECT_EQ(ReadWholeFile(L"C:\\Activity Log.txt"), "root");
+    ::DeleteFileW(L"C:\\Activity Log.txt");
+    ::SetCurrentDirectoryW(previous);
+}
+
+TEST_F(ActivityLogTest, LogLockedByAnotherProgramDropsTheTextAndGoesOn) {
+    WriteWholeFile(ProgramLog(), "kept");
+    HANDLE other = ::CreateFileW(ProgramLog().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(AppendActivityLog(L"lost"), 0);
+    ::CloseHandle(other);
+    EXPECT_EQ(ReadWholeFile(ProgramLog()), "kept");
+}
+
+// Regression: the writer opens the file without sharing, so overlapping appends
+// from the worker and the user-interface thread used to lose entries.
+TEST_F(ActivityLogTest, TwoThreadsAppendingLoseNothing) {
+    auto writer = [](const wchar_t* text) {
+        for (int i = 0; i < 1000; ++i) AppendActivityLog(text);
+    };
+    std::thread first(writer, L"a");
+    std::thread second(writer, L"bb");
+    first.join();
+    second.join();
+    std::string log = ReadWholeFile(ProgramLog());
+    EXPECT_EQ(log.size(), 3000u);
+    EXPECT_EQ(std::count(log.begin(), log.end(), 'a'), 1000);
+}
+
+TEST_F(ActivityLogTest, ClearLogAnsweredYesLeavesOneLineBreak) {
+    AppendActivityLog(L"old entries");
+    seams.boxAnswers = {IDNO, IDYES};
+    ClearActivityLog(nullptr, L"Do you want to clear Log File ?");
+    EXPECT_EQ(ReadWholeFile(ProgramLog()), "old entries");
+    ClearActivityLog(nullptr, L"Do you want to clear Log File ?");
+    EXPECT_EQ(ReadWholeFile(ProgramLog()), "\r\n");
+    ASSERT_EQ(seams.boxes.size(), 2u);
+    EXPECT_EQ(seams.boxes[0].caption, L"Korvane For EDB To PST");
+    EXPECT_EQ(seams.boxes[0].flags, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL));
+}
+
+TEST_F(ActivityLogTest, ViewLogOpensTheProgramFolderLogInNotepadEvenWhenLogPathIsElsewhere) {
+    TempFolder logFolder;
+    settings.Set(L"LogPath", logFolder.path());
+    OpenActivityLogInNotepad();
+    ASSERT_EQ(seams.launches.size(), 1u);
+    wchar_t windows[MAX_PATH] = {};
+    ::GetWindowsDirectoryW(windows, MAX_PATH);
+    EXPECT_EQ(seams.launches[0].verb, L"open");
+    EXPECT_EQ(seams.launches[0].file, std::wstring(windows) + L"\\Notepad.exe");
+    EXPECT_EQ(seams.launches[0].parameters, ProgramLog());
+}
+
+}  // namespace

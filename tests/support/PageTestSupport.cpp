@@ -1,0 +1,141 @@
+#include "PageTestSupport.h"
+
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "app/PageFlow.h"
+#include "app/WizardGlobals.h"
+#include "framework/Seams.h"
+
+SeamRecorder* SeamRecorder::current = nullptr;
+
+namespace {
+
+// The program registers the common control classes at start-up; the templates need them.
+const bool g_commonControlsReady = [] {
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xFF};
+    return ::InitCommonControlsEx(&controls) != FALSE;
+}();
+
+int FakeMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT flags) {
+    SeamRecorder* r = SeamRecorder::current;
+    bool enabled = r->probeWindow && ::IsWindowEnabled(r->probeWindow);
+    r->boxes.push_back({owner, text ? text : L"", caption ? caption : L"", flags, enabled});
+    if (r->boxAnswers.empty()) return IDOK;
+    int answer = r->boxAnswers.front();
+    r->boxAnswers.pop_front();
+    return answer;
+}
+
+BOOL FakeOpenFileDialog(OPENFILENAMEW* request) {
+    SeamRecorder* r = SeamRecorder::current;
+    r->fileDialogs.push_back(*request);
+    std::wstring pick;
+    if (!r->filesToPick.empty()) {
+        pick = r->filesToPick.front();
+        r->filesToPick.pop_front();
+    }
+    if (pick.empty() || pick.size() + 1 > request->nMaxFile) return FALSE;
+    wcscpy(request->lpstrFile, pick.c_str());
+    size_t slash = pick.rfind(L'\\');
+    request->nFileOffset = static_cast<WORD>(slash == std::wstring::npos ? 0 : slash + 1);
+    return TRUE;
+}
+
+HINSTANCE FakeShellExecute(HWND, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
+                           const wchar_t*, int) {
+    SeamRecorder::current->launches.push_back({verb ? verb : L"", file ? file : L"", parameters ? parameters : L""});
+    return reinterpret_cast<HINSTANCE>(42);
+}
+
+void FakeTerminate(UINT code) { SeamRecorder::current->terminations.push_back(code); }
+void FakeExit(UINT code) { SeamRecorder::current->exits.push_back(code); }
+
+}  // namespace
+
+SeamRecorder::SeamRecorder() {
+    current = this;
+    seam::ShowMessageBox = FakeMessageBox;
+    seam::ShowOpenFileDialog = FakeOpenFileDialog;
+    seam::ShellExecuteOpen = FakeShellExecute;
+    seam::TerminateOwnProcess = FakeTerminate;
+    seam::ExitOwnProcess = FakeExit;
+}
+
+SeamRecorder::~SeamRecorder() {
+    seam::RestoreAll();
+    pageflow::RestoreAll();
+    current = nullptr;
+}
+
+TempFolder::TempFolder() {
+    wchar_t base[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, base);
+    static int counter = 0;
+    m_path = std::wstring(base) + L"korvane-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+             std::to_wstring(++counter);
+    ::CreateDirectoryW(m_path.c_str(), nullptr);
+}
+
+TempFolder::~TempFolder() {
+    std::wstring from = m_path + L'\0';
+    SHFILEOPSTRUCTW operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_NO_UI;
+    ::SHFileOperationW(&operation);
+}
+
+TestSettings::TestSettings() : m_key(L"KorvaneEDB_PST_Test_" + std::to_wstring(::GetCurrentProcessId())) {
+    ResetWizardGlobals();
+    g_settingsKey = m_key.c_str();
+    HKEY key = nullptr;
+    ::RegCreateKeyExW(HKEY_CLASSES_ROOT, m_key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    if (key) ::RegCloseKey(key);
+}
+
+TestSettings::~TestSettings() {
+    ::RegDeleteTreeW(HKEY_CLASSES_ROOT, m_key.c_str());
+    ResetWizardGlobals();
+}
+
+void TestSettings::Set(const wchar_t* name, const std::wstring& value) {
+    ::RegSetKeyValueW(HKEY_CLASSES_ROOT, m_key.c_str(), name, REG_SZ, value.c_str(),
+                      static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+void TestSettings::Remove(const wchar_t* name) { ::RegDeleteKeyValueW(HKEY_CLASSES_ROOT, m_key.c_str(), name); }
+
+std::string ReadWholeFile(const std::wstring& path) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::string();
+    std::string bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    while (::ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) bytes.append(buffer, got);
+    ::CloseHandle(file);
+    return bytes;
+}
+
+void WriteWholeFile(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(file);
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t buffer[1024] = {};
+    ::GetWindowTextW(window, buffer, 1024);
+    return buffer;
+}
+
+void ShowAndPaint(HWND window) {
+    ::ShowWindow(window, SW_SHOWNOACTIVATE);
+    ::UpdateWindow(window);
+}

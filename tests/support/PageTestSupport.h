@@ -1,0 +1,72 @@
+#pragma once
+// What every in-process page test needs: the seams answered and recorded, a
+// settings key and program folder of the test's own, and a page that is really
+// created and painted once before it is driven.
+#include <windows.h>
+#include <commdlg.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+struct RecordedBox {
+    HWND owner;
+    std::wstring text;
+    std::wstring caption;
+    UINT flags;
+    bool nextEnabledWhenShown;  // what the probe window (if any) looked like while the box was up
+};
+
+struct RecordedLaunch {
+    std::wstring verb, file, parameters;
+};
+
+// Seams for one test: scripted answers in, everything shown or started recorded.
+class SeamRecorder {
+public:
+    SeamRecorder();
+    ~SeamRecorder();
+
+    std::deque<int> boxAnswers;             // IDYES, IDNO...; IDOK when empty
+    std::deque<std::wstring> filesToPick;   // next open-file dialog picks this; "" means Cancel
+    std::vector<RecordedBox> boxes;
+    std::vector<OPENFILENAMEW> fileDialogs;
+    std::vector<RecordedLaunch> launches;
+    std::vector<UINT> terminations;         // exit codes of TerminateProcess on ourselves
+    std::vector<UINT> exits;                // exit codes of the runtime's exit
+    HWND probeWindow = nullptr;             // its enabled state is recorded with each box
+
+    static SeamRecorder* current;
+};
+
+// A folder under the system temporary folder, removed with everything in it.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    const std::wstring& path() const { return m_path; }
+    std::wstring file(const wchar_t* name) const { return m_path + L"\\" + name; }
+
+private:
+    std::wstring m_path;
+};
+
+// Points the wizard's settings at a key of this test's own below HKEY_CLASSES_ROOT.
+class TestSettings {
+public:
+    TestSettings();
+    ~TestSettings();
+    void Set(const wchar_t* name, const std::wstring& value);
+    void Remove(const wchar_t* name);
+
+private:
+    std::wstring m_key;
+};
+
+std::string ReadWholeFile(const std::wstring& path);
+void WriteWholeFile(const std::wstring& path, const std::string& bytes);
+std::wstring WindowText(HWND window);
+// Shows a created page and lets it paint once, as a real start would.
+void ShowAndPaint(HWND window);

@@ -1,0 +1,209 @@
+#include "ltp/Heap.h"
+
+#include "util/EngineError.h"
+
+namespace pst {
+namespace {
+
+constexpr size_t kMaxAllocationsPerBlock = 2047;  // 11 bits of the HID
+
+bool IsBitmapBlock(size_t index) { return index >= 8 && (index - 8) % 128 == 0; }
+
+}  // namespace
+
+Heap::Heap(uint8_t clientSignature) : m_clientSignature(clientSignature) {
+  Block first;
+  first.loaded = true;
+  first.dirty = true;
+  m_blocks.push_back(first);
+}
+
+Heap::Heap(Database& db, uint64_t bidData) : m_db(&db) {
+  m_tree.Load(db, bidData);
+  if (m_tree.LeafCount() == 0) Fail("damaged PST: empty heap");
+  m_blocks.resize(m_tree.LeafCount());
+  Bytes first = m_tree.ReadLeaf(db, 0);
+  if (first.size() < 12 || first[2] != 0xEC) Fail("damaged PST: heap signature missing");
+  m_clientSignature = first[3];
+  m_userRoot = Get32(&first[4]);
+}
+
+size_t Heap::HeaderSize(size_t index) {
+  if (index == 0) return 12;
+  return IsBitmapBlock(index) ? 66 : 2;
+}
+
+Heap::Block& Heap::Load(size_t index) {
+  if (index >= m_blocks.size()) Fail("damaged PST: HID points past the heap");
+  Block& b = m_blocks[index];
+  if (b.loaded) return b;
+  Bytes raw = m_tree.ReadLeaf(*m_db, index);
+  if (raw.size() < 2) Fail("damaged PST: heap block too short");
+  size_t ibHnpm = Get16(&raw[0]);
+  if (ibHnpm + 4 > raw.size()) Fail("damaged PST: heap page map out of range");
+  size_t count = Get16(&raw[ibHnpm]);
+  if (ibHnpm + 4 + 2 * (count + 1) > raw.size()) Fail("damaged PST: heap page map truncated");
+  b.allocations.clear();
+  b.payload = 0;
+  for (size_t i = 0; i < count; ++i) {
+    size_t from = Get16(&raw[ibHnpm + 4 + 2 * i]);
+    size_t to = Get16(&raw[ibHnpm + 4 + 2 * (i + 1)]);
+    if (to < from || to > ibHnpm) Fail("damaged PST: heap allocation out of range");
+    b.allocations.emplace_back(raw.begin() + static_cast<std::ptrdiff_t>(from),
+                               raw.begin() + static_cast<std::ptrdiff_t>(to));
+    b.payload += to - from;
+  }
+  b.loaded = true;
+  return b;
+}
+
+size_t Heap::UsedBytes(size_t index, const Block& b) const {
+  size_t used = HeaderSize(index) + b.payload;
+  used += used & 1;
+  return used + 4 + 2 * (b.allocations.size() + 1);
+}
+
+bool Heap::Fits(size_t index, const Block& b, size_t extraBytes, size_t extraAllocations) const {
+  if (b.allocations.size() + extraAllocations > kMaxAllocationsPerBlock) return false;
+  return UsedBytes(index, b) + extraBytes + 2 * extraAllocations + 1 <= kMaxBlockData;
+}
+
+Bytes& Heap::Slot(uint32_t hid, size_t& blockIndex) {
+  if ((hid & 0x1F) != 0 || hid == 0) Fail("damaged PST: invalid HID " + std::to_string(hid));
+  blockIndex = hid >> 16;
+  size_t allocIndex = (hid >> 5) & 0x7FF;
+  Block& b = Load(blockIndex);
+  if (allocIndex == 0 || allocIndex > b.allocations.size())
+    Fail("damaged PST: HID " + std::to_string(hid) + " is not allocated");
+  return b.allocations[allocIndex - 1];
+}
+
+Bytes Heap::Read(uint32_t hid) {
+  size_t block;
+  return Slot(hid, block);
+}
+
+size_t Heap::SizeOf(uint32_t hid) {
+  size_t block;
+  return Slot(hid, block).size();
+}
+
+void Heap::SetUserRoot(uint32_t hid) {
+  m_userRoot = hid;
+  Load(0).dirty = true;
+}
+
+uint32_t Heap::Allocate(const Bytes& data) {
+  if (data.size() > kMaxHeapAllocation) Fail("internal error: heap allocation of " + std::to_string(data.size()));
+  size_t last = m_blocks.size() - 1;
+  if (!Fits(last, Load(last), data.size(), 1)) {
+    // The old last block becomes a padded middle block.
+    Load(last).dirty = true;
+    Block fresh;
+    fresh.loaded = true;
+    m_blocks.push_back(fresh);
+    last = m_blocks.size() - 1;
+  }
+  Block& b = m_blocks[last];
+  b.allocations.push_back(data);
+  b.payload += data.size();
+  b.dirty = true;
+  return static_cast<uint32_t>((last << 16) | (b.allocations.size() << 5));
+}
+
+void Heap::Write(uint32_t hid, const Bytes& data) {
+  size_t block;
+  Bytes& slot = Slot(hid, block);
+  if (slot.size() != data.size()) Fail("internal error: heap write changes size");
+  slot = data;
+  m_blocks[block].dirty = true;
+}
+
+uint32_t Heap::Reallocate(uint32_t hid, const Bytes& data) {
+  size_t block;
+  Bytes& slot = Slot(hid, block);
+  Block& b = m_blocks[block];
+  if (data.size() <= slot.size() || Fits(block, b, data.size() - slot.size(), 0)) {
+    b.payload = b.payload - slot.size() + data.size();
+    slot = data;
+    b.dirty = true;
+    return hid;
+  }
+  Free(hid);
+  return Allocate(data);
+}
+
+void Heap::Free(uint32_t hid) {
+  size_t block;
+  Bytes& slot = Slot(hid, block);
+  m_blocks[block].payload -= slot.size();
+  slot.clear();
+  slot.shrink_to_fit();
+  m_blocks[block].dirty = true;
+}
+
+uint8_t Heap::FillLevel(size_t index) const {
+  const Block& b = m_blocks[index];
+  if (!b.loaded) return 0xF;  // unknown: claim full so nobody looks for room there
+  size_t used = UsedBytes(index, b);
+  size_t free = used >= kMaxBlockData ? 0 : kMaxBlockData - used;
+  static const size_t kLimits[] = {3584, 2560, 2048, 1792, 1536, 1280, 1024, 768, 512, 256, 128, 64, 32, 16, 8};
+  for (uint8_t level = 0; level < 15; ++level)
+    if (free >= kLimits[level]) return level;
+  return 0xF;
+}
+
+Bytes Heap::Serialize(size_t index, bool pad) const {
+  const Block& b = m_blocks[index];
+  Bytes out;
+  out.reserve(kMaxBlockData);
+  out.resize(HeaderSize(index), 0);
+  if (index == 0) {
+    out[2] = 0xEC;
+    out[3] = m_clientSignature;
+    Put32(&out[4], m_userRoot);
+    for (size_t i = 0; i < 8 && i < m_blocks.size(); ++i)
+      out[8 + i / 2] |= static_cast<uint8_t>(FillLevel(i) << (4 * (i % 2)));
+  } else if (IsBitmapBlock(index)) {
+    for (size_t i = 0; i < 128 && index + i < m_blocks.size(); ++i)
+      out[2 + i / 2] |= static_cast<uint8_t>(FillLevel(index + i) << (4 * (i % 2)));
+  }
+  std::vector<uint16_t> offsets;
+  for (const auto& a : b.allocations) {
+    offsets.push_back(static_cast<uint16_t>(out.size()));
+    out.insert(out.end(), a.begin(), a.end());
+  }
+  offsets.push_back(static_cast<uint16_t>(out.size()));
+  if (out.size() & 1) out.push_back(0);
+  Put16(&out[0], static_cast<uint16_t>(out.size()));
+  size_t freed = 0;
+  for (const auto& a : b.allocations) freed += a.empty() ? 1 : 0;
+  Append16(out, static_cast<uint16_t>(b.allocations.size()));
+  Append16(out, static_cast<uint16_t>(freed));
+  for (uint16_t o : offsets) Append16(out, o);
+  if (out.size() > kMaxBlockData) Fail("internal error: heap block overflow");
+  if (pad) out.resize(kMaxBlockData, 0);
+  return out;
+}
+
+uint64_t Heap::Commit(Database& db) {
+  m_db = &db;
+  for (size_t i = 0; i < m_blocks.size(); ++i) {
+    if (!m_blocks[i].dirty) continue;
+    m_tree.SetLeaf(db, i, Serialize(i, i + 1 < m_blocks.size()));
+    m_blocks[i].dirty = false;
+  }
+  return m_tree.Commit(db);
+}
+
+void Heap::TrimCache() {
+  for (size_t i = 0; i + 2 < m_blocks.size(); ++i) {
+    Block& b = m_blocks[i];
+    if (b.loaded && !b.dirty && i != 0) {
+      b.loaded = false;
+      std::vector<Bytes>().swap(b.allocations);
+    }
+  }
+}
+
+}  // namespace pst

@@ -1,0 +1,27 @@
+#pragma once
+// Property context ([MS-PST] 2.3.3): a property bag stored as a heap whose
+// user root is a BTree-on-heap of (id, type, value-or-HNID) records.
+
+#include <vector>
+
+#include "ltp/Property.h"
+#include "ndb/Database.h"
+
+namespace pst {
+
+// What a node (or subnode) entry points to.
+struct NodeContent {
+  uint64_t bidData = 0;
+  uint64_t bidSub = 0;
+};
+
+class PropertyContext {
+ public:
+  // Writes a new property context. Values larger than a heap allocation go to
+  // subnodes, listed together with `extraSubnodes` (tables, attachments).
+  static NodeContent Write(Database& db, std::vector<Property> properties,
+                           std::vector<SubnodeEntry> extraSubnodes = {});
+  static std::vector<Property> Read(Database& db, uint64_t bidData, uint64_t bidSub);
+};
+
+}  // namespace pst

@@ -1,0 +1,70 @@
+#pragma once
+// Table context ([MS-PST] 2.3.4): a heap holding the TCINFO (HID 0x40), a row
+// index BTree-on-heap (HID 0x20, RowId -> row number) and the variable-size
+// cell values; the row matrix sits in the heap while it fits one allocation and
+// moves to subnode 0x3F, in blocks of whole rows padded to 8176 bytes, beyond
+// that. Rows are appended in ascending RowId order (ids come from counters
+// that only grow), which keeps every append at the right edge of the index.
+
+#include <memory>
+#include <vector>
+
+#include "ltp/Heap.h"
+#include "ltp/Property.h"
+#include "ltp/PropertyContext.h"
+#include "ltp/TableSchema.h"
+#include "ndb/DataTree.h"
+
+namespace pst {
+
+struct TableRow {
+  uint32_t rowId = 0;
+  std::vector<Property> cells;  // only the cells that exist
+};
+
+class TableContext {
+ public:
+  // A new, empty table.
+  TableContext(Database& db, const TableSchema& schema);
+  // The table stored in an existing node.
+  TableContext(Database& db, const NodeContent& node);
+
+  const TableSchema& Schema() const { return m_schema; }
+  uint32_t RowCount() const { return m_rowCount; }
+
+  // Cells whose tag is not a column are ignored; over-long values are cut to
+  // one heap allocation (the full value stays in the object itself).
+  void AppendRow(uint32_t rowId, const std::vector<Property>& cells);
+  // Changes fixed-size cells of an existing row; false if there is no such row.
+  bool UpdateRow(uint32_t rowId, const std::vector<Property>& cells);
+  std::vector<TableRow> ReadRows();
+
+  // Writes what changed; returns the node's new data and subnode BIDs.
+  NodeContent Commit(Database& db);
+  void TrimCache() { m_heap->TrimCache(); }
+
+ private:
+  static constexpr uint32_t kMatrixSubnode = 0x3F;  // LTP subnode, index 1
+
+  size_t RowsPerBlock() const { return kMaxBlockData / m_schema.RowSize(); }
+  void WriteTcInfo();
+  Bytes BuildRow(uint32_t rowId, const std::vector<Property>& cells);
+  void MoveMatrixToSubnode(const Bytes& rows);
+  Bytes ReadRowBytes(size_t index);
+  void WriteRowBytes(size_t index, const Bytes& row);
+  Property DecodeCell(const TableColumn& c, const uint8_t* row);
+
+  std::unique_ptr<Heap> m_heap;
+  TableSchema m_schema;
+  uint32_t m_tcInfoHid = 0;
+  uint32_t m_rowIndexHid = 0;
+  uint32_t m_rowsHnid = 0;
+  uint32_t m_rowCount = 0;
+  Database* m_db = nullptr;  // not owned
+  std::unique_ptr<DataTree> m_matrix;  // when the rows live in subnode 0x3F
+  uint64_t m_bidSub = 0;
+  uint64_t m_matrixRoot = 0;
+  std::vector<SubnodeEntry> m_otherSubnodes;  // subnodes of cells written by others
+};
+
+}  // namespace pst

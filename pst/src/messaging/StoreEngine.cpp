@@ -1,0 +1,337 @@
+#include "messaging/StoreEngine.h"
+
+#include <chrono>
+#include <random>
+
+#include "ltp/PropertyContext.h"
+#include "messaging/MessageReader.h"
+#include "messaging/MessageWriter.h"
+#include "messaging/NameIdMap.h"
+#include "messaging/PropertyTags.h"
+#include "messaging/TableTemplates.h"
+#include "util/EngineError.h"
+
+namespace pst {
+namespace {
+
+constexpr uint32_t kMessageStoreNid = 0x21;
+constexpr uint32_t kNameIdMapNid = 0x61;
+constexpr uint32_t kSearchManagementQueueNid = 0x1E1;
+constexpr uint32_t kSearchActivityListNid = 0x201;
+constexpr uint32_t kSearchDomainNid = 0x261;
+constexpr uint32_t kHierarchyTemplateNid = 0x60D;
+constexpr uint32_t kContentsTemplateNid = 0x60E;
+constexpr uint32_t kAssocContentsTemplateNid = 0x60F;
+constexpr uint32_t kSearchContentsTemplateNid = 0x610;
+constexpr uint32_t kReceiveFolderTableNid = 0x62B;
+constexpr uint32_t kOutgoingQueueTableNid = 0x64C;
+constexpr uint32_t kAttachmentTemplateNid = 0x671;
+constexpr uint32_t kRecipientTemplateNid = 0x692;
+// PidTagValidFolderMask: IPM subtree, wastebasket and finder are valid.
+constexpr uint32_t kValidFolders = 0x01 | 0x08 | 0x80;
+
+std::string Lower(const std::string& s) {
+  std::string out = s;
+  for (auto& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
+std::string TextOf(const std::vector<Property>& props, uint32_t tag) {
+  const Property* p = FindProperty(props, tag);
+  return p ? Utf16LeToUtf8(p->value) : std::string();
+}
+
+Bytes RandomRecordKey() {
+  std::random_device device;
+  std::mt19937_64 mix(static_cast<uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count()) ^
+                      (static_cast<uint64_t>(device()) << 32));
+  Bytes key(16);
+  for (size_t i = 0; i < 16; i += 8) Put64(&key[i], mix());
+  return key;
+}
+
+uint32_t NidFromEntryId(const Property* p) {
+  if (!p || p->value.size() < 24) Fail("not a PST this engine can open: the store names no IPM subtree");
+  return Get32(&p->value[20]);
+}
+
+}  // namespace
+
+Bytes StoreEngine::EntryId(uint32_t nid) const {
+  Bytes id(24, 0);
+  std::copy(m_recordKey.begin(), m_recordKey.end(), id.begin() + 4);
+  Put32(&id[20], nid);
+  return id;
+}
+
+std::unique_ptr<StoreEngine> StoreEngine::Create(std::unique_ptr<File> file, const std::string& displayName,
+                                                 const StoreOptions& options) {
+  std::unique_ptr<StoreEngine> e(new StoreEngine(Database::CreateNew(std::move(file), options.flushEachCommit)));
+  Database& db = *e->m_db;
+  e->m_displayName = displayName;
+  e->m_recordKey = RandomRecordKey();
+
+  e->CreateFolderNodes(kRootFolderNid, kRootFolderNid, "", "", true);
+  e->m_ipmSubtreeNid = e->AddFolder(kRootFolderNid, "Top of Personal Folders", "");
+  uint32_t searchRoot = e->AddFolder(kRootFolderNid, "Search Root", "");
+  e->m_deletedItemsNid = e->AddFolder(e->m_ipmSubtreeNid, "Deleted Items", "IPF.Note");
+
+  e->WriteEmptyTable(kHierarchyTemplateNid, HierarchyTableSchema());
+  e->WriteEmptyTable(kContentsTemplateNid, ContentsTableSchema());
+  e->WriteEmptyTable(kAssocContentsTemplateNid, AssociatedContentsTableSchema());
+  e->WriteEmptyTable(kSearchContentsTemplateNid, ContentsTableSchema());
+  e->WriteEmptyTable(kAttachmentTemplateNid, AttachmentTableSchema());
+  e->WriteEmptyTable(kRecipientTemplateNid, RecipientTableSchema());
+  e->WriteEmptyTable(kReceiveFolderTableNid, ReceiveFolderTableSchema());
+  e->WriteEmptyTable(kOutgoingQueueTableNid, OutgoingQueueTableSchema());
+
+  NodeContent names = PropertyContext::Write(db, InitialNameIdMap());
+  db.PutNode(NodeEntry{kNameIdMapNid, names.bidData, names.bidSub, 0});
+
+  std::vector<Property> store;
+  store.push_back(BinaryProperty(tag::kRecordKey, e->m_recordKey));
+  store.push_back(StringProperty(tag::kDisplayName, displayName));
+  store.push_back(BinaryProperty(tag::kIpmSubtreeEntryId, e->EntryId(e->m_ipmSubtreeNid)));
+  store.push_back(BinaryProperty(tag::kIpmWastebasketEntryId, e->EntryId(e->m_deletedItemsNid)));
+  store.push_back(BinaryProperty(tag::kFinderEntryId, e->EntryId(searchRoot)));
+  store.push_back(Int32Property(tag::kValidFolderMask, kValidFolders));
+  NodeContent storeNode = PropertyContext::Write(db, store);
+  db.PutNode(NodeEntry{kMessageStoreNid, storeNode.bidData, storeNode.bidSub, 0});
+
+  // Search bookkeeping nodes: present and empty, as Outlook leaves them in a new file.
+  db.PutNode(NodeEntry{kSearchManagementQueueNid, 0, 0, 0});
+  db.PutNode(NodeEntry{kSearchActivityListNid, 0, 0, 0});
+  db.PutNode(NodeEntry{kSearchDomainNid, 0, 0, 0});
+
+  db.Commit();
+  db.WriteExactMaps();
+  return e;
+}
+
+std::unique_ptr<StoreEngine> StoreEngine::Open(std::unique_ptr<File> file, const StoreOptions& options) {
+  std::unique_ptr<StoreEngine> e(new StoreEngine(Database::OpenExisting(std::move(file), options.flushEachCommit)));
+  Database& db = *e->m_db;
+  NodeEntry storeNode;
+  NodeEntry root;
+  if (!db.FindNode(kMessageStoreNid, storeNode) || !db.FindNode(kRootFolderNid, root))
+    Fail("not a PST this engine can open: the message store or root folder is missing");
+  std::vector<Property> store = PropertyContext::Read(db, storeNode.bidData, storeNode.bidSub);
+  e->m_displayName = TextOf(store, tag::kDisplayName);
+  const Property* key = FindProperty(store, tag::kRecordKey);
+  e->m_recordKey = key ? key->value : Bytes(16, 0);
+  e->m_recordKey.resize(16, 0);
+  e->m_ipmSubtreeNid = NidFromEntryId(FindProperty(store, tag::kIpmSubtreeEntryId));
+  const Property* wastebasket = FindProperty(store, tag::kIpmWastebasketEntryId);
+  e->m_deletedItemsNid = wastebasket && wastebasket->value.size() >= 24 ? Get32(&wastebasket->value[20]) : 0;
+  NodeEntry ipm;
+  if (!db.FindNode(e->m_ipmSubtreeNid, ipm)) Fail("not a PST this engine can open: the IPM subtree is missing");
+  return e;
+}
+
+StoreEngine::FolderState& StoreEngine::Folder(uint32_t nid) {
+  auto it = m_folders.find(nid);
+  if (it != m_folders.end()) {
+    m_recentlyUsed.push_back(nid);
+    return *it->second;
+  }
+  if (NidType(nid) != kNidTypeNormalFolder) Fail("not a folder id: " + std::to_string(nid));
+  std::unique_ptr<FolderState> f(new FolderState());
+  f->node = m_db->GetNode(nid);
+  f->properties = PropertyContext::Read(*m_db, f->node.bidData, f->node.bidSub);
+  FolderState& ref = *f;
+  m_folders[nid] = std::move(f);
+  m_recentlyUsed.push_back(nid);
+  return ref;
+}
+
+TableContext& StoreEngine::Hierarchy(FolderState& folder) {
+  if (!folder.hierarchy) {
+    NodeEntry n = m_db->GetNode(TableNid(folder.node.nid, kNidTypeHierarchyTable));
+    folder.hierarchy.reset(new TableContext(*m_db, NodeContent{n.bidData, n.bidSub}));
+  }
+  return *folder.hierarchy;
+}
+
+TableContext& StoreEngine::Contents(FolderState& folder) {
+  if (!folder.contents) {
+    NodeEntry n = m_db->GetNode(TableNid(folder.node.nid, kNidTypeContentsTable));
+    folder.contents.reset(new TableContext(*m_db, NodeContent{n.bidData, n.bidSub}));
+  }
+  return *folder.contents;
+}
+
+void StoreEngine::SetProperty(FolderState& folder, const Property& value) {
+  for (auto& p : folder.properties) {
+    if (p.tag == value.tag) {
+      p.value = value.value;
+      return;
+    }
+  }
+  folder.properties.push_back(value);
+}
+
+void StoreEngine::WriteFolderProperties(FolderState& folder) {
+  NodeEntry old = folder.node;
+  NodeContent c = PropertyContext::Write(*m_db, folder.properties);
+  m_db->FreeStream(old.bidData);
+  m_db->FreeSubnodeTree(old.bidSub);
+  folder.node.bidData = c.bidData;
+  folder.node.bidSub = c.bidSub;
+  m_db->PutNode(folder.node);
+}
+
+void StoreEngine::CommitTable(uint32_t tableNid, TableContext& table) {
+  NodeContent c = table.Commit(*m_db);
+  m_db->PutNode(NodeEntry{tableNid, c.bidData, c.bidSub, 0});
+}
+
+void StoreEngine::WriteEmptyTable(uint32_t nid, const TableSchema& schema) {
+  TableContext table(*m_db, schema);
+  CommitTable(nid, table);
+}
+
+uint32_t StoreEngine::CreateFolderNodes(uint32_t nid, uint32_t parent, const std::string& name,
+                                        const std::string& containerClass, bool hasSubfolders) {
+  std::unique_ptr<FolderState> f(new FolderState());
+  f->node = NodeEntry{nid, 0, 0, parent};
+  if (!name.empty()) f->properties.push_back(StringProperty(tag::kDisplayName, name));
+  f->properties.push_back(Int32Property(tag::kContentCount, 0));
+  f->properties.push_back(Int32Property(tag::kContentUnreadCount, 0));
+  f->properties.push_back(BoolProperty(tag::kSubfolders, hasSubfolders));
+  if (!containerClass.empty()) f->properties.push_back(StringProperty(tag::kContainerClass, containerClass));
+  NodeContent c = PropertyContext::Write(*m_db, f->properties);
+  f->node.bidData = c.bidData;
+  f->node.bidSub = c.bidSub;
+  m_db->PutNode(f->node);
+  f->hierarchy.reset(new TableContext(*m_db, HierarchyTableSchema()));
+  f->contents.reset(new TableContext(*m_db, ContentsTableSchema()));
+  CommitTable(TableNid(nid, kNidTypeHierarchyTable), *f->hierarchy);
+  CommitTable(TableNid(nid, kNidTypeContentsTable), *f->contents);
+  WriteEmptyTable(TableNid(nid, kNidTypeAssocContentsTable), AssociatedContentsTableSchema());
+  m_folders[nid] = std::move(f);
+  return nid;
+}
+
+uint32_t StoreEngine::AddFolder(uint32_t parentNid, const std::string& name, const std::string& containerClass) {
+  FolderState& parent = Folder(parentNid);
+  uint32_t nid = m_db->AllocateNid(kNidTypeNormalFolder);
+  m_db->RaiseNidCounter(kNidTypeHierarchyTable, NidIndex(nid));
+  m_db->RaiseNidCounter(kNidTypeContentsTable, NidIndex(nid));
+  m_db->RaiseNidCounter(kNidTypeAssocContentsTable, NidIndex(nid));
+  CreateFolderNodes(nid, parentNid, name, containerClass, false);
+
+  std::vector<Property> row = m_folders[nid]->properties;
+  row.push_back(Int32Property(tag::kPstHiddenCount, 0));
+  row.push_back(Int32Property(tag::kPstHiddenUnread, 0));
+  TableContext& hierarchy = Hierarchy(parent);
+  hierarchy.AppendRow(nid, row);
+  CommitTable(TableNid(parentNid, kNidTypeHierarchyTable), hierarchy);
+
+  const Property* sub = FindProperty(parent.properties, tag::kSubfolders);
+  if (!sub || ValueAsInt(*sub) == 0) {
+    SetProperty(parent, BoolProperty(tag::kSubfolders, true));
+    WriteFolderProperties(parent);
+    uint32_t grandparent = parent.node.nidParent;
+    if (grandparent != parentNid) {
+      FolderState& gp = Folder(grandparent);
+      TableContext& gpTable = Hierarchy(gp);
+      gpTable.UpdateRow(parentNid, {BoolProperty(tag::kSubfolders, true)});
+      CommitTable(TableNid(grandparent, kNidTypeHierarchyTable), gpTable);
+    }
+  }
+  return nid;
+}
+
+FolderInfo StoreEngine::GetFolderInfo(uint32_t nid) {
+  FolderState& f = Folder(nid);
+  FolderInfo info;
+  info.id = nid;
+  info.name = TextOf(f.properties, tag::kDisplayName);
+  info.containerClass = TextOf(f.properties, tag::kContainerClass);
+  const Property* p;
+  if ((p = FindProperty(f.properties, tag::kContentCount))) info.contentCount = static_cast<uint32_t>(ValueAsInt(*p));
+  if ((p = FindProperty(f.properties, tag::kContentUnreadCount)))
+    info.unreadCount = static_cast<uint32_t>(ValueAsInt(*p));
+  if ((p = FindProperty(f.properties, tag::kSubfolders))) info.hasSubfolders = ValueAsInt(*p) != 0;
+  return info;
+}
+
+std::vector<uint32_t> StoreEngine::ListSubfolders(uint32_t nid) {
+  std::vector<uint32_t> out;
+  for (const auto& row : Hierarchy(Folder(nid)).ReadRows()) out.push_back(row.rowId);
+  TrimCaches();
+  return out;
+}
+
+uint32_t StoreEngine::FindSubfolder(uint32_t parent, const std::string& name) {
+  std::string wanted = Lower(name);
+  uint32_t found = 0;
+  for (const auto& row : Hierarchy(Folder(parent)).ReadRows()) {
+    if (Lower(TextOf(row.cells, tag::kDisplayName)) == wanted) {
+      found = row.rowId;
+      break;
+    }
+  }
+  TrimCaches();
+  return found;
+}
+
+uint32_t StoreEngine::CreateFolder(uint32_t parent, const std::string& name, const std::string& containerClass) {
+  if (name.empty()) Fail("a folder needs a name");
+  if (FindSubfolder(parent, name) != 0) Fail("a folder named \"" + name + "\" exists already");
+  uint32_t nid = AddFolder(parent, name, containerClass);
+  m_db->Commit();
+  TrimCaches();
+  return nid;
+}
+
+uint32_t StoreEngine::AddMessage(uint32_t folderNid, const MessageData& message) {
+  FolderState& folder = Folder(folderNid);
+  uint32_t nid = m_db->AllocateNid(kNidTypeNormalMessage);
+  std::vector<Property> props;
+  NodeContent c = MessageWriter::Write(*m_db, nid, message, props);
+  m_db->PutNode(NodeEntry{nid, c.bidData, c.bidSub, folderNid});
+
+  TableContext& contents = Contents(folder);
+  contents.AppendRow(nid, props);
+  CommitTable(TableNid(folderNid, kNidTypeContentsTable), contents);
+
+  FolderInfo info = GetFolderInfo(folderNid);
+  uint32_t count = info.contentCount + 1;
+  uint32_t unread = info.unreadCount + ((message.flags & kMessageRead) ? 0 : 1);
+  std::vector<Property> counts = {Int32Property(tag::kContentCount, count),
+                                  Int32Property(tag::kContentUnreadCount, unread)};
+  for (const auto& p : counts) SetProperty(folder, p);
+  WriteFolderProperties(folder);
+  uint32_t parentNid = folder.node.nidParent;
+  if (parentNid != folderNid) {
+    TableContext& siblings = Hierarchy(Folder(parentNid));
+    siblings.UpdateRow(folderNid, counts);
+    CommitTable(TableNid(parentNid, kNidTypeHierarchyTable), siblings);
+  }
+  m_db->Commit();
+  TrimCaches();
+  return nid;
+}
+
+std::vector<StoredMessage> StoreEngine::ReadMessages(uint32_t folderNid) {
+  std::vector<StoredMessage> out;
+  for (const auto& row : Contents(Folder(folderNid)).ReadRows()) out.push_back(MessageReader::Read(*m_db, row.rowId));
+  TrimCaches();
+  return out;
+}
+
+void StoreEngine::TrimCaches() {
+  for (uint32_t nid : m_recentlyUsed) {
+    auto it = m_folders.find(nid);
+    if (it == m_folders.end()) continue;
+    if (it->second->contents) it->second->contents->TrimCache();
+    if (it->second->hierarchy) it->second->hierarchy->TrimCache();
+  }
+  m_recentlyUsed.clear();
+}
+
+void StoreEngine::Close() { m_db->WriteExactMaps(); }
+
+}  // namespace pst

@@ -1,0 +1,367 @@
+#include "ndb/Database.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "util/Crc.h"
+#include "util/EngineError.h"
+
+namespace pst {
+namespace {
+
+constexpr uint64_t kFirstBlockBid = 4;
+constexpr uint64_t kFirstPageBid = 1;
+constexpr size_t kMaxMergedWrite = 4u << 20;
+
+uint16_t Signature(uint64_t ib, uint64_t bid) {
+  uint64_t x = ib ^ bid;
+  return static_cast<uint16_t>(static_cast<uint16_t>(x >> 16) ^ static_cast<uint16_t>(x));
+}
+
+}  // namespace
+
+Database::Database(std::unique_ptr<File> file, bool flushEachCommit)
+    : m_file(std::move(file)), m_flushEachCommit(flushEachCommit), m_nodeTree(true, *this), m_blockTree(false, *this) {}
+
+std::unique_ptr<Database> Database::CreateNew(std::unique_ptr<File> file, bool flushEachCommit) {
+  std::unique_ptr<Database> db(new Database(std::move(file), flushEachCommit));
+  db->m_header.InitCounters();
+  db->m_header.bidNextBlock = kFirstBlockBid;
+  db->m_header.bidNextPage = kFirstPageBid;
+  // Adds interval 0, whose map pages the first commit writes.
+  db->m_space.Reset(0);
+  db->m_space.MarkUsed(kFirstAMapOffset, kPageSize);
+  db->m_nodeTree.InitEmpty();
+  db->m_blockTree.InitEmpty();
+  return db;
+}
+
+std::unique_ptr<Database> Database::OpenExisting(std::unique_ptr<File> file, bool flushEachCommit) {
+  std::unique_ptr<Database> db(new Database(std::move(file), flushEachCommit));
+  uint64_t size = 0;
+  Status st = db->m_file->Size(size);
+  if (!st) Fail(st.Message());
+  if (size < kFirstAMapOffset + kPageSize) Fail("not a PST file (too short)");
+  uint8_t raw[kHeaderSize];
+  db->ReadRaw(0, raw, kHeaderSize);
+  std::string why;
+  if (!Header::Parse(raw, kHeaderSize, db->m_header, why)) Fail(why);
+  if (db->m_header.cryptMethod != 0)
+    Fail("the PST file uses an encoding this engine does not write; it is left untouched");
+  const Header& h = db->m_header;
+  if (h.fileEof < kFirstAMapOffset + kAMapIntervalBytes || (h.fileEof - kFirstAMapOffset) % kAMapIntervalBytes != 0 ||
+      h.lastAMapOffset + kAMapIntervalBytes != h.fileEof || h.fileEof > size + kAMapIntervalBytes)
+    Fail("the PST header describes a file layout this engine does not write");
+  db->m_nodeTree.SetRoot(h.nodeTreeRoot);
+  db->m_blockTree.SetRoot(h.blockTreeRoot);
+  db->m_space.Reset((h.fileEof - kFirstAMapOffset) / kAMapIntervalBytes);
+  if (h.amapValid == 2)
+    db->LoadSpaceMap();
+  else
+    db->RebuildSpaceMap();
+  return db;
+}
+
+void Database::LoadSpaceMap() {
+  uint8_t page[kPageSize];
+  for (uint64_t k = 0; k < m_space.IntervalCount(); ++k) {
+    uint64_t base = SpaceMap::IntervalBase(k);
+    ReadRaw(base, page, kPageSize);
+    if (page[496] != kPageAMap || Get64(page + 504) != base) {
+      RebuildSpaceMap();
+      return;
+    }
+    m_space.LoadInterval(k, page);
+  }
+}
+
+void Database::RebuildSpaceMap() {
+  m_space.Reset(m_space.IntervalCount());
+  auto markPage = [this](uint64_t ib) { m_space.MarkUsed(ib, kPageSize); };
+  m_nodeTree.Walk(markPage, nullptr);
+  m_blockTree.Walk(markPage, [this](const BtRecord& r) { m_space.MarkUsed(r.v1, BlockDiskSize(r.v2)); });
+}
+
+void Database::ReadRaw(uint64_t offset, uint8_t* buffer, size_t size) {
+  auto it = m_pending.find(offset);
+  if (it != m_pending.end() && it->second.size() >= size) {
+    std::memcpy(buffer, it->second.data(), size);
+    return;
+  }
+  Status st = m_file->ReadAt(offset, buffer, size);
+  if (!st) Fail(st.Message());
+}
+
+void Database::WriteRaw(uint64_t offset, const uint8_t* data, size_t size) {
+  Status st = m_file->WriteAt(offset, data, size);
+  if (!st) Fail(st.Message());
+  m_bytesWritten += size;
+}
+
+void Database::FlushFile() {
+  Status st = m_file->Flush();
+  if (!st) Fail(st.Message());
+}
+
+void Database::ReadPage(uint64_t ib, uint8_t* page) { ReadRaw(ib, page, kPageSize); }
+
+BlockRef Database::AllocatePage() {
+  BlockRef ref;
+  ref.bid = m_header.bidNextPage++;
+  ref.ib = m_space.Allocate(kPageSize, true);
+  return ref;
+}
+
+void Database::WritePage(uint64_t ib, Bytes page) { m_pending[ib] = std::move(page); }
+
+void Database::ReleasePage(uint64_t ib) { m_space.ReleaseAfterCommit(ib, kPageSize); }
+
+uint64_t Database::WriteBlock(const uint8_t* data, size_t size, bool internal) {
+  if (size > kMaxBlockData) Fail("internal error: block of " + std::to_string(size) + " bytes");
+  uint64_t bid = m_header.bidNextBlock | (internal ? kBidInternalFlag : 0);
+  m_header.bidNextBlock += 4;
+  size_t disk = BlockDiskSize(size);
+  uint64_t ib = m_space.Allocate(disk, false);
+  Bytes raw(disk, 0);
+  if (size) std::memcpy(raw.data(), data, size);
+  uint8_t* trailer = raw.data() + disk - kBlockTrailerSize;
+  Put16(trailer, static_cast<uint16_t>(size));
+  Put16(trailer + 2, Signature(ib, bid));
+  Put32(trailer + 4, PstCrc(raw.data(), size));
+  Put64(trailer + 8, bid);
+  m_pending[ib] = std::move(raw);
+  m_blockTree.Put(BtRecord{bid, ib, size, 2});
+  return bid;
+}
+
+bool Database::FindBlock(uint64_t bid, BtRecord& out) { return m_blockTree.Find(bid & ~uint64_t(1), out); }
+
+Bytes Database::ReadBlock(uint64_t bid) {
+  BtRecord r;
+  if (!FindBlock(bid, r)) Fail("damaged PST: block " + std::to_string(bid) + " is missing");
+  size_t size = static_cast<size_t>(r.v2);
+  Bytes data(BlockDiskSize(size));
+  ReadRaw(r.v1, data.data(), data.size());
+  data.resize(size);
+  return data;
+}
+
+void Database::FreeBlock(uint64_t bid) {
+  BtRecord r;
+  if (!m_blockTree.Erase(bid, &r)) Fail("internal error: freeing unknown block " + std::to_string(bid));
+  auto it = m_pending.find(r.v1);
+  if (it != m_pending.end()) m_pending.erase(it);
+  m_space.ReleaseAfterCommit(r.v1, BlockDiskSize(static_cast<size_t>(r.v2)));
+}
+
+uint64_t Database::WriteStream(const uint8_t* data, size_t size) {
+  if (size <= kMaxBlockData) return WriteBlock(data, size, false);
+  std::vector<uint64_t> leaves;
+  for (size_t at = 0; at < size; at += kMaxBlockData)
+    leaves.push_back(WriteBlock(data + at, std::min(kMaxBlockData, size - at), false));
+  auto xblock = [this](const uint64_t* bids, size_t count, uint8_t level, uint64_t total) {
+    Bytes b(8 + 8 * count);
+    b[0] = 0x01;
+    b[1] = level;
+    Put16(&b[2], static_cast<uint16_t>(count));
+    Put32(&b[4], static_cast<uint32_t>(total));
+    for (size_t i = 0; i < count; ++i) Put64(&b[8 + 8 * i], bids[i]);
+    return WriteBlock(b.data(), b.size(), true);
+  };
+  if (leaves.size() <= kMaxXBlockEntries) return xblock(leaves.data(), leaves.size(), 1, size);
+  std::vector<uint64_t> groups;
+  const uint64_t perGroup = static_cast<uint64_t>(kMaxXBlockEntries) * kMaxBlockData;
+  for (size_t g = 0; g < leaves.size(); g += kMaxXBlockEntries) {
+    size_t count = std::min(kMaxXBlockEntries, leaves.size() - g);
+    uint64_t groupBytes = std::min<uint64_t>(perGroup, size - (g / kMaxXBlockEntries) * perGroup);
+    groups.push_back(xblock(&leaves[g], count, 1, groupBytes));
+  }
+  if (groups.size() > kMaxXBlockEntries) Fail("value too large for one PST data tree");
+  return xblock(groups.data(), groups.size(), 2, size);
+}
+
+Bytes Database::ReadStream(uint64_t bid) {
+  Bytes block = ReadBlock(bid);
+  if (!(bid & kBidInternalFlag)) return block;
+  if (block.size() < 8 || block[0] != 0x01) Fail("damaged PST: bad XBLOCK " + std::to_string(bid));
+  size_t count = Get16(&block[2]);
+  uint32_t total = Get32(&block[4]);
+  Bytes out;
+  out.reserve(total);
+  for (size_t i = 0; i < count; ++i) {
+    Bytes part = ReadStream(Get64(&block[8 + 8 * i]));
+    out.insert(out.end(), part.begin(), part.end());
+  }
+  return out;
+}
+
+void Database::FreeStream(uint64_t bid) {
+  if (bid == 0) return;
+  if (bid & kBidInternalFlag) {
+    Bytes block = ReadBlock(bid);
+    size_t count = Get16(&block[2]);
+    for (size_t i = 0; i < count; ++i) FreeStream(Get64(&block[8 + 8 * i]));
+  }
+  FreeBlock(bid);
+}
+
+uint64_t Database::WriteSubnodes(std::vector<SubnodeEntry> entries) {
+  if (entries.empty()) return 0;
+  std::sort(entries.begin(), entries.end(), [](const SubnodeEntry& a, const SubnodeEntry& b) { return a.nid < b.nid; });
+  auto leaf = [this](const SubnodeEntry* e, size_t count) {
+    Bytes b(8 + 24 * count, 0);
+    b[0] = 0x02;
+    b[1] = 0x00;
+    Put16(&b[2], static_cast<uint16_t>(count));
+    for (size_t i = 0; i < count; ++i) {
+      Put64(&b[8 + 24 * i], e[i].nid);
+      Put64(&b[16 + 24 * i], e[i].bidData);
+      Put64(&b[24 + 24 * i], e[i].bidSub);
+    }
+    return WriteBlock(b.data(), b.size(), true);
+  };
+  if (entries.size() <= kMaxSlEntries) return leaf(entries.data(), entries.size());
+  Bytes index(8, 0);
+  index[0] = 0x02;
+  index[1] = 0x01;
+  size_t groups = 0;
+  for (size_t g = 0; g < entries.size(); g += kMaxSlEntries, ++groups) {
+    size_t count = std::min(kMaxSlEntries, entries.size() - g);
+    uint64_t bid = leaf(&entries[g], count);
+    Append64(index, entries[g].nid);
+    Append64(index, bid);
+  }
+  if (groups > kMaxSiEntries) Fail("too many subnodes in one node");
+  Put16(&index[2], static_cast<uint16_t>(groups));
+  return WriteBlock(index.data(), index.size(), true);
+}
+
+std::vector<SubnodeEntry> Database::ReadSubnodes(uint64_t bid) {
+  std::vector<SubnodeEntry> out;
+  if (bid == 0) return out;
+  Bytes b = ReadBlock(bid);
+  if (b.size() < 8 || b[0] != 0x02) Fail("damaged PST: bad subnode block " + std::to_string(bid));
+  size_t count = Get16(&b[2]);
+  if (b[1] == 0) {
+    for (size_t i = 0; i < count; ++i) {
+      SubnodeEntry e;
+      e.nid = Get32(&b[8 + 24 * i]);
+      e.bidData = Get64(&b[16 + 24 * i]);
+      e.bidSub = Get64(&b[24 + 24 * i]);
+      out.push_back(e);
+    }
+  } else {
+    for (size_t i = 0; i < count; ++i) {
+      auto part = ReadSubnodes(Get64(&b[16 + 16 * i]));
+      out.insert(out.end(), part.begin(), part.end());
+    }
+  }
+  return out;
+}
+
+void Database::FreeSubnodeBlocks(uint64_t bid) {
+  if (bid == 0) return;
+  Bytes b = ReadBlock(bid);
+  if (b[1] == 1) {
+    size_t count = Get16(&b[2]);
+    for (size_t i = 0; i < count; ++i) FreeBlock(Get64(&b[16 + 16 * i]));
+  }
+  FreeBlock(bid);
+}
+
+void Database::FreeSubnodeTree(uint64_t bid) {
+  if (bid == 0) return;
+  for (const auto& e : ReadSubnodes(bid)) {
+    FreeStream(e.bidData);
+    FreeSubnodeTree(e.bidSub);
+  }
+  FreeSubnodeBlocks(bid);
+}
+
+bool Database::FindNode(uint32_t nid, NodeEntry& out) {
+  BtRecord r;
+  if (!m_nodeTree.Find(nid, r)) return false;
+  out.nid = nid;
+  out.bidData = r.v1;
+  out.bidSub = r.v2;
+  out.nidParent = static_cast<uint32_t>(r.v3);
+  return true;
+}
+
+NodeEntry Database::GetNode(uint32_t nid) {
+  NodeEntry n;
+  if (!FindNode(nid, n)) Fail("damaged PST: node " + std::to_string(nid) + " is missing");
+  return n;
+}
+
+void Database::PutNode(const NodeEntry& node) {
+  m_nodeTree.Put(BtRecord{node.nid, node.bidData, node.bidSub, node.nidParent});
+}
+
+uint32_t Database::AllocateNid(uint32_t type) {
+  uint32_t index = ++m_header.nidCounters[type];
+  if (index >= (1u << 27)) Fail("the PST has run out of node ids");
+  return MakeNid(type, index);
+}
+
+void Database::RaiseNidCounter(uint32_t type, uint32_t index) {
+  if (m_header.nidCounters[type] < index) m_header.nidCounters[type] = index;
+}
+
+void Database::WritePending() {
+  Bytes merged;
+  uint64_t mergedAt = 0;
+  auto flushMerged = [&]() {
+    if (!merged.empty()) WriteRaw(mergedAt, merged.data(), merged.size());
+    merged.clear();
+  };
+  for (auto& w : m_pending) {
+    if (!merged.empty() && w.first == mergedAt + merged.size() && merged.size() + w.second.size() <= kMaxMergedWrite) {
+      merged.insert(merged.end(), w.second.begin(), w.second.end());
+      continue;
+    }
+    flushMerged();
+    mergedAt = w.first;
+    merged = std::move(w.second);
+  }
+  flushMerged();
+  m_pending.clear();
+}
+
+void Database::WriteHeader() {
+  m_header.unique++;
+  m_header.fileEof = m_space.FileEof();
+  m_header.lastAMapOffset = m_space.LastAMapOffset();
+  m_header.amapFreeBytes = m_space.FreeBytes();
+  Bytes h = m_header.Serialize();
+  WriteRaw(0, h.data(), h.size());
+}
+
+void Database::Commit() {
+  m_header.nodeTreeRoot = m_nodeTree.Commit();
+  m_header.blockTreeRoot = m_blockTree.Commit();
+  for (uint64_t k : m_space.TakeNewIntervals()) {
+    for (auto& page : m_space.MapPages(k)) m_pending[page.first] = std::move(page.second);
+    // Make the file as long as the header will say it is.
+    uint64_t last = SpaceMap::IntervalBase(k) + kAMapIntervalBytes - kAllocationUnit;
+    if (k + 1 == m_space.IntervalCount() && !m_space.IsUsed(last)) m_pending[last] = Bytes(kAllocationUnit, 0);
+  }
+  WritePending();
+  if (m_flushEachCommit) FlushFile();
+  m_header.amapValid = 0;
+  WriteHeader();
+  if (m_flushEachCommit) FlushFile();
+  m_space.ApplyReleases();
+}
+
+void Database::WriteExactMaps() {
+  for (uint64_t k = 0; k < m_space.IntervalCount(); ++k)
+    for (auto& page : m_space.MapPages(k)) m_pending[page.first] = std::move(page.second);
+  WritePending();
+  FlushFile();
+  m_header.amapValid = 2;
+  WriteHeader();
+  FlushFile();
+}
+
+}  // namespace pst

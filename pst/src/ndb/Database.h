@@ -1,0 +1,119 @@
+#pragma once
+// The node database (NDB) of [MS-PST] 2.2: blocks, data trees, subnode trees
+// and nodes, kept in two copy-on-write page B-trees, with the header as the
+// only commit point.
+//
+// ON-DISK INVARIANTS (true at every instant, whatever write is in flight):
+//  1. The header on disk names an NBT and a BBT root; every page and block
+//     reachable from them is complete and is never written again while a
+//     committed header can reach it. New data always goes to space that is
+//     free in the committed state; space a commit stops using is released to
+//     the allocator only after that commit's header is written.
+//  2. Anything past the committed roots (pages and blocks of an operation that
+//     had not committed, map pages of intervals being added) is unreachable
+//     garbage that no reader visits.
+//  3. The allocation maps on disk are exact only when the header says so
+//     (fAMapValid = 2, written by Close()). Every other commit writes
+//     fAMapValid = 0, the state [MS-PST] 2.6.1.3.7 defines for "maps not to be
+//     trusted": readers do not consult them and Outlook rebuilds them, as
+//     Open() here does.
+//
+// COMMIT ORDER (Commit()): (1) the operation's new blocks and the copied
+// B-tree paths are written, merged into as few writes as possible, to fresh
+// space; (2) with flushEachCommit, flush; (3) the 564-byte header, one write
+// at offset 0, naming the new roots, counters and end of file; (4) with
+// flushEachCommit, flush again; (5) the space of superseded pages and blocks
+// becomes reusable.
+//
+// DURABILITY: a process that is killed loses nothing that Commit() returned
+// for, because every write has reached the operating system by then and the
+// header is written last in one call. A power cut is different: without
+// flushEachCommit the operating system may write the header before the data
+// it points to, or lose recent commits, so the file can end up unreadable.
+// flushEachCommit makes each commit durable at the price of two disk flushes
+// per operation (measured by bench/pst_bench --fsync).
+//
+// A failure (a failed write, a full disk) throws out of the operation; the
+// caller must then stop using this Database: its memory may be ahead of the
+// file, and the file is still at its last committed state.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "ndb/Format.h"
+#include "ndb/Header.h"
+#include "ndb/PageBTree.h"
+#include "ndb/SpaceMap.h"
+#include "pst/File.h"
+#include "util/Bytes.h"
+
+namespace pst {
+
+class Database : private PageDevice {
+ public:
+  static std::unique_ptr<Database> CreateNew(std::unique_ptr<File> file, bool flushEachCommit);
+  // Throws with a reader-facing reason when the file is not a PST this engine can append to.
+  static std::unique_ptr<Database> OpenExisting(std::unique_ptr<File> file, bool flushEachCommit);
+
+  // Blocks ([MS-PST] 2.2.2.8). Data blocks carry at most kMaxBlockData bytes.
+  uint64_t WriteBlock(const uint8_t* data, size_t size, bool internal);
+  Bytes ReadBlock(uint64_t bid);
+  void FreeBlock(uint64_t bid);
+
+  // Data trees: one block, or an XBLOCK / XXBLOCK over full 8176-byte blocks.
+  uint64_t WriteStream(const uint8_t* data, size_t size);
+  uint64_t WriteStream(const Bytes& data) { return WriteStream(data.data(), data.size()); }
+  Bytes ReadStream(uint64_t bid);
+  void FreeStream(uint64_t bid);
+
+  // Subnode trees (SLBLOCK, or SIBLOCK over SLBLOCKs); 0 = no subnodes.
+  uint64_t WriteSubnodes(std::vector<SubnodeEntry> entries);
+  std::vector<SubnodeEntry> ReadSubnodes(uint64_t bid);
+  // Frees the SLBLOCK/SIBLOCK structure but not the data it points to.
+  void FreeSubnodeBlocks(uint64_t bid);
+  // Frees the structure and every stream and nested subnode tree below it.
+  void FreeSubnodeTree(uint64_t bid);
+
+  bool FindNode(uint32_t nid, NodeEntry& out);
+  NodeEntry GetNode(uint32_t nid);
+  void PutNode(const NodeEntry& node);
+  uint32_t AllocateNid(uint32_t type);
+  // Keeps the counter of `type` at least at `index` (folder table NIDs follow the folder's).
+  void RaiseNidCounter(uint32_t type, uint32_t index);
+
+  void Commit();
+  // Writes exact allocation maps and a header that declares them valid.
+  void WriteExactMaps();
+  uint64_t FileEof() const { return m_space.FileEof(); }
+  uint64_t BytesWritten() const { return m_bytesWritten; }
+
+ private:
+  Database(std::unique_ptr<File> file, bool flushEachCommit);
+
+  void ReadPage(uint64_t ib, uint8_t* page) override;
+  BlockRef AllocatePage() override;
+  void WritePage(uint64_t ib, Bytes page) override;
+  void ReleasePage(uint64_t ib) override;
+
+  void ReadRaw(uint64_t offset, uint8_t* buffer, size_t size);
+  void WriteRaw(uint64_t offset, const uint8_t* data, size_t size);
+  void FlushFile();
+  void WritePending();
+  void WriteHeader();
+  void RebuildSpaceMap();
+  void LoadSpaceMap();
+  bool FindBlock(uint64_t bid, BtRecord& out);
+
+  std::unique_ptr<File> m_file;
+  bool m_flushEachCommit;
+  Header m_header;
+  SpaceMap m_space;
+  PageBTree m_nodeTree;
+  PageBTree m_blockTree;
+  std::map<uint64_t, Bytes> m_pending;  // writes of the operation in progress, by offset
+  uint64_t m_bytesWritten = 0;
+};
+
+}  // namespace pst

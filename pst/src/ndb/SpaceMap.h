@@ -1,0 +1,64 @@
+#pragma once
+// The allocation map of the file: one bit per 64-byte slot, the in-memory
+// mirror of the AMap pages ([MS-PST] 2.2.2.7.2). It costs one byte per 512
+// bytes of file. Space released by a commit becomes allocatable only after
+// that commit's header is written, so a new commit never overwrites anything
+// the committed header can reach.
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "ndb/Format.h"
+#include "util/Bytes.h"
+
+namespace pst {
+
+class SpaceMap {
+ public:
+  // A fresh map of `intervals` AMap intervals with only the map pages in use.
+  void Reset(uint64_t intervals);
+  // Loads the 496 bitmap bytes of interval k (after Reset).
+  void LoadInterval(uint64_t k, const uint8_t* bitmap);
+
+  uint64_t IntervalCount() const { return m_intervals; }
+  uint64_t FileEof() const { return kFirstAMapOffset + m_intervals * kAMapIntervalBytes; }
+  uint64_t LastAMapOffset() const { return IntervalBase(m_intervals - 1); }
+  uint64_t FreeBytes() const { return m_freeUnits * kAllocationUnit; }
+  static uint64_t IntervalBase(uint64_t k) { return kFirstAMapOffset + k * kAMapIntervalBytes; }
+
+  // Returns the offset of `bytes` (a multiple of 64) free bytes, 512-aligned
+  // for pages; grows the file by whole intervals when nothing fits.
+  uint64_t Allocate(uint64_t bytes, bool pageAligned);
+  void MarkUsed(uint64_t offset, uint64_t bytes);
+  void ReleaseAfterCommit(uint64_t offset, uint64_t bytes);
+  // Called once the header that no longer references the released space is written.
+  void ApplyReleases();
+  // Forgets releases of an operation that did not commit.
+  void DropReleases() { m_pendingReleases.clear(); }
+
+  // Intervals added since the last call; their map pages must be written.
+  std::vector<uint64_t> TakeNewIntervals();
+  // The map pages (AMap, PMap, FMap, FPMap) of interval k with their offsets.
+  std::vector<std::pair<uint64_t, Bytes>> MapPages(uint64_t k) const;
+  bool IsUsed(uint64_t offset) const { return UnitUsed(UnitOf(offset)); }
+
+ private:
+  static uint64_t UnitOf(uint64_t offset) { return (offset - kFirstAMapOffset) / kAllocationUnit; }
+  bool UnitUsed(uint64_t u) const { return (m_bits[u >> 3] & (0x80u >> (u & 7))) != 0; }
+  void SetUnits(uint64_t u, uint64_t n, bool used);
+  bool FindRun(uint64_t from, uint64_t to, uint64_t n, uint64_t align, uint64_t& found) const;
+  void AddInterval();
+  static uint64_t MapUnitsOfInterval(uint64_t k);
+
+  std::vector<uint8_t> m_bits;
+  uint64_t m_intervals = 0;
+  uint64_t m_freeUnits = 0;
+  uint64_t m_cursor = 0;
+  uint64_t m_failedRun = UINT64_MAX;  // smallest run a full scan failed to find
+  uint64_t m_releasedSinceFailure = 0;
+  std::vector<std::pair<uint64_t, uint64_t>> m_pendingReleases;
+  std::vector<uint64_t> m_newIntervals;
+};
+
+}  // namespace pst

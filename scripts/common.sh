@@ -54,6 +54,12 @@ setup_prefix() {
     DISPLAY= wineboot -u >/dev/null 2>&1 </dev/null
     wineserver -w
   fi
+  # Caption buttons are drawn with Marlett; this wine build does not load its own
+  # copies from the data folder, so the prefix gets them where Windows keeps fonts.
+  local f
+  for f in /usr/share/wine/fonts/*.ttf; do
+    [ -e "$f" ] && cp -n "$f" "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null
+  done
   local program; program=$(winpath "$KORVANE_ROOT/build/win64/program")
   wine reg add 'HKCR\KorvaneEDB_PST' /v FilePath /t REG_SZ /d "$program" /f >/dev/null 2>&1
   if [ "$mode" = null ]; then

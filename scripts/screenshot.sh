@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Saves a PNG of the main page, drawn by wine on a virtual X display.
+# Usage: scripts/screenshot.sh OUTPUT.png   (the win64 build must exist)
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+out=${1:-$KORVANE_ROOT/build/screenshots/main-page.png}
+mkdir -p "$(dirname "$out")"
+
+display=:${KORVANE_XVFB_DISPLAY:-97}
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+cleanup() { stop_wineserver; kill "$xvfb" 2>/dev/null || true; }
+trap cleanup EXIT
+for _ in $(seq 100); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+
+stop_wineserver
+setup_prefix x11
+shot=""
+while read -r word x y w h; do
+  [ "$word" = SNAP ] || continue
+  DISPLAY=$display import -window root "$out.root.png"
+  convert "$out.root.png" -crop "${w}x${h}+${x}+${y}" +repage "$out"
+  rm -f "$out.root.png"
+  shot=$out
+done < <(DISPLAY=$display wine "$KORVANE_ROOT/build/win64/tests/driver/morvath_driver.exe" --snap 2>/dev/null)
+stop_wineserver
+setup_prefix null
+[ -n "$shot" ] || { echo "screenshot failed: the main page did not appear" >&2; exit 1; }
+echo "screenshot: $shot"

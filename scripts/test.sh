@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Every test: installs what is missing, builds the three configurations, runs the
+# native tests, the Windows tests under wine (headless), takes the screenshot,
+# and ends with one summary line.
+set -uo pipefail
+source "$(dirname "$0")/common.sh"
+cd "$KORVANE_ROOT"
+started=$(date +%s)
+passed=0
+failed=0
+
+# Adds a ctest run's counts to the totals; a run that could not count is one failure.
+count_ctest() {
+  local log=$1 line total bad
+  line=$(grep -E '[0-9]+ tests failed out of [0-9]+' "$log" | tail -n1)
+  if [ -z "$line" ]; then failed=$((failed + 1)); return; fi
+  bad=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
+  total=$(sed -E 's/.* tests failed out of ([0-9]+).*/\1/' <<<"$line")
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+}
+
+ensure_packages || { echo "package installation failed"; exit 1; }
+
+for preset in native win64 win32; do
+  say "building $preset"
+  if ! build_preset "$preset" >"build-$preset.log" 2>&1; then
+    tail -n 40 "build-$preset.log"
+    echo "build of $preset failed"
+    failed=$((failed + 1))
+  fi
+  mkdir -p build && mv -f "build-$preset.log" build/
+done
+
+if [ -f build/native/CTestTestfile.cmake ]; then
+  say "native tests"
+  ctest --test-dir build/native --output-on-failure -j2 2>&1 | tee build/ctest-native.log
+  count_ctest build/ctest-native.log
+fi
+
+if [ -f build/win64/CTestTestfile.cmake ]; then
+  say "Windows tests under wine (null graphics driver)"
+  stop_wineserver
+  setup_prefix null
+  start_wineserver
+  ctest --test-dir build/win64 --output-on-failure -j2 2>&1 | tee build/ctest-win64.log
+  count_ctest build/ctest-win64.log
+  stop_wineserver
+
+  say "screenshot under Xvfb"
+  if scripts/screenshot.sh build/screenshots/main-page.png; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+  fi
+fi
+
+say "finished in $(( $(date +%s) - started )) s"
+echo "tests: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

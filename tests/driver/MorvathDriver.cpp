@@ -1,0 +1,255 @@
+// Drives the real Morvath.exe from another process: the start-up path, the
+// single-instance rule, the real message boxes and open-file dialog, and the
+// process's real exit codes, which no in-process test can see.
+//
+// With "--snap" it only starts the program, prints "SNAP x y w h" once the main
+// page is up (for a screenshot taken meanwhile), then ends the program.
+#include <windows.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr wchar_t kMainTitle[] = L" Korvane for EDB to PST";
+constexpr wchar_t kBoxCaption[] = L"Korvane For EDB To PST";
+
+std::wstring ProgramPath() {
+    std::string unix = KORVANE_PROGRAM_EXE;
+    std::wstring path = L"Z:";
+    for (char c : unix) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+    return path;
+}
+
+bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds = 15000) {
+    for (DWORD waited = 0; waited < milliseconds; waited += 20) {
+        if (condition()) return true;
+        ::Sleep(20);
+    }
+    return condition();
+}
+
+struct WindowSearch {
+    DWORD processId;
+    const wchar_t* className;  // null: any
+    const wchar_t* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTopWindow(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !::IsWindowVisible(window)) return TRUE;
+    wchar_t text[512] = {}, className[128] = {};
+    ::GetWindowTextW(window, text, 512);
+    ::GetClassNameW(window, className, 128);
+    if (wcscmp(text, search->title) != 0) return TRUE;
+    if (search->className && wcscmp(className, search->className) != 0) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND FindProcessWindow(DWORD processId, const wchar_t* className, const wchar_t* title) {
+    WindowSearch search = {processId, className, title, nullptr};
+    ::EnumWindows(MatchTopWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM context) {
+    wchar_t className[64] = {}, text[512] = {};
+    ::GetClassNameW(child, className, 64);
+    if (_wcsicmp(className, L"Static") == 0 && ::GetWindowTextW(child, text, 512) > 0)
+        reinterpret_cast<std::wstring*>(context)->append(text);
+    return TRUE;
+}
+
+std::wstring BoxText(HWND box) {
+    std::wstring text;
+    ::EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&text));
+    return text;
+}
+
+std::wstring Text(HWND window) {
+    wchar_t buffer[1024] = {};
+    ::SendMessageW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer));
+    return buffer;
+}
+
+class RunningProgram {
+public:
+    explicit RunningProgram(const std::wstring& arguments = L"") {
+        // A leftover instance in this prefix would turn every start into a refusal.
+        if (::FindWindowW(nullptr, kMainTitle)) {
+            ADD_FAILURE() << "another Morvath.exe is already running in this wine prefix";
+            return;
+        }
+        std::wstring commandLine = L"\"" + ProgramPath() + L"\" " + arguments;
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        started = ::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                   &info) != FALSE;
+    }
+    ~RunningProgram() {
+        if (!started) return;
+        if (::WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) ::TerminateProcess(info.hProcess, 99);
+        ::CloseHandle(info.hThread);
+        ::CloseHandle(info.hProcess);
+    }
+    DWORD id() const { return info.dwProcessId; }
+    HWND WaitForWindow(const wchar_t* className, const wchar_t* title) const {
+        HWND window = nullptr;
+        WaitFor([&] { return (window = FindProcessWindow(id(), className, title)) != nullptr; });
+        return window;
+    }
+    // Exit code once the process has ended, or STILL_ACTIVE when it did not in time.
+    DWORD WaitForExit(DWORD milliseconds = 15000) const {
+        ::WaitForSingleObject(info.hProcess, milliseconds);
+        DWORD code = STILL_ACTIVE;
+        ::GetExitCodeProcess(info.hProcess, &code);
+        return code;
+    }
+
+    bool started = false;
+    PROCESS_INFORMATION info = {};
+};
+
+// Escape on the main page, then Yes in the real question box.
+void EndWithEscape(const RunningProgram& program, HWND page) {
+    ::PostMessageW(page, WM_KEYDOWN, VK_ESCAPE, 0);
+    HWND box = program.WaitForWindow(L"#32770", kBoxCaption);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(BoxText(box), L"Do you want to exit ?");
+    ::PostMessageW(::GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+}
+
+// The program's settings key, pointed at a folder of this run's own and put back afterwards.
+class ProgramFolderScope {
+public:
+    ProgramFolderScope() {
+        wchar_t temp[MAX_PATH] = {};
+        ::GetTempPathW(MAX_PATH, temp);
+        folder = std::wstring(temp) + L"korvane-driver-" + std::to_wstring(::GetCurrentProcessId());
+        ::CreateDirectoryW(folder.c_str(), nullptr);
+        DWORD size = sizeof(previous);
+        hadPrevious = ::RegGetValueW(HKEY_CLASSES_ROOT, L"KorvaneEDB_PST", L"FilePath", RRF_RT_REG_SZ, nullptr,
+                                     previous, &size) == ERROR_SUCCESS;
+        Set(folder);
+    }
+    ~ProgramFolderScope() {
+        if (hadPrevious) Set(previous);
+        ::DeleteFileW(Log().c_str());
+        ::DeleteFileW((folder + L"\\Priv1.edb").c_str());
+        ::RemoveDirectoryW(folder.c_str());
+    }
+    std::wstring Log() const { return folder + L"\\Activity Log.txt"; }
+    std::string ReadLog() const {
+        std::string bytes;
+        HANDLE file = ::CreateFileW(Log().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return bytes;
+        char buffer[4096];
+        DWORD got = 0;
+        while (::ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got) bytes.append(buffer, got);
+        ::CloseHandle(file);
+        return bytes;
+    }
+
+    std::wstring folder;
+
+private:
+    void Set(const std::wstring& value) {
+        ::RegSetKeyValueW(HKEY_CLASSES_ROOT, L"KorvaneEDB_PST", L"FilePath", REG_SZ, value.c_str(),
+                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+    wchar_t previous[MAX_PATH] = {};
+    bool hadPrevious = false;
+};
+
+TEST(RealProgram, StartsOnceRefusesASecondInstanceAndEndsOnEscape) {
+    ProgramFolderScope scope;
+    RunningProgram first;
+    ASSERT_TRUE(first.started);
+    HWND page = first.WaitForWindow(nullptr, kMainTitle);
+    ASSERT_NE(page, nullptr) << "the main page did not appear";
+    EXPECT_EQ(Text(page), kMainTitle);
+
+    RunningProgram second;
+    HWND refusal = second.WaitForWindow(L"#32770", L"Korvane for EDB to PST");
+    ASSERT_NE(refusal, nullptr);
+    EXPECT_EQ(BoxText(refusal), L"Korvane For EDB To PST is already running");
+    ::PostMessageW(::GetDlgItem(refusal, IDOK), BM_CLICK, 0, 0);
+    EXPECT_EQ(second.WaitForExit(), 0u);
+
+    EndWithEscape(first, page);
+    EXPECT_EQ(first.WaitForExit(), 0u);
+    std::string log = scope.ReadLog();
+    EXPECT_NE(log.find(" Start Log File "), std::string::npos);
+    EXPECT_NE(log.find(" Step 1 :- Source File Selection "), std::string::npos);
+    EXPECT_EQ(log.find("End Log File"), std::string::npos);
+}
+
+TEST(RealProgram, BrowseThroughTheRealOpenFileDialog) {
+    ProgramFolderScope scope;
+    std::wstring source = scope.folder + L"\\Priv1.edb";
+    HANDLE file = ::CreateFileW(source.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    ::CloseHandle(file);
+
+    RunningProgram program;
+    HWND page = program.WaitForWindow(nullptr, kMainTitle);
+    ASSERT_NE(page, nullptr);
+    ::PostMessageW(::GetDlgItem(page, 1001), BM_CLICK, 0, 0);
+    HWND dialog = program.WaitForWindow(L"#32770", L" Open EDB file");
+    ASSERT_NE(dialog, nullptr) << "the open-file dialog did not appear";
+    HWND combo = ::GetDlgItem(dialog, 0x47C);  // cmb13: ComboBoxEx32 > ComboBox > Edit
+    HWND edit = ::FindWindowExW(::FindWindowExW(combo, nullptr, L"ComboBox", nullptr), nullptr, L"Edit", nullptr);
+    if (!edit) edit = ::FindWindowExW(combo, nullptr, L"Edit", nullptr);
+    ASSERT_NE(edit, nullptr);
+    ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(source.c_str()));
+    ::PostMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+
+    std::wstring upper = source;
+    for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
+    HWND label = ::GetDlgItem(page, 1061);
+    EXPECT_TRUE(WaitFor([&] { return Text(label) == L"  " + upper; })) << "label shows: " << Text(label).c_str();
+
+    EndWithEscape(program, page);
+    EXPECT_EQ(program.WaitForExit(), 0u);
+}
+
+TEST(RealProgram, RegisterSwitchShowsNoWindowAndEnds) {
+    RunningProgram program(L"/Regserver");
+    EXPECT_EQ(program.WaitForExit(), 0u);
+    EXPECT_EQ(FindProcessWindow(program.id(), nullptr, kMainTitle), nullptr);
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegOpenKeyW(HKEY_CLASSES_ROOT, L"Morvath.Application\\CLSID", &key), ERROR_SUCCESS);
+    ::RegCloseKey(key);
+}
+
+int Snapshot() {
+    RunningProgram program;
+    HWND page = program.WaitForWindow(nullptr, kMainTitle);
+    if (!page) return 1;
+    ::Sleep(800);  // let the first paint finish
+    RECT frame;
+    ::GetWindowRect(page, &frame);
+    std::printf("SNAP %ld %ld %ld %ld\n", frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top);
+    std::fflush(stdout);
+    ::Sleep(2500);
+    ::PostMessageW(page, WM_KEYDOWN, VK_ESCAPE, 0);
+    if (HWND box = program.WaitForWindow(L"#32770", kBoxCaption)) ::PostMessageW(::GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+    return program.WaitForExit() == 0 ? 0 : 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--snap") return Snapshot();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

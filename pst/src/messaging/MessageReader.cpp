@@ -7,9 +7,12 @@
 namespace pst {
 namespace {
 
+// Accepts the UTF-16 and the 8-bit form of a string property.
 std::string Text(const std::vector<Property>& props, uint32_t tag) {
-  const Property* p = FindProperty(props, tag);
-  return p ? Utf16LeToUtf8(p->value) : std::string();
+  if (const Property* p = FindProperty(props, tag)) return Utf16LeToUtf8(p->value);
+  if (const Property* p = FindProperty(props, (tag & 0xFFFF0000u) | kTypeString8))
+    return std::string(p->value.begin(), p->value.end());
+  return std::string();
 }
 
 uint64_t Number(const std::vector<Property>& props, uint32_t tag) {

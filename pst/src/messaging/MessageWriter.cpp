@@ -43,6 +43,20 @@ void AddString(std::vector<Property>& props, uint32_t tag, const std::string& va
   if (!value.empty()) props.push_back(StringProperty(tag, value));
 }
 
+// Long texts that are pure ASCII are stored as 8-bit strings: the bytes read
+// the same under every code page, and they take half the space of UTF-16.
+// Anything else stays UTF-16.
+void AddLongText(std::vector<Property>& props, uint32_t tag, const std::string& value) {
+  if (value.empty()) return;
+  for (char c : value) {
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      props.push_back(StringProperty(tag, value));
+      return;
+    }
+  }
+  props.push_back(Property{(tag & 0xFFFF0000u) | kTypeString8, Bytes(value.begin(), value.end())});
+}
+
 SubnodeEntry WriteRecipients(Database& db, const MessageData& m) {
   TableContext table(db, RecipientTableSchema());
   uint32_t rowId = 0;
@@ -141,10 +155,10 @@ NodeContent MessageWriter::Write(Database& db, uint32_t nid, const MessageData& 
   AddString(props, tag::kDisplayTo, JoinNames(m, RecipientType::To));
   AddString(props, tag::kDisplayCc, JoinNames(m, RecipientType::Cc));
   AddString(props, tag::kDisplayBcc, JoinNames(m, RecipientType::Bcc));
-  AddString(props, tag::kBody, m.bodyText);
+  AddLongText(props, tag::kBody, m.bodyText);
   if (!m.bodyHtml.empty()) props.push_back(BinaryProperty(tag::kHtml, Bytes(m.bodyHtml.begin(), m.bodyHtml.end())));
   props.push_back(Int32Property(tag::kInternetCodepage, kCodepageUtf8));
-  AddString(props, tag::kTransportMessageHeaders, m.transportHeaders);
+  AddLongText(props, tag::kTransportMessageHeaders, m.transportHeaders);
   AddString(props, tag::kInternetMessageId, m.internetMessageId);
 
   // The size readers display: what the message's properties and attachments hold.

@@ -1,6 +1,7 @@
 #include "ndb/SpaceMap.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "util/Crc.h"
 #include "util/EngineError.h"
@@ -9,10 +10,6 @@ namespace pst {
 namespace {
 
 constexpr uint64_t kUnitsPerPage = kPageSize / kAllocationUnit;
-// After a full scan found no run of some size, do not scan for that size again
-// until this much space has been released; otherwise a fragmented file would
-// cost a scan of the whole map per allocation.
-constexpr uint64_t kRescanAfterReleasedUnits = (1u << 20) / kAllocationUnit;
 
 bool HasPMap(uint64_t k) { return k % 8 == 0; }
 bool HasFMap(uint64_t k) { return k >= 128 && (k - 128) % 496 == 0; }
@@ -42,7 +39,7 @@ void SpaceMap::Reset(uint64_t intervals) {
   m_bits.clear();
   m_intervals = 0;
   m_freeUnits = 0;
-  m_cursor = 0;
+  m_extentsStale = true;
   m_pendingReleases.clear();
   m_newIntervals.clear();
   for (uint64_t k = 0; k < intervals; ++k) AddInterval();
@@ -63,6 +60,7 @@ void SpaceMap::LoadInterval(uint64_t k, const uint8_t* bitmap) {
     bool used = (bitmap[i >> 3] & (0x80u >> (i & 7))) != 0;
     if (used && !UnitUsed(base + i)) SetUnits(base + i, 1, true);
   }
+  m_extentsStale = true;
 }
 
 void SpaceMap::SetUnits(uint64_t u, uint64_t n, bool used) {
@@ -81,59 +79,79 @@ void SpaceMap::SetUnits(uint64_t u, uint64_t n, bool used) {
   }
 }
 
-bool SpaceMap::FindRun(uint64_t from, uint64_t to, uint64_t n, uint64_t align, uint64_t& found) const {
-  uint64_t u = (from + align - 1) / align * align;
-  while (u + n <= to) {
-    if ((u & 63) == 0 && u + 64 <= to) {
-      uint64_t word;
-      std::memcpy(&word, &m_bits[static_cast<size_t>(u >> 3)], 8);
-      if (word == UINT64_MAX) {
-        u += 64;
-        continue;
-      }
-    }
+void SpaceMap::InsertExtent(uint64_t start, uint64_t length) {
+  m_extents[start] = length;
+  m_extentsBySize.emplace(length, start);
+}
+
+void SpaceMap::EraseExtent(std::map<uint64_t, uint64_t>::iterator it) {
+  m_extentsBySize.erase(std::make_pair(it->second, it->first));
+  m_extents.erase(it);
+}
+
+void SpaceMap::RebuildExtents() {
+  m_extents.clear();
+  m_extentsBySize.clear();
+  uint64_t total = m_intervals * kUnitsPerInterval;
+  uint64_t u = 0;
+  while (u < total) {
     if ((u & 7) == 0 && m_bits[static_cast<size_t>(u >> 3)] == 0xFF) {
       u += 8;
       continue;
     }
     if (UnitUsed(u)) {
-      u = (u + align) / align * align;
+      ++u;
       continue;
     }
-    uint64_t k = 1;
-    while (k < n && !UnitUsed(u + k)) ++k;
-    if (k == n) {
-      found = u;
-      return true;
-    }
-    u = (u + k + 1 + align - 1) / align * align;
+    uint64_t start = u;
+    while (u < total && !UnitUsed(u)) ++u;
+    InsertExtent(start, u - start);
   }
-  return false;
+  m_extentsStale = false;
+}
+
+void SpaceMap::ReleaseExtent(uint64_t start, uint64_t length) {
+  auto next = m_extents.lower_bound(start);
+  if (next != m_extents.end() && next->first == start + length) {
+    length += next->second;
+    EraseExtent(next);
+  }
+  auto after = m_extents.lower_bound(start);
+  if (after != m_extents.begin()) {
+    auto prev = std::prev(after);
+    if (prev->first + prev->second == start) {
+      start = prev->first;
+      length += prev->second;
+      EraseExtent(prev);
+    }
+  }
+  InsertExtent(start, length);
 }
 
 uint64_t SpaceMap::Allocate(uint64_t bytes, bool pageAligned) {
+  if (m_extentsStale) RebuildExtents();
   uint64_t n = bytes / kAllocationUnit;
   uint64_t align = pageAligned ? kUnitsPerPage : 1;
-  uint64_t total = m_intervals * kUnitsPerInterval;
-  uint64_t found = 0;
-  bool ok = FindRun(m_cursor, total, n, align, found);
-  if (!ok && m_freeUnits >= n && (n < m_failedRun || m_releasedSinceFailure >= kRescanAfterReleasedUnits)) {
-    ok = FindRun(0, m_cursor + n < total ? m_cursor + n : total, n, align, found);
-    if (!ok) {
-      m_failedRun = n;
-      m_releasedSinceFailure = 0;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    // Best fit; an extent of n + align - 1 units always holds an aligned run.
+    auto it = m_extentsBySize.lower_bound(std::make_pair(n + align - 1, uint64_t(0)));
+    if (it != m_extentsBySize.end()) {
+      uint64_t start = it->second;
+      uint64_t length = it->first;
+      uint64_t at = (start + align - 1) / align * align;
+      EraseExtent(m_extents.find(start));
+      if (at > start) InsertExtent(start, at - start);
+      if (at + n < start + length) InsertExtent(at + n, start + length - at - n);
+      SetUnits(at, n, true);
+      return kFirstAMapOffset + at * kAllocationUnit;
     }
-  }
-  if (!ok) {
-    // Nothing fits: continue in a fresh interval, where a block always fits.
+    // Nothing fits: grow by one interval, where any block or page fits.
+    uint64_t k = m_intervals;
     AddInterval();
-    total = m_intervals * kUnitsPerInterval;
-    if (!FindRun((m_intervals - 1) * kUnitsPerInterval, total, n, align, found))
-      Fail("allocation of " + std::to_string(bytes) + " bytes cannot fit an interval");
+    uint64_t first = k * kUnitsPerInterval + MapUnitsOfInterval(k);
+    ReleaseExtent(first, (k + 1) * kUnitsPerInterval - first);
   }
-  SetUnits(found, n, true);
-  m_cursor = found + n;
-  return kFirstAMapOffset + found * kAllocationUnit;
+  Fail("allocation of " + std::to_string(bytes) + " bytes cannot fit an interval");
 }
 
 void SpaceMap::MarkUsed(uint64_t offset, uint64_t bytes) {
@@ -141,6 +159,7 @@ void SpaceMap::MarkUsed(uint64_t offset, uint64_t bytes) {
   uint64_t n = (bytes + kAllocationUnit - 1) / kAllocationUnit;
   while (u + n > m_intervals * kUnitsPerInterval) AddInterval();
   SetUnits(u, n, true);
+  m_extentsStale = true;
 }
 
 void SpaceMap::ReleaseAfterCommit(uint64_t offset, uint64_t bytes) {
@@ -150,9 +169,8 @@ void SpaceMap::ReleaseAfterCommit(uint64_t offset, uint64_t bytes) {
 void SpaceMap::ApplyReleases() {
   for (const auto& r : m_pendingReleases) {
     SetUnits(r.first, r.second, false);
-    m_releasedSinceFailure += r.second;
+    if (!m_extentsStale) ReleaseExtent(r.first, r.second);
   }
-  if (m_releasedSinceFailure >= kRescanAfterReleasedUnits) m_failedRun = UINT64_MAX;
   m_pendingReleases.clear();
 }
 

@@ -6,6 +6,8 @@
 // the committed header can reach.
 
 #include <cstdint>
+#include <map>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -47,16 +49,20 @@ class SpaceMap {
   static uint64_t UnitOf(uint64_t offset) { return (offset - kFirstAMapOffset) / kAllocationUnit; }
   bool UnitUsed(uint64_t u) const { return (m_bits[u >> 3] & (0x80u >> (u & 7))) != 0; }
   void SetUnits(uint64_t u, uint64_t n, bool used);
-  bool FindRun(uint64_t from, uint64_t to, uint64_t n, uint64_t align, uint64_t& found) const;
   void AddInterval();
   static uint64_t MapUnitsOfInterval(uint64_t k);
+  // Free extents, derived from the bitmap, for best-fit allocation.
+  void RebuildExtents();
+  void InsertExtent(uint64_t start, uint64_t length);
+  void EraseExtent(std::map<uint64_t, uint64_t>::iterator it);
+  void ReleaseExtent(uint64_t start, uint64_t length);
 
   std::vector<uint8_t> m_bits;
   uint64_t m_intervals = 0;
   uint64_t m_freeUnits = 0;
-  uint64_t m_cursor = 0;
-  uint64_t m_failedRun = UINT64_MAX;  // smallest run a full scan failed to find
-  uint64_t m_releasedSinceFailure = 0;
+  bool m_extentsStale = true;
+  std::map<uint64_t, uint64_t> m_extents;                  // start unit -> length
+  std::set<std::pair<uint64_t, uint64_t>> m_extentsBySize;  // (length, start)
   std::vector<std::pair<uint64_t, uint64_t>> m_pendingReleases;
   std::vector<uint64_t> m_newIntervals;
 };

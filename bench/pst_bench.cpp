@@ -1,0 +1,137 @@
+// Writes many messages into one Inbox and prints the engine's throughput,
+// peak memory and space overhead.
+//
+//   pst_bench [--messages N] [--keep FILE] [--fsync]
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "pst/Store.h"
+
+namespace {
+
+long ResidentKiB() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.compare(0, 6, "VmRSS:") == 0) return std::atol(line.c_str() + 6);
+  return 0;
+}
+
+long PeakResidentKiB() {
+  struct rusage usage;
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+std::string Text(std::mt19937& random, size_t bytes) {
+  static const char* const kWords[] = {"mailbox", "quarterly", "report", "meeting", "the", "and", "schedule",
+                                       "invoice", "please", "review", "attached", "regards", "project", "update",
+                                       "tomorrow", "budget", "of", "to", "a", "customer"};
+  std::string out;
+  out.reserve(bytes + 16);
+  while (out.size() < bytes) {
+    out += kWords[random() % 20];
+    out += (random() % 12 == 0) ? ".\r\n" : " ";
+  }
+  out.resize(bytes);
+  return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  long count = 100000;
+  std::string keep;
+  pst::StoreOptions options;
+  for (int i = 1; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "--messages") && i + 1 < argc) {
+      count = std::atol(argv[++i]);
+    } else if (!std::strcmp(argv[i], "--keep") && i + 1 < argc) {
+      keep = argv[++i];
+    } else if (!std::strcmp(argv[i], "--fsync")) {
+      options.flushEachCommit = true;
+    } else {
+      std::fprintf(stderr, "usage: %s [--messages N] [--keep FILE] [--fsync]\n", argv[0]);
+      return 2;
+    }
+  }
+  std::string path = keep.empty() ? "/tmp/pst_bench_" + std::to_string(getpid()) + ".pst" : keep;
+
+  auto created = pst::Store::Create(path, "Benchmark");
+  if (!created) {
+    std::fprintf(stderr, "%s\n", created.Message().c_str());
+    return 1;
+  }
+  std::unique_ptr<pst::Store> store = std::move(created.Value());
+  auto inbox = store->IpmSubtree().CreateSubfolder("Inbox");
+  if (!inbox) {
+    std::fprintf(stderr, "%s\n", inbox.Message().c_str());
+    return 1;
+  }
+  std::mt19937 random(42);
+  // Message texts are prepared before timing so that the figures are the engine's.
+  std::vector<std::string> bodies;
+  for (int i = 0; i < 64; ++i) bodies.push_back(Text(random, 1800 + random() % 400));
+  std::vector<uint8_t> attachment(20 * 1024);
+  for (auto& b : attachment) b = static_cast<uint8_t>(random());
+
+  uint64_t rawBytes = 0;
+  long rssQuarter = 0;
+  auto start = std::chrono::steady_clock::now();
+  for (long i = 0; i < count; ++i) {
+    pst::MessageData m;
+    m.subject = "Benchmark message " + std::to_string(i);
+    m.bodyText = bodies[static_cast<size_t>(i) % bodies.size()];
+    m.senderName = "Sender " + std::to_string(i % 97);
+    m.senderAddress = "sender" + std::to_string(i % 97) + "@example.com";
+    m.recipients.push_back({pst::RecipientType::To, "Recipient", "recipient@example.com"});
+    m.submitTime = 133000000000000000ULL + static_cast<uint64_t>(i) * 600000000ULL;
+    m.deliveryTime = m.submitTime + 20000000;
+    if (i % 10 == 0) {
+      pst::Attachment a;
+      a.fileName = "report" + std::to_string(i) + ".bin";
+      a.mimeType = "application/octet-stream";
+      a.bytes = attachment;
+      m.attachments.push_back(std::move(a));
+    }
+    rawBytes += m.subject.size() + m.bodyText.size() + m.senderName.size() + m.senderAddress.size() + 30;
+    for (const auto& a : m.attachments) rawBytes += a.bytes.size() + a.fileName.size();
+    auto added = inbox->AddMessage(m);
+    if (!added) {
+      std::fprintf(stderr, "message %ld: %s\n", i, added.Message().c_str());
+      return 1;
+    }
+    if (i == count / 4) rssQuarter = ResidentKiB();
+  }
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  long rssEnd = ResidentKiB();
+  pst::Status closed = store->Close();
+  store.reset();
+  if (!closed) {
+    std::fprintf(stderr, "close: %s\n", closed.Message().c_str());
+    return 1;
+  }
+  std::ifstream f(path, std::ios::binary | std::ios::ate);
+  double fileBytes = static_cast<double>(f.tellg());
+
+  std::printf("messages:            %ld%s\n", count, options.flushEachCommit ? " (flush per commit)" : "");
+  std::printf("time:                %.2f s\n", seconds);
+  std::printf("messages per second: %.0f\n", count / seconds);
+  std::printf("content MB/s:        %.1f (raw bytes stored per second)\n", rawBytes / seconds / 1e6);
+  std::printf("file MB/s:           %.1f (final file size per second)\n", fileBytes / seconds / 1e6);
+  std::printf("resident memory:     %.1f MiB at 1/4, %.1f MiB at end, %.1f MiB peak\n", rssQuarter / 1024.0,
+              rssEnd / 1024.0, PeakResidentKiB() / 1024.0);
+  std::printf("file size:           %.1f MB for %.1f MB raw content: ratio %.2f\n", fileBytes / 1e6, rawBytes / 1e6,
+              fileBytes / rawBytes);
+  if (keep.empty()) std::remove(path.c_str());
+  return 0;
+}

@@ -5,6 +5,8 @@
 // With "--snap" it only starts the program, prints "SNAP x y w h" once the main
 // page is up (for a screenshot taken meanwhile), then ends the program.
 #include <windows.h>
+#include <ole2.h>
+#include <oleauto.h>
 
 #include <cstdio>
 #include <functional>
@@ -83,11 +85,6 @@ std::wstring Text(HWND window) {
 class RunningProgram {
 public:
     explicit RunningProgram(const std::wstring& arguments = L"") {
-        // A leftover instance in this prefix would turn every start into a refusal.
-        if (::FindWindowW(nullptr, kMainTitle)) {
-            ADD_FAILURE() << "another Morvath.exe is already running in this wine prefix";
-            return;
-        }
         std::wstring commandLine = L"\"" + ProgramPath() + L"\" " + arguments;
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
@@ -170,7 +167,13 @@ private:
     bool hadPrevious = false;
 };
 
+// A leftover instance in this prefix would turn every start into a refusal.
+void AssertNoInstanceRunning() {
+    ASSERT_EQ(::FindWindowW(nullptr, kMainTitle), nullptr) << "another Morvath.exe is already running";
+}
+
 TEST(RealProgram, StartsOnceRefusesASecondInstanceAndEndsOnEscape) {
+    AssertNoInstanceRunning();
     ProgramFolderScope scope;
     RunningProgram first;
     ASSERT_TRUE(first.started);
@@ -194,6 +197,7 @@ TEST(RealProgram, StartsOnceRefusesASecondInstanceAndEndsOnEscape) {
 }
 
 TEST(RealProgram, BrowseThroughTheRealOpenFileDialog) {
+    AssertNoInstanceRunning();
     ProgramFolderScope scope;
     std::wstring source = scope.folder + L"\\Priv1.edb";
     HANDLE file = ::CreateFileW(source.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -223,12 +227,60 @@ TEST(RealProgram, BrowseThroughTheRealOpenFileDialog) {
 }
 
 TEST(RealProgram, RegisterSwitchShowsNoWindowAndEnds) {
+    AssertNoInstanceRunning();
     RunningProgram program(L"/Regserver");
     EXPECT_EQ(program.WaitForExit(), 0u);
     EXPECT_EQ(FindProcessWindow(program.id(), nullptr, kMainTitle), nullptr);
     HKEY key = nullptr;
     ASSERT_EQ(::RegOpenKeyW(HKEY_CLASSES_ROOT, L"Morvath.Application\\CLSID", &key), ERROR_SUCCESS);
     ::RegCloseKey(key);
+}
+
+BOOL CALLBACK MatchAnyMorvathPage(HWND window, LPARAM context) {
+    wchar_t text[128] = {};
+    ::GetWindowTextW(window, text, 128);
+    if (wcscmp(text, kMainTitle) != 0 || !::IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<HWND*>(context) = window;
+    return FALSE;
+}
+
+HWND FindVisibleMainPage() {
+    HWND found = nullptr;
+    ::EnumWindows(MatchAnyMorvathPage, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// COM starts the program with "/Automation"; the page then shows as usual, its
+// close box only hides it while the client holds the object, and the process
+// goes once the client lets go.
+TEST(RealProgram, AutomationClientKeepsTheProgramUntilItLetsGo) {
+    AssertNoInstanceRunning();
+    ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
+    CLSID classId;
+    ASSERT_EQ(::CLSIDFromProgID(L"Morvath.Application", &classId), S_OK);
+    IDispatch* automation = nullptr;
+    ASSERT_EQ(::CoCreateInstance(classId, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                                 reinterpret_cast<void**>(&automation)),
+              S_OK);
+    HWND page = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (page = FindVisibleMainPage()) != nullptr; }));
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(page, &processId);
+    HANDLE process = ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId);
+    ASSERT_NE(process, nullptr);
+
+    UINT typeInfoCount = 1;
+    EXPECT_EQ(automation->GetTypeInfoCount(&typeInfoCount), S_OK);
+    EXPECT_EQ(typeInfoCount, 0u);
+
+    ::PostMessageW(page, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(page); }));
+    EXPECT_EQ(::WaitForSingleObject(process, 500), static_cast<DWORD>(WAIT_TIMEOUT)) << "ended while still held";
+
+    automation->Release();
+    EXPECT_EQ(::WaitForSingleObject(process, 15000), static_cast<DWORD>(WAIT_OBJECT_0));
+    ::CloseHandle(process);
+    ::CoUninitialize();
 }
 
 int Snapshot() {

@@ -36,6 +36,7 @@ size_t Heap::HeaderSize(size_t index) {
 Heap::Block& Heap::Load(size_t index) {
   if (index >= m_blocks.size()) Fail("damaged PST: HID points past the heap");
   Block& b = m_blocks[index];
+  b.touched = true;
   if (b.loaded) return b;
   Bytes raw = m_tree.ReadLeaf(*m_db, index);
   if (raw.size() < 2) Fail("damaged PST: heap block too short");
@@ -197,12 +198,13 @@ uint64_t Heap::Commit(Database& db) {
 }
 
 void Heap::TrimCache() {
-  for (size_t i = 0; i + 2 < m_blocks.size(); ++i) {
+  for (size_t i = 1; i < m_blocks.size(); ++i) {
     Block& b = m_blocks[i];
-    if (b.loaded && !b.dirty && i != 0) {
+    if (b.loaded && !b.dirty && !b.touched) {
       b.loaded = false;
       std::vector<Bytes>().swap(b.allocations);
     }
+    b.touched = false;
   }
 }
 

@@ -44,13 +44,15 @@ class Heap {
 
   // Writes the changed blocks; returns the root BID of the node's stream.
   uint64_t Commit(Database& db);
-  // Drops clean blocks from memory except the last ones (the ones appends touch).
+  // Drops clean blocks not used since the previous call: appends keep
+  // touching the same few blocks (the tail, the right edge of the row index).
   void TrimCache();
 
  private:
   struct Block {
     bool loaded = false;
     bool dirty = false;
+    bool touched = false;
     std::vector<Bytes> allocations;  // index 0 is HID index 1; empty = freed
     size_t payload = 0;              // bytes of all allocations
   };

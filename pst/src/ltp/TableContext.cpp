@@ -116,11 +116,16 @@ void TableContext::AppendRow(uint32_t rowId, const std::vector<Property>& cells)
         }
       }
       m_matrix->SetLeaf(*m_db, leaf, row);
+      m_tailBlock = row;
+      m_tailIndex = leaf;
     } else {
-      Bytes block = m_matrix->ReadLeaf(*m_db, leaf);
-      block.resize((m_rowCount % perBlock) * rowSize);
-      block.insert(block.end(), row.begin(), row.end());
-      m_matrix->SetLeaf(*m_db, leaf, block);
+      if (m_tailIndex != leaf) {
+        m_tailBlock = m_matrix->ReadLeaf(*m_db, leaf);
+        m_tailIndex = leaf;
+      }
+      m_tailBlock.resize((m_rowCount % perBlock) * rowSize);
+      m_tailBlock.insert(m_tailBlock.end(), row.begin(), row.end());
+      m_matrix->SetLeaf(*m_db, leaf, m_tailBlock);
     }
   }
   m_rowCount++;
@@ -151,6 +156,7 @@ void TableContext::WriteRowBytes(size_t index, const Bytes& row) {
   Bytes block = m_matrix->ReadLeaf(*m_db, leaf);
   std::memcpy(&block[(index % RowsPerBlock()) * rowSize], row.data(), rowSize);
   m_matrix->SetLeaf(*m_db, leaf, block);
+  if (leaf == m_tailIndex) m_tailBlock = block;
 }
 
 bool TableContext::UpdateRow(uint32_t rowId, const std::vector<Property>& cells) {

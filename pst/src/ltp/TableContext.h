@@ -6,6 +6,7 @@
 // that. Rows are appended in ascending RowId order (ids come from counters
 // that only grow), which keeps every append at the right edge of the index.
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -65,6 +66,9 @@ class TableContext {
   uint64_t m_bidSub = 0;
   uint64_t m_matrixRoot = 0;
   std::vector<SubnodeEntry> m_otherSubnodes;  // subnodes of cells written by others
+  // The last row-matrix block as last written, so appends need not read it back.
+  Bytes m_tailBlock;
+  size_t m_tailIndex = SIZE_MAX;
 };
 
 }  // namespace pst

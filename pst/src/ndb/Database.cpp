@@ -82,10 +82,17 @@ void Database::RebuildSpaceMap() {
   m_blockTree.Walk(markPage, [this](const BtRecord& r) { m_space.MarkUsed(r.v1, BlockDiskSize(r.v2)); });
 }
 
+uint8_t* Database::StagePending(uint64_t offset, size_t size) {
+  size_t at = m_arena.size();
+  m_arena.resize(at + size);
+  m_pending[offset] = PendingWrite{at, size};
+  return &m_arena[at];
+}
+
 void Database::ReadRaw(uint64_t offset, uint8_t* buffer, size_t size) {
   auto it = m_pending.find(offset);
-  if (it != m_pending.end() && it->second.size() >= size) {
-    std::memcpy(buffer, it->second.data(), size);
+  if (it != m_pending.end() && it->second.size >= size) {
+    std::memcpy(buffer, &m_arena[it->second.at], size);
     return;
   }
   Status st = m_file->ReadAt(offset, buffer, size);
@@ -112,7 +119,7 @@ BlockRef Database::AllocatePage() {
   return ref;
 }
 
-void Database::WritePage(uint64_t ib, Bytes page) { m_pending[ib] = std::move(page); }
+void Database::WritePage(uint64_t ib, Bytes page) { std::memcpy(StagePending(ib, page.size()), page.data(), page.size()); }
 
 void Database::ReleasePage(uint64_t ib) { m_space.ReleaseAfterCommit(ib, kPageSize); }
 
@@ -122,14 +129,14 @@ uint64_t Database::WriteBlock(const uint8_t* data, size_t size, bool internal) {
   m_header.bidNextBlock += 4;
   size_t disk = BlockDiskSize(size);
   uint64_t ib = m_space.Allocate(disk, false);
-  Bytes raw(disk, 0);
-  if (size) std::memcpy(raw.data(), data, size);
-  uint8_t* trailer = raw.data() + disk - kBlockTrailerSize;
+  uint8_t* raw = StagePending(ib, disk);
+  if (size) std::memcpy(raw, data, size);
+  std::memset(raw + size, 0, disk - size);
+  uint8_t* trailer = raw + disk - kBlockTrailerSize;
   Put16(trailer, static_cast<uint16_t>(size));
   Put16(trailer + 2, Signature(ib, bid));
-  Put32(trailer + 4, PstCrc(raw.data(), size));
+  Put32(trailer + 4, PstCrc(raw, size));
   Put64(trailer + 8, bid);
-  m_pending[ib] = std::move(raw);
   m_blockTree.Put(BtRecord{bid, ib, size, 2});
   return bid;
 }
@@ -309,23 +316,24 @@ void Database::RaiseNidCounter(uint32_t type, uint32_t index) {
 }
 
 void Database::WritePending() {
-  Bytes merged;
+  Bytes& merged = m_mergeBuffer;
+  merged.clear();
   uint64_t mergedAt = 0;
   auto flushMerged = [&]() {
     if (!merged.empty()) WriteRaw(mergedAt, merged.data(), merged.size());
     merged.clear();
   };
-  for (auto& w : m_pending) {
-    if (!merged.empty() && w.first == mergedAt + merged.size() && merged.size() + w.second.size() <= kMaxMergedWrite) {
-      merged.insert(merged.end(), w.second.begin(), w.second.end());
-      continue;
+  for (const auto& w : m_pending) {
+    const uint8_t* bytes = &m_arena[w.second.at];
+    if (merged.empty() || w.first != mergedAt + merged.size() || merged.size() + w.second.size > kMaxMergedWrite) {
+      flushMerged();
+      mergedAt = w.first;
     }
-    flushMerged();
-    mergedAt = w.first;
-    merged = std::move(w.second);
+    merged.insert(merged.end(), bytes, bytes + w.second.size);
   }
   flushMerged();
   m_pending.clear();
+  m_arena.clear();
 }
 
 void Database::WriteHeader() {
@@ -341,10 +349,10 @@ void Database::Commit() {
   m_header.nodeTreeRoot = m_nodeTree.Commit();
   m_header.blockTreeRoot = m_blockTree.Commit();
   for (uint64_t k : m_space.TakeNewIntervals()) {
-    for (auto& page : m_space.MapPages(k)) m_pending[page.first] = std::move(page.second);
+    for (auto& page : m_space.MapPages(k)) WritePage(page.first, std::move(page.second));
     // Make the file as long as the header will say it is.
     uint64_t last = SpaceMap::IntervalBase(k) + kAMapIntervalBytes - kAllocationUnit;
-    if (k + 1 == m_space.IntervalCount() && !m_space.IsUsed(last)) m_pending[last] = Bytes(kAllocationUnit, 0);
+    if (k + 1 == m_space.IntervalCount() && !m_space.IsUsed(last)) WritePage(last, Bytes(kAllocationUnit, 0));
   }
   WritePending();
   if (m_flushEachCommit) FlushFile();
@@ -356,7 +364,7 @@ void Database::Commit() {
 
 void Database::WriteExactMaps() {
   for (uint64_t k = 0; k < m_space.IntervalCount(); ++k)
-    for (auto& page : m_space.MapPages(k)) m_pending[page.first] = std::move(page.second);
+    for (auto& page : m_space.MapPages(k)) WritePage(page.first, std::move(page.second));
   WritePending();
   FlushFile();
   m_header.amapValid = 2;

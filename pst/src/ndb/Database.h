@@ -112,7 +112,16 @@ class Database : private PageDevice {
   SpaceMap m_space;
   PageBTree m_nodeTree;
   PageBTree m_blockTree;
-  std::map<uint64_t, Bytes> m_pending;  // writes of the operation in progress, by offset
+  // Writes of the operation in progress: their bytes sit in one arena, reused
+  // from commit to commit, so that a commit costs no allocation per block.
+  struct PendingWrite {
+    size_t at;
+    size_t size;
+  };
+  uint8_t* StagePending(uint64_t offset, size_t size);
+  std::map<uint64_t, PendingWrite> m_pending;
+  Bytes m_arena;
+  Bytes m_mergeBuffer;
   uint64_t m_bytesWritten = 0;
 };
 

@@ -8,7 +8,7 @@ export WINEDLLOVERRIDES="mscoree=;mshtml="   # no Mono or Gecko installers on a 
 export WINEPREFIX="$KORVANE_ROOT/build/wineprefix"
 
 KORVANE_PACKAGES=(
-  cmake ninja-build g++ googletest
+  cmake ninja-build g++ googletest libgtest-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   wine wine64
   pst-utils pff-tools

@@ -33,6 +33,11 @@ Result<Folder> Folder::FindSubfolder(const std::string& name) const {
 
 Result<Folder> Folder::CreateSubfolder(const std::string& name, const std::string& containerClass) const {
   if (!m_engine) return Invalid();
+  // Refusals are checked before anything changes, so they leave the store usable.
+  if (name.empty()) return Status::Failure("a folder needs a name");
+  Result<Folder> existing = FindSubfolder(name);
+  if (!existing) return existing.GetStatus();
+  if (existing->IsValid()) return Status::Failure("a folder named \"" + name + "\" exists already");
   return m_engine->Run<Folder>(true, [&] { return Folder(m_engine, m_engine->CreateFolder(m_nid, name, containerClass)); });
 }
 

@@ -278,8 +278,6 @@ uint32_t StoreEngine::FindSubfolder(uint32_t parent, const std::string& name) {
 }
 
 uint32_t StoreEngine::CreateFolder(uint32_t parent, const std::string& name, const std::string& containerClass) {
-  if (name.empty()) Fail("a folder needs a name");
-  if (FindSubfolder(parent, name) != 0) Fail("a folder named \"" + name + "\" exists already");
   uint32_t nid = AddFolder(parent, name, containerClass);
   m_db->Commit();
   TrimCaches();

@@ -1,0 +1,123 @@
+// A writer process killed with SIGKILL at arbitrary moments leaves a file
+// that both independent readers open and that holds exactly the messages
+// whose AddMessage had returned (plus possibly the one whose header write had
+// completed when the signal arrived), in order. And a second process can
+// reopen a store and append to it.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "ReaderTools.h"
+#include "TestFiles.h"
+
+using namespace pst_test;
+
+namespace {
+
+// Child: create the store, say 'R', then add messages forever, reporting
+// each completed one. Never returns.
+[[noreturn]] void WriteUntilKilled(const std::string& path, int reportFd) {
+  auto store = pst::Store::Create(path, "Killed");
+  if (!store.IsOk()) _exit(2);
+  auto inbox = store.Value()->IpmSubtree().CreateSubfolder("Inbox");
+  if (!inbox.IsOk()) _exit(3);
+  char ready = 'R';
+  if (write(reportFd, &ready, 1) != 1) _exit(4);
+  for (uint32_t i = 0;; ++i) {
+    if (!inbox->AddMessage(SampleMessage(static_cast<int>(i), 600, i % 7 == 0 ? 12000 : 0)).IsOk()) _exit(5);
+    uint32_t done = i + 1;
+    if (write(reportFd, &done, sizeof done) != sizeof done) _exit(6);
+  }
+}
+
+}  // namespace
+
+TEST(KillTest, EveryKillLeavesAPrefixThatBothReadersOpen) {
+  const bool readers = ToolAvailable("readpst") && ToolAvailable("pffexport");
+  TempDir dir("kill");
+  const int kills = 50;
+  for (int round = 0; round < kills; ++round) {
+    std::string path = dir.File("kill" + std::to_string(round) + ".pst");
+    int fds[2];
+    ASSERT_EQ(0, pipe(fds));
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      close(fds[0]);
+      WriteUntilKilled(path, fds[1]);
+    }
+    close(fds[1]);
+    char ready = 0;
+    ASSERT_EQ(1, read(fds[0], &ready, 1)) << "writer did not start";
+    // Spread the kills over the first few hundred messages, at odd offsets.
+    std::this_thread::sleep_for(std::chrono::microseconds(500 + (round * 7919) % 60000));
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "writer ended by itself with " << WEXITSTATUS(status);
+    uint32_t reported = 0, value;
+    while (read(fds[0], &value, sizeof value) == sizeof value) reported = value;
+    close(fds[0]);
+
+    auto store = pst::Store::Open(path);
+    ASSERT_TRUE(store.IsOk()) << "round " << round << ": " << store.Message();
+    auto messages = store.Value()->IpmSubtree().FindSubfolder("Inbox")->Messages();
+    ASSERT_TRUE(messages.IsOk()) << messages.Message();
+    size_t held = messages->size();
+    EXPECT_TRUE(held == reported || held == reported + 1) << "round " << round << ": " << held << " held, "
+                                                          << reported << " reported";
+    for (size_t i = 0; i < held; ++i)
+      ASSERT_EQ(SampleMessage(static_cast<int>(i)).subject, (*messages)[i].data.subject) << "round " << round;
+    store.Value().reset();
+
+    if (readers) {
+      std::string log;
+      Extracted byReadpst = RunReadpst(path, dir.Path() / "readpst", log);
+      EXPECT_EQ(held, byReadpst["Inbox"].size()) << "readpst, round " << round << "\n" << log;
+      Extracted byPff = RunPffexport(path, dir.Path() / "pff", log);
+      EXPECT_EQ(held, byPff["Inbox"].size()) << "pffexport, round " << round << "\n" << log;
+    }
+    std::filesystem::remove(path);
+  }
+}
+
+TEST(KillTest, SecondProcessReopensAndAppends) {
+  TempDir dir("second");
+  std::string path = dir.File("shared.pst");
+  {
+    auto store = pst::Store::Create(path, "Shared");
+    ASSERT_TRUE(store.IsOk());
+    auto inbox = store.Value()->IpmSubtree().CreateSubfolder("Inbox");
+    for (int i = 0; i < 10; ++i) ASSERT_TRUE(inbox->AddMessage(SampleMessage(i)).IsOk());
+  }
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    auto store = pst::Store::Open(path);
+    if (!store.IsOk()) _exit(2);
+    auto inbox = store.Value()->IpmSubtree().FindSubfolder("Inbox");
+    for (int i = 10; i < 15; ++i)
+      if (!inbox->AddMessage(SampleMessage(i, 300, 5000)).IsOk()) _exit(3);
+    if (!store.Value()->IpmSubtree().CreateSubfolder("From second process").IsOk()) _exit(4);
+    _exit(store.Value()->Close().IsOk() ? 0 : 5);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child failed with " << WEXITSTATUS(status);
+  auto store = pst::Store::Open(path);
+  ASSERT_TRUE(store.IsOk());
+  auto messages = store.Value()->IpmSubtree().FindSubfolder("Inbox")->Messages();
+  ASSERT_EQ(15u, messages->size());
+  EXPECT_EQ(5000u, (*messages)[14].data.attachments.at(0).bytes.size());
+  EXPECT_TRUE(store.Value()->IpmSubtree().FindSubfolder("From second process")->IsValid());
+  if (ToolAvailable("readpst") && ToolAvailable("pffexport")) {
+    std::string log;
+    EXPECT_EQ(15u, RunReadpst(path, dir.Path() / "readpst", log)["Inbox"].size()) << log;
+    EXPECT_EQ(15u, RunPffexport(path, dir.Path() / "pff", log)["Inbox"].size()) << log;
+  }
+}

@@ -1,0 +1,104 @@
+#pragma once
+// Runs the independent Debian readers (readpst from pst-utils, pffexport from
+// pff-tools) on a file and gathers what they extracted, per folder.
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace pst_test {
+
+struct ExtractedMessage {
+  std::string text;                                // readpst: the whole message; pffexport: OutlookHeaders.txt
+  std::string body;                                // pffexport only: Message.txt
+  std::map<std::string, std::string> attachments;  // file name -> bytes
+};
+
+// Folder path below the store's top ("Inbox/Projects") -> its messages.
+using Extracted = std::map<std::string, std::vector<ExtractedMessage>>;
+
+inline std::string Slurp(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline int RunCommand(const std::string& command, std::string& output) {
+  output.clear();
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (!pipe) return -1;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
+  return pclose(pipe);
+}
+
+inline bool ToolAvailable(const char* name) {
+  std::string out;
+  return RunCommand(std::string("command -v ") + name, out) == 0;
+}
+
+// readpst -S: one file per message, attachments beside it as "<n>-<name>".
+// -j 0: readpst's parallel jobs skip a random few messages of large folders
+// when writing separate files (a race of its own, seen on files that the
+// serial run and pffexport read whole), so it runs serially here.
+inline Extracted RunReadpst(const std::string& pst, const std::filesystem::path& out, std::string& log) {
+  namespace fs = std::filesystem;
+  fs::remove_all(out);
+  fs::create_directories(out);
+  Extracted result;
+  if (RunCommand("readpst -j 0 -D -S -8 -o '" + out.string() + "' '" + pst + "'", log) != 0) return result;
+  for (const auto& store : fs::directory_iterator(out)) {
+    if (!store.is_directory()) continue;
+    for (const auto& entry : fs::recursive_directory_iterator(store.path())) {
+      if (!entry.is_regular_file()) continue;
+      std::string name = entry.path().filename().string();
+      if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+      std::string folder = fs::relative(entry.path().parent_path(), store.path()).generic_string();
+      ExtractedMessage m;
+      m.text = Slurp(entry.path());
+      for (const auto& sibling : fs::directory_iterator(entry.path().parent_path())) {
+        std::string s = sibling.path().filename().string();
+        if (s.compare(0, name.size() + 1, name + "-") == 0) m.attachments[s.substr(name.size() + 1)] = Slurp(sibling.path());
+      }
+      result[folder].push_back(std::move(m));
+    }
+  }
+  return result;
+}
+
+// pffexport: <out>.export/Top of Personal Folders/<folders>/MessageNNNNN/...
+inline Extracted RunPffexport(const std::string& pst, const std::filesystem::path& out, std::string& log) {
+  namespace fs = std::filesystem;
+  fs::path exported = out.string() + ".export";
+  fs::remove_all(exported);
+  Extracted result;
+  if (RunCommand("pffexport -q -m items -f all -t '" + out.string() + "' '" + pst + "'", log) != 0) return result;
+  fs::path top = exported / "Top of Personal Folders";
+  if (!fs::exists(top)) return result;
+  for (const auto& entry : fs::recursive_directory_iterator(top)) {
+    if (!entry.is_directory() || entry.path().filename().string().compare(0, 7, "Message") != 0) continue;
+    if (!fs::exists(entry.path() / "OutlookHeaders.txt")) continue;
+    std::string folder = fs::relative(entry.path().parent_path(), top).generic_string();
+    ExtractedMessage m;
+    m.text = Slurp(entry.path() / "OutlookHeaders.txt");
+    m.body = Slurp(entry.path() / "Message.txt");
+    fs::path attachments = entry.path() / "Attachments";
+    if (fs::exists(attachments))
+      for (const auto& a : fs::directory_iterator(attachments)) {
+        std::string s = a.path().filename().string();
+        m.attachments[s.substr(s.find('_') + 1)] = Slurp(a.path());
+      }
+    result[folder].push_back(std::move(m));
+  }
+  return result;
+}
+
+inline bool Contains(const std::string& haystack, const std::string& needle) {
+  return haystack.find(needle) != std::string::npos;
+}
+
+}  // namespace pst_test

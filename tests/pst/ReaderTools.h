@@ -70,13 +70,34 @@ inline Extracted RunReadpst(const std::string& pst, const std::filesystem::path&
   return result;
 }
 
+// readpst -r: one mbox per folder; only the message count per folder. Much
+// lighter than RunReadpst for files checked many times over.
+inline std::map<std::string, size_t> CountWithReadpst(const std::string& pst, const std::filesystem::path& out,
+                                                      std::string& log) {
+  namespace fs = std::filesystem;
+  fs::remove_all(out);
+  fs::create_directories(out);
+  std::map<std::string, size_t> counts;
+  if (RunCommand("readpst -j 0 -D -r -o '" + out.string() + "' '" + pst + "'", log) != 0) return counts;
+  for (const auto& store : fs::directory_iterator(out))
+    for (const auto& entry : fs::recursive_directory_iterator(store.path())) {
+      if (!entry.is_regular_file() || entry.path().filename() != "mbox") continue;
+      std::string text = Slurp(entry.path());
+      size_t n = text.compare(0, 5, "From ") == 0 ? 1 : 0;
+      for (size_t at = text.find("\nFrom "); at != std::string::npos; at = text.find("\nFrom ", at + 1)) ++n;
+      counts[fs::relative(entry.path().parent_path(), store.path()).generic_string()] = n;
+    }
+  return counts;
+}
+
 // pffexport: <out>.export/Top of Personal Folders/<folders>/MessageNNNNN/...
-inline Extracted RunPffexport(const std::string& pst, const std::filesystem::path& out, std::string& log) {
+inline Extracted RunPffexport(const std::string& pst, const std::filesystem::path& out, std::string& log,
+                              bool withBodies = true) {
   namespace fs = std::filesystem;
   fs::path exported = out.string() + ".export";
   fs::remove_all(exported);
   Extracted result;
-  if (RunCommand("pffexport -q -m items -f all -t '" + out.string() + "' '" + pst + "'", log) != 0) return result;
+  if (RunCommand("pffexport -q -m items -f " + std::string(withBodies ? "all" : "text") + " -t '" + out.string() + "' '" + pst + "'", log) != 0) return result;
   fs::path top = exported / "Top of Personal Folders";
   if (!fs::exists(top)) return result;
   for (const auto& entry : fs::recursive_directory_iterator(top)) {

@@ -228,3 +228,28 @@ TEST(SubjectPrefix, SplitsOnlyShortPrefixesFollowedByColonAndSpace) {
   };
   for (const auto& c : cases) EXPECT_EQ(c.prefix, pst::SubjectPrefixLength(c.subject)) << c.subject;
 }
+
+TEST(StoreRoundTrip, StoreOnDiskIsReopenedAndAppended) {
+  // The same round trip through the platform file class (Win32 under wine).
+  TempDir dir("on_disk");
+  std::string path = dir.File("disk.pst");
+  {
+    auto store = pst::Store::Create(path, "On Disk");
+    ASSERT_TRUE(store.IsOk()) << store.Message();
+    auto inbox = store.Value()->IpmSubtree().CreateSubfolder("Inbox");
+    for (int i = 0; i < 300; ++i) ASSERT_TRUE(inbox->AddMessage(SampleMessage(i, 1000, i % 25 ? 0 : 20000)).IsOk());
+  }
+  {
+    auto store = pst::Store::Open(path);
+    ASSERT_TRUE(store.IsOk()) << store.Message();
+    auto inbox = store.Value()->IpmSubtree().FindSubfolder("Inbox");
+    for (int i = 300; i < 320; ++i) ASSERT_TRUE(inbox->AddMessage(SampleMessage(i)).IsOk());
+    ASSERT_TRUE(store.Value()->Close().IsOk());
+  }
+  auto store = pst::Store::Open(path);
+  ASSERT_TRUE(store.IsOk()) << store.Message();
+  auto messages = store.Value()->IpmSubtree().FindSubfolder("Inbox")->Messages();
+  ASSERT_EQ(320u, messages->size());
+  ExpectSameMessage(SampleMessage(275, 1000, 20000), (*messages)[275].data);
+  ExpectSameMessage(SampleMessage(319), (*messages)[319].data);
+}

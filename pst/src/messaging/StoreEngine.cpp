@@ -1,5 +1,6 @@
 #include "messaging/StoreEngine.h"
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 
@@ -321,6 +322,9 @@ std::vector<StoredMessage> StoreEngine::ReadMessages(uint32_t folderNid) {
 }
 
 void StoreEngine::TrimCaches() {
+  // Once per folder: a second trim would drop the blocks the first one kept.
+  std::sort(m_recentlyUsed.begin(), m_recentlyUsed.end());
+  m_recentlyUsed.erase(std::unique(m_recentlyUsed.begin(), m_recentlyUsed.end()), m_recentlyUsed.end());
   for (uint32_t nid : m_recentlyUsed) {
     auto it = m_folders.find(nid);
     if (it == m_folders.end()) continue;

@@ -10,7 +10,7 @@ namespace {
 
 // Enough for the hot paths of both trees several times over; when full the
 // cache starts again from empty, which costs a few re-reads and no bookkeeping.
-constexpr size_t kCachedPagesPerTree = 16384;
+constexpr size_t kCachedPagesPerTree = 4096;
 
 uint16_t Signature(uint64_t ib, uint64_t bid) {
   uint64_t x = ib ^ bid;

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <thread>
 
+#include "FormatChecker.h"
 #include "ReaderTools.h"
 #include "TestFiles.h"
 
@@ -74,6 +75,10 @@ TEST(KillTest, EveryKillLeavesAPrefixThatBothReadersOpen) {
     for (size_t i = 0; i < held; ++i)
       ASSERT_EQ(SampleMessage(static_cast<int>(i)).subject, (*messages)[i].data.subject) << "round " << round;
     store.Value().reset();
+    std::string text = Slurp(path);
+    const std::vector<uint8_t> bytes(text.begin(), text.end());
+    FormatChecker checker(bytes);
+    for (const auto& p : checker.Problems()) ADD_FAILURE() << "round " << round << ": " << p;
 
     if (readers) {
       std::string log;

@@ -4,9 +4,11 @@
 // write or flush, the way a full disk or a yanked drive would.
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -116,11 +118,15 @@ inline pst::MessageData SampleMessage(int i, size_t bodyBytes = 300, size_t atta
   return m;
 }
 
-// A fresh directory for one test, removed with its contents at the end.
+// A fresh directory for one test, removed with its contents at the end. The
+// name is unique per run: several builds may run these tests at once.
 class TempDir {
  public:
   explicit TempDir(const std::string& name) {
-    m_path = std::filesystem::temp_directory_path() / ("korvane_pst_" + name);
+    std::random_device random;
+    std::string unique = std::to_string(random()) + "_" +
+                         std::to_string(std::chrono::steady_clock::now().time_since_epoch().count() % 1000000007);
+    m_path = std::filesystem::temp_directory_path() / ("korvane_pst_" + name + "_" + unique);
     std::error_code ignored;
     std::filesystem::remove_all(m_path, ignored);
     std::filesystem::create_directories(m_path);

@@ -62,6 +62,12 @@ TEST(StoreRefusal, CreateMakesMissingDirectoriesAndNeverReplacesAStore) {
   std::string before = ReadAll(path);
   EXPECT_FALSE(pst::Store::Create(path, "Second").IsOk());
   EXPECT_EQ(before, ReadAll(path));
+  {
+    // While one store has the file open, nobody else may write to it.
+    auto first = pst::Store::Open(path);
+    ASSERT_TRUE(first.IsOk()) << first.Message();
+    EXPECT_FALSE(pst::Store::Open(path).IsOk());
+  }
   auto reopened = pst::Store::OpenOrCreate(path, "Second");
   ASSERT_TRUE(reopened.IsOk()) << reopened.Message();
   EXPECT_EQ("First", reopened.Value()->DisplayName());

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,11 +62,23 @@ class PosixFile : public File {
   int m_fd;
 };
 
+// One writer per file: a second process appending at the same time would
+// overwrite the first one's commits. The lock goes with the descriptor.
+Status LockForWriting(int fd, const std::string& path) {
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return Status::Ok();
+  int err = errno;
+  ::close(fd);
+  if (err == EWOULDBLOCK) return Status::Failure("cannot open " + path + ": another program is writing to it");
+  return Status::Failure(ErrnoText(("cannot lock " + path).c_str(), err));
+}
+
 }  // namespace
 
 Status CreateNewFile(const std::string& path, std::unique_ptr<File>& file) {
   int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0) return Status::Failure(ErrnoText(("cannot create " + path).c_str(), errno));
+  Status locked = LockForWriting(fd, path);
+  if (!locked) return locked;
   file.reset(new PosixFile(fd));
   return Status::Ok();
 }
@@ -76,6 +89,8 @@ Status OpenExistingFile(const std::string& path, std::unique_ptr<File>& file) {
     return Status::Failure("cannot open " + path + ": not a regular file");
   int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
   if (fd < 0) return Status::Failure(ErrnoText(("cannot open " + path).c_str(), errno));
+  Status locked = LockForWriting(fd, path);
+  if (!locked) return locked;
   file.reset(new PosixFile(fd));
   return Status::Ok();
 }

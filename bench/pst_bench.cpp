@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
   }
   std::string path = keep.empty() ? "/tmp/pst_bench_" + std::to_string(getpid()) + ".pst" : keep;
 
-  auto created = pst::Store::Create(path, "Benchmark");
+  auto created = pst::Store::Create(path, "Benchmark", options);
   if (!created) {
     std::fprintf(stderr, "%s\n", created.Message().c_str());
     return 1;

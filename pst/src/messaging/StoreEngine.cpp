@@ -130,7 +130,7 @@ std::unique_ptr<StoreEngine> StoreEngine::Open(std::unique_ptr<File> file, const
   return e;
 }
 
-StoreEngine::FolderState& StoreEngine::Folder(uint32_t nid) {
+StoreEngine::FolderState& StoreEngine::StateOf(uint32_t nid) {
   auto it = m_folders.find(nid);
   if (it != m_folders.end()) {
     m_recentlyUsed.push_back(nid);
@@ -215,7 +215,7 @@ uint32_t StoreEngine::CreateFolderNodes(uint32_t nid, uint32_t parent, const std
 }
 
 uint32_t StoreEngine::AddFolder(uint32_t parentNid, const std::string& name, const std::string& containerClass) {
-  FolderState& parent = Folder(parentNid);
+  FolderState& parent = StateOf(parentNid);
   uint32_t nid = m_db->AllocateNid(kNidTypeNormalFolder);
   m_db->RaiseNidCounter(kNidTypeHierarchyTable, NidIndex(nid));
   m_db->RaiseNidCounter(kNidTypeContentsTable, NidIndex(nid));
@@ -235,7 +235,7 @@ uint32_t StoreEngine::AddFolder(uint32_t parentNid, const std::string& name, con
     WriteFolderProperties(parent);
     uint32_t grandparent = parent.node.nidParent;
     if (grandparent != parentNid) {
-      FolderState& gp = Folder(grandparent);
+      FolderState& gp = StateOf(grandparent);
       TableContext& gpTable = Hierarchy(gp);
       gpTable.UpdateRow(parentNid, {BoolProperty(tag::kSubfolders, true)});
       CommitTable(TableNid(grandparent, kNidTypeHierarchyTable), gpTable);
@@ -245,7 +245,7 @@ uint32_t StoreEngine::AddFolder(uint32_t parentNid, const std::string& name, con
 }
 
 FolderInfo StoreEngine::GetFolderInfo(uint32_t nid) {
-  FolderState& f = Folder(nid);
+  FolderState& f = StateOf(nid);
   FolderInfo info;
   info.id = nid;
   info.name = TextOf(f.properties, tag::kDisplayName);
@@ -260,7 +260,7 @@ FolderInfo StoreEngine::GetFolderInfo(uint32_t nid) {
 
 std::vector<uint32_t> StoreEngine::ListSubfolders(uint32_t nid) {
   std::vector<uint32_t> out;
-  for (const auto& row : Hierarchy(Folder(nid)).ReadRows()) out.push_back(row.rowId);
+  for (const auto& row : Hierarchy(StateOf(nid)).ReadRows()) out.push_back(row.rowId);
   TrimCaches();
   return out;
 }
@@ -268,7 +268,7 @@ std::vector<uint32_t> StoreEngine::ListSubfolders(uint32_t nid) {
 uint32_t StoreEngine::FindSubfolder(uint32_t parent, const std::string& name) {
   std::string wanted = Lower(name);
   uint32_t found = 0;
-  for (const auto& row : Hierarchy(Folder(parent)).ReadRows()) {
+  for (const auto& row : Hierarchy(StateOf(parent)).ReadRows()) {
     if (Lower(TextOf(row.cells, tag::kDisplayName)) == wanted) {
       found = row.rowId;
       break;
@@ -286,7 +286,7 @@ uint32_t StoreEngine::CreateFolder(uint32_t parent, const std::string& name, con
 }
 
 uint32_t StoreEngine::AddMessage(uint32_t folderNid, const MessageData& message) {
-  FolderState& folder = Folder(folderNid);
+  FolderState& folder = StateOf(folderNid);
   uint32_t nid = m_db->AllocateNid(kNidTypeNormalMessage);
   std::vector<Property> props;
   NodeContent c = MessageWriter::Write(*m_db, nid, message, props);
@@ -305,7 +305,7 @@ uint32_t StoreEngine::AddMessage(uint32_t folderNid, const MessageData& message)
   WriteFolderProperties(folder);
   uint32_t parentNid = folder.node.nidParent;
   if (parentNid != folderNid) {
-    TableContext& siblings = Hierarchy(Folder(parentNid));
+    TableContext& siblings = Hierarchy(StateOf(parentNid));
     siblings.UpdateRow(folderNid, counts);
     CommitTable(TableNid(parentNid, kNidTypeHierarchyTable), siblings);
   }
@@ -316,7 +316,7 @@ uint32_t StoreEngine::AddMessage(uint32_t folderNid, const MessageData& message)
 
 std::vector<StoredMessage> StoreEngine::ReadMessages(uint32_t folderNid) {
   std::vector<StoredMessage> out;
-  for (const auto& row : Contents(Folder(folderNid)).ReadRows()) out.push_back(MessageReader::Read(*m_db, row.rowId));
+  for (const auto& row : Contents(StateOf(folderNid)).ReadRows()) out.push_back(MessageReader::Read(*m_db, row.rowId));
   TrimCaches();
   return out;
 }

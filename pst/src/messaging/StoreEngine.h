@@ -63,7 +63,7 @@ class StoreEngine {
   explicit StoreEngine(std::unique_ptr<Database> db) : m_db(std::move(db)) {}
 
   static uint32_t TableNid(uint32_t folderNid, uint32_t type) { return MakeNid(type, NidIndex(folderNid)); }
-  FolderState& Folder(uint32_t nid);
+  FolderState& StateOf(uint32_t nid);
   TableContext& Hierarchy(FolderState& folder);
   TableContext& Contents(FolderState& folder);
   void WriteFolderProperties(FolderState& folder);

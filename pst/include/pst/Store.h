@@ -23,12 +23,14 @@ struct StoreOptions {
   bool flushEachCommit = false;
 };
 
+// A Store is used by one thread at a time.
 class Store {
  public:
   // Creates a new file (and the directories leading to it); fails without
   // touching anything if something already exists at `path`.
   static Result<std::unique_ptr<Store>> Create(const std::string& path, const std::string& displayName,
                                                const StoreOptions& options = {});
+  // `file` must be empty.
   static Result<std::unique_ptr<Store>> Create(std::unique_ptr<File> file, const std::string& displayName,
                                                const StoreOptions& options = {});
   // Opens a PST this engine can append to; anything else is refused untouched.

@@ -98,6 +98,8 @@ uint32_t Heap::Allocate(const Bytes& data) {
   if (data.size() > kMaxHeapAllocation) Fail("internal error: heap allocation of " + std::to_string(data.size()));
   size_t last = m_blocks.size() - 1;
   if (!Fits(last, Load(last), data.size(), 1)) {
+    // HIDs carry the block index in 16 bits.
+    if (m_blocks.size() >= 0x10000) Fail("the table is full: a heap cannot grow beyond 65536 blocks");
     // The old last block becomes a padded middle block.
     Load(last).dirty = true;
     Block fresh;

@@ -25,6 +25,10 @@ Database::Database(std::unique_ptr<File> file, bool flushEachCommit)
 
 std::unique_ptr<Database> Database::CreateNew(std::unique_ptr<File> file, bool flushEachCommit) {
   std::unique_ptr<Database> db(new Database(std::move(file), flushEachCommit));
+  uint64_t size = 0;
+  Status st = db->m_file->Size(size);
+  if (!st) Fail(st.Message());
+  if (size != 0) Fail("the file to create the store in is not empty; it is left untouched");
   db->m_header.InitCounters();
   db->m_header.bidNextBlock = kFirstBlockBid;
   db->m_header.bidNextPage = kFirstPageBid;

@@ -64,18 +64,34 @@ void SpaceMap::LoadInterval(uint64_t k, const uint8_t* bitmap) {
 }
 
 void SpaceMap::SetUnits(uint64_t u, uint64_t n, bool used) {
-  for (uint64_t i = u; i < u + n; ++i) {
-    uint8_t mask = static_cast<uint8_t>(0x80u >> (i & 7));
-    uint8_t& byte = m_bits[static_cast<size_t>(i >> 3)];
-    bool was = (byte & mask) != 0;
-    if (was == used) continue;
-    if (used) {
-      byte |= mask;
-      --m_freeUnits;
-    } else {
-      byte &= static_cast<uint8_t>(~mask);
-      ++m_freeUnits;
+  uint64_t end = u + n;
+  while (u < end) {
+    uint8_t& byte = m_bits[static_cast<size_t>(u >> 3)];
+    if ((u & 7) == 0 && end - u >= 8) {
+      // A whole byte at once: blocks span up to 128 slots.
+      int set = __builtin_popcount(byte);
+      if (used) {
+        m_freeUnits -= static_cast<uint64_t>(8 - set);
+        byte = 0xFF;
+      } else {
+        m_freeUnits += static_cast<uint64_t>(set);
+        byte = 0;
+      }
+      u += 8;
+      continue;
     }
+    uint8_t mask = static_cast<uint8_t>(0x80u >> (u & 7));
+    bool was = (byte & mask) != 0;
+    if (was != used) {
+      if (used) {
+        byte |= mask;
+        --m_freeUnits;
+      } else {
+        byte &= static_cast<uint8_t>(~mask);
+        ++m_freeUnits;
+      }
+    }
+    ++u;
   }
 }
 

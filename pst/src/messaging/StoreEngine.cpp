@@ -227,6 +227,7 @@ uint32_t StoreEngine::AddFolder(uint32_t parentNid, const std::string& name, con
   row.push_back(Int32Property(tag::kPstHiddenUnread, 0));
   TableContext& hierarchy = Hierarchy(parent);
   hierarchy.AppendRow(nid, row);
+  if (parent.namesLoaded) parent.subfolderByName[Lower(name)] = nid;
   CommitTable(TableNid(parentNid, kNidTypeHierarchyTable), hierarchy);
 
   const Property* sub = FindProperty(parent.properties, tag::kSubfolders);
@@ -265,15 +266,19 @@ std::vector<uint32_t> StoreEngine::ListSubfolders(uint32_t nid) {
   return out;
 }
 
-uint32_t StoreEngine::FindSubfolder(uint32_t parent, const std::string& name) {
-  std::string wanted = Lower(name);
-  uint32_t found = 0;
-  for (const auto& row : Hierarchy(StateOf(parent)).ReadRows()) {
-    if (Lower(TextOf(row.cells, tag::kDisplayName)) == wanted) {
-      found = row.rowId;
-      break;
-    }
+std::map<std::string, uint32_t>& StoreEngine::SubfolderNames(FolderState& folder) {
+  if (!folder.namesLoaded) {
+    for (const auto& row : Hierarchy(folder).ReadRows())
+      folder.subfolderByName[Lower(TextOf(row.cells, tag::kDisplayName))] = row.rowId;
+    folder.namesLoaded = true;
   }
+  return folder.subfolderByName;
+}
+
+uint32_t StoreEngine::FindSubfolder(uint32_t parent, const std::string& name) {
+  auto& names = SubfolderNames(StateOf(parent));
+  auto it = names.find(Lower(name));
+  uint32_t found = it == names.end() ? 0 : it->second;
   TrimCaches();
   return found;
 }

@@ -58,6 +58,9 @@ class StoreEngine {
     std::vector<Property> properties;
     std::unique_ptr<TableContext> hierarchy;
     std::unique_ptr<TableContext> contents;
+    // Subfolders by lower-cased name, read from the hierarchy table once.
+    bool namesLoaded = false;
+    std::map<std::string, uint32_t> subfolderByName;
   };
 
   explicit StoreEngine(std::unique_ptr<Database> db) : m_db(std::move(db)) {}
@@ -66,6 +69,7 @@ class StoreEngine {
   FolderState& StateOf(uint32_t nid);
   TableContext& Hierarchy(FolderState& folder);
   TableContext& Contents(FolderState& folder);
+  std::map<std::string, uint32_t>& SubfolderNames(FolderState& folder);
   void WriteFolderProperties(FolderState& folder);
   void CommitTable(uint32_t tableNid, TableContext& table);
   void SetProperty(FolderState& folder, const Property& value);

@@ -106,7 +106,6 @@ void Database::ReadRaw(uint64_t offset, uint8_t* buffer, size_t size) {
 void Database::WriteRaw(uint64_t offset, const uint8_t* data, size_t size) {
   Status st = m_file->WriteAt(offset, data, size);
   if (!st) Fail(st.Message());
-  m_bytesWritten += size;
 }
 
 void Database::FlushFile() {

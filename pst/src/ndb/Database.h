@@ -87,7 +87,6 @@ class Database : private PageDevice {
   // Writes exact allocation maps and a header that declares them valid.
   void WriteExactMaps();
   uint64_t FileEof() const { return m_space.FileEof(); }
-  uint64_t BytesWritten() const { return m_bytesWritten; }
 
  private:
   Database(std::unique_ptr<File> file, bool flushEachCommit);
@@ -122,7 +121,6 @@ class Database : private PageDevice {
   std::map<uint64_t, PendingWrite> m_pending;
   Bytes m_arena;
   Bytes m_mergeBuffer;
-  uint64_t m_bytesWritten = 0;
 };
 
 }  // namespace pst

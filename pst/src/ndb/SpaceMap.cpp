@@ -97,17 +97,48 @@ void SpaceMap::SetUnits(uint64_t u, uint64_t n, bool used) {
 
 void SpaceMap::InsertExtent(uint64_t start, uint64_t length) {
   m_extents[start] = length;
-  m_extentsBySize.emplace(length, start);
+  if (length < kShortExtents) {
+    m_shortByLength[length].insert(start);
+    m_nonEmptyShort[length / 64] |= uint64_t(1) << (length % 64);
+  } else {
+    m_longBySize.emplace(length, start);
+  }
 }
 
 void SpaceMap::EraseExtent(std::map<uint64_t, uint64_t>::iterator it) {
-  m_extentsBySize.erase(std::make_pair(it->second, it->first));
+  uint64_t length = it->second;
+  if (length < kShortExtents) {
+    auto& bucket = m_shortByLength[length];
+    bucket.erase(it->first);
+    if (bucket.empty()) m_nonEmptyShort[length / 64] &= ~(uint64_t(1) << (length % 64));
+  } else {
+    m_longBySize.erase(std::make_pair(length, it->first));
+  }
   m_extents.erase(it);
+}
+
+bool SpaceMap::FindExtent(uint64_t minimum, uint64_t& start, uint64_t& length) const {
+  for (uint64_t word = minimum / 64; minimum < kShortExtents && word < kShortExtents / 64; ++word) {
+    uint64_t bits = m_nonEmptyShort[word];
+    if (word == minimum / 64) bits &= ~uint64_t(0) << (minimum % 64);
+    if (bits) {
+      length = word * 64 + static_cast<uint64_t>(__builtin_ctzll(bits));
+      start = *m_shortByLength[length].begin();
+      return true;
+    }
+  }
+  auto it = m_longBySize.lower_bound(std::make_pair(std::max(minimum, kShortExtents), uint64_t(0)));
+  if (it == m_longBySize.end()) return false;
+  length = it->first;
+  start = it->second;
+  return true;
 }
 
 void SpaceMap::RebuildExtents() {
   m_extents.clear();
-  m_extentsBySize.clear();
+  for (auto& bucket : m_shortByLength) bucket.clear();
+  for (auto& word : m_nonEmptyShort) word = 0;
+  m_longBySize.clear();
   uint64_t total = m_intervals * kUnitsPerInterval;
   uint64_t u = 0;
   while (u < total) {
@@ -150,10 +181,9 @@ uint64_t SpaceMap::Allocate(uint64_t bytes, bool pageAligned) {
   uint64_t align = pageAligned ? kUnitsPerPage : 1;
   for (int attempt = 0; attempt < 2; ++attempt) {
     // Best fit; an extent of n + align - 1 units always holds an aligned run.
-    auto it = m_extentsBySize.lower_bound(std::make_pair(n + align - 1, uint64_t(0)));
-    if (it != m_extentsBySize.end()) {
-      uint64_t start = it->second;
-      uint64_t length = it->first;
+    uint64_t start = 0;
+    uint64_t length = 0;
+    if (FindExtent(n + align - 1, start, length)) {
       uint64_t at = (start + align - 1) / align * align;
       EraseExtent(m_extents.find(start));
       if (at > start) InsertExtent(start, at - start);

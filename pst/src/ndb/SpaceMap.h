@@ -56,13 +56,20 @@ class SpaceMap {
   void InsertExtent(uint64_t start, uint64_t length);
   void EraseExtent(std::map<uint64_t, uint64_t>::iterator it);
   void ReleaseExtent(uint64_t start, uint64_t length);
+  // The shortest free extent of at least `minimum` slots (lowest start among equals).
+  bool FindExtent(uint64_t minimum, uint64_t& start, uint64_t& length) const;
 
   std::vector<uint8_t> m_bits;
   uint64_t m_intervals = 0;
   uint64_t m_freeUnits = 0;
   bool m_extentsStale = true;
-  std::map<uint64_t, uint64_t> m_extents;                  // start unit -> length
-  std::set<std::pair<uint64_t, uint64_t>> m_extentsBySize;  // (length, start)
+  std::map<uint64_t, uint64_t> m_extents;  // start unit -> length
+  // By length, for best fit: short extents in one bucket per length (with a
+  // bit per non-empty bucket), long ones in one ordered set.
+  static constexpr uint64_t kShortExtents = 256;
+  std::vector<std::set<uint64_t>> m_shortByLength = std::vector<std::set<uint64_t>>(kShortExtents);
+  uint64_t m_nonEmptyShort[kShortExtents / 64] = {};
+  std::set<std::pair<uint64_t, uint64_t>> m_longBySize;  // (length, start)
   std::vector<std::pair<uint64_t, uint64_t>> m_pendingReleases;
   std::vector<uint64_t> m_newIntervals;
 };

@@ -30,6 +30,7 @@ constexpr uint32_t kAttachmentTemplateNid = 0x671;
 constexpr uint32_t kRecipientTemplateNid = 0x692;
 // PidTagValidFolderMask: IPM subtree, wastebasket and finder are valid.
 constexpr uint32_t kValidFolders = 0x01 | 0x08 | 0x80;
+constexpr size_t kMaxCachedFolders = 64;
 
 std::string Lower(const std::string& s) {
   std::string out = s;
@@ -335,6 +336,16 @@ void StoreEngine::TrimCaches() {
     if (it == m_folders.end()) continue;
     if (it->second->contents) it->second->contents->TrimCache();
     if (it->second->hierarchy) it->second->hierarchy->TrimCache();
+  }
+  // Everything a folder state holds is committed, so states can be dropped
+  // and read again; keeping them all would grow with the number of folders.
+  if (m_folders.size() > kMaxCachedFolders) {
+    for (auto it = m_folders.begin(); it != m_folders.end();) {
+      if (std::binary_search(m_recentlyUsed.begin(), m_recentlyUsed.end(), it->first))
+        ++it;
+      else
+        it = m_folders.erase(it);
+    }
   }
   m_recentlyUsed.clear();
 }

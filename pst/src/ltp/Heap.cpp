@@ -1,5 +1,7 @@
 #include "ltp/Heap.h"
 
+#include <algorithm>
+
 #include "util/EngineError.h"
 
 namespace pst {
@@ -14,8 +16,15 @@ bool IsBitmapBlock(size_t index) { return index >= 8 && (index - 8) % 128 == 0; 
 Heap::Heap(uint8_t clientSignature) : m_clientSignature(clientSignature) {
   Block first;
   first.loaded = true;
-  first.dirty = true;
   m_blocks.push_back(first);
+  m_loadedBlocks.push_back(0);
+  MarkDirty(0);
+}
+
+void Heap::MarkDirty(size_t index) {
+  Block& b = m_blocks[index];
+  if (!b.dirty) m_dirtyBlocks.push_back(index);
+  b.dirty = true;
 }
 
 Heap::Heap(Database& db, uint64_t bidData) : m_db(&db) {
@@ -55,6 +64,7 @@ Heap::Block& Heap::Load(size_t index) {
     b.payload += to - from;
   }
   b.loaded = true;
+  m_loadedBlocks.push_back(index);
   return b;
 }
 
@@ -91,7 +101,8 @@ size_t Heap::SizeOf(uint32_t hid) {
 
 void Heap::SetUserRoot(uint32_t hid) {
   m_userRoot = hid;
-  Load(0).dirty = true;
+  Load(0);
+  MarkDirty(0);
 }
 
 uint32_t Heap::Allocate(const Bytes& data) {
@@ -101,16 +112,18 @@ uint32_t Heap::Allocate(const Bytes& data) {
     // HIDs carry the block index in 16 bits.
     if (m_blocks.size() >= 0x10000) Fail("the table is full: a heap cannot grow beyond 65536 blocks");
     // The old last block becomes a padded middle block.
-    Load(last).dirty = true;
+    Load(last);
+    MarkDirty(last);
     Block fresh;
     fresh.loaded = true;
     m_blocks.push_back(fresh);
     last = m_blocks.size() - 1;
+    m_loadedBlocks.push_back(last);
   }
   Block& b = m_blocks[last];
   b.allocations.push_back(data);
   b.payload += data.size();
-  b.dirty = true;
+  MarkDirty(last);
   return static_cast<uint32_t>((last << 16) | (b.allocations.size() << 5));
 }
 
@@ -119,7 +132,7 @@ void Heap::Write(uint32_t hid, const Bytes& data) {
   Bytes& slot = Slot(hid, block);
   if (slot.size() != data.size()) Fail("internal error: heap write changes size");
   slot = data;
-  m_blocks[block].dirty = true;
+  MarkDirty(block);
 }
 
 uint32_t Heap::Reallocate(uint32_t hid, const Bytes& data) {
@@ -129,7 +142,7 @@ uint32_t Heap::Reallocate(uint32_t hid, const Bytes& data) {
   if (data.size() <= slot.size() || Fits(block, b, data.size() - slot.size(), 0)) {
     b.payload = b.payload - slot.size() + data.size();
     slot = data;
-    b.dirty = true;
+    MarkDirty(block);
     return hid;
   }
   Free(hid);
@@ -142,7 +155,7 @@ void Heap::Free(uint32_t hid) {
   m_blocks[block].payload -= slot.size();
   slot.clear();
   slot.shrink_to_fit();
-  m_blocks[block].dirty = true;
+  MarkDirty(block);
 }
 
 uint8_t Heap::FillLevel(size_t index) const {
@@ -191,23 +204,29 @@ Bytes Heap::Serialize(size_t index, bool pad) const {
 
 uint64_t Heap::Commit(Database& db) {
   m_db = &db;
-  for (size_t i = 0; i < m_blocks.size(); ++i) {
-    if (!m_blocks[i].dirty) continue;
+  // In block order: a new block is appended to the data tree after the one before it.
+  std::sort(m_dirtyBlocks.begin(), m_dirtyBlocks.end());
+  for (size_t i : m_dirtyBlocks) {
     m_tree.SetLeaf(db, i, Serialize(i, i + 1 < m_blocks.size()));
     m_blocks[i].dirty = false;
   }
+  m_dirtyBlocks.clear();
   return m_tree.Commit(db);
 }
 
 void Heap::TrimCache() {
-  for (size_t i = 1; i < m_blocks.size(); ++i) {
+  std::vector<size_t> kept;
+  for (size_t i : m_loadedBlocks) {
     Block& b = m_blocks[i];
-    if (b.loaded && !b.dirty && !b.touched) {
+    if (i != 0 && !b.dirty && !b.touched) {
       b.loaded = false;
       std::vector<Bytes>().swap(b.allocations);
+    } else {
+      kept.push_back(i);
     }
     b.touched = false;
   }
+  m_loadedBlocks.swap(kept);
 }
 
 }  // namespace pst

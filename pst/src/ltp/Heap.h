@@ -64,10 +64,15 @@ class Heap {
   Bytes Serialize(size_t index, bool pad) const;
   uint8_t FillLevel(size_t index) const;
   Bytes& Slot(uint32_t hid, size_t& blockIndex);
+  void MarkDirty(size_t index);
 
   Database* m_db = nullptr;  // not owned; null for a heap not yet stored
   DataTree m_tree;
   std::vector<Block> m_blocks;
+  // Blocks to write at the next Commit() and blocks held in memory, so that
+  // neither Commit() nor TrimCache() walks every block of a large heap.
+  std::vector<size_t> m_dirtyBlocks;
+  std::vector<size_t> m_loadedBlocks;
   uint8_t m_clientSignature;
   uint32_t m_userRoot = 0;
 };

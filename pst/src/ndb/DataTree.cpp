@@ -10,6 +10,8 @@ void DataTree::Load(Database& db, uint64_t rootBid) {
   m_rootBid = rootBid;
   m_level = 0;
   m_changed = false;
+  m_totalSize = 0;
+  m_changedGroups.clear();
   if (rootBid == 0) return;
   auto leafOf = [&db](uint64_t bid) {
     Leaf leaf;
@@ -19,6 +21,7 @@ void DataTree::Load(Database& db, uint64_t rootBid) {
   };
   if (!(rootBid & kBidInternalFlag)) {
     m_leaves.push_back(leafOf(rootBid));
+    m_totalSize = m_leaves[0].size;
     return;
   }
   Bytes root = db.ReadBlock(rootBid);
@@ -33,6 +36,7 @@ void DataTree::Load(Database& db, uint64_t rootBid) {
       // Every leaf but the last of a stream holds exactly kMaxBlockData bytes.
       leaf.size = static_cast<uint32_t>(remaining > kMaxBlockData && i + 1 < n ? kMaxBlockData : remaining);
       remaining -= leaf.size;
+      m_totalSize += leaf.size;
       m_leaves.push_back(leaf);
     }
   };
@@ -49,19 +53,15 @@ void DataTree::Load(Database& db, uint64_t rootBid) {
   }
 }
 
-uint64_t DataTree::TotalSize() const {
-  uint64_t total = 0;
-  for (const auto& l : m_leaves) total += l.size;
-  return total;
-}
-
 void DataTree::SetLeaf(Database& db, size_t i, const Bytes& data) {
   uint64_t bid = db.WriteBlock(data.data(), data.size(), false);
   if (i == m_leaves.size()) {
     m_leaves.push_back(Leaf());
   } else {
     db.FreeBlock(m_leaves[i].bid);
+    m_totalSize -= m_leaves[i].size;
   }
+  m_totalSize += data.size();
   m_leaves[i].bid = bid;
   m_leaves[i].size = static_cast<uint32_t>(data.size());
   size_t group = i / kMaxXBlockEntries;
@@ -69,6 +69,7 @@ void DataTree::SetLeaf(Database& db, size_t i, const Bytes& data) {
     db.FreeBlock(m_groupBids[group]);
     m_groupBids[group] = 0;
   }
+  m_changedGroups.push_back(group);
   m_changed = true;
 }
 
@@ -91,6 +92,7 @@ uint64_t DataTree::Commit(Database& db) {
     for (uint64_t g : m_groupBids)
       if (g) db.FreeBlock(g);
     m_groupBids.clear();
+    m_changedGroups.clear();
   }
   m_level = level;
   if (level == 0) {
@@ -105,9 +107,17 @@ uint64_t DataTree::Commit(Database& db) {
   }
   size_t groups = (m_leaves.size() + kMaxXBlockEntries - 1) / kMaxXBlockEntries;
   if (groups > kMaxXBlockEntries) Fail("table too large for one PST data tree");
-  m_groupBids.resize(groups, 0);
-  for (size_t g = 0; g < groups; ++g) {
-    if (m_groupBids[g] != 0) continue;
+  if (m_groupBids.size() != groups) {
+    // Becoming a two-level tree (or growing a group): every group without an XBLOCK is written.
+    for (size_t g = m_groupBids.size(); g < groups; ++g) m_changedGroups.push_back(g);
+    for (size_t g = 0; g < m_groupBids.size(); ++g)
+      if (m_groupBids[g] == 0) m_changedGroups.push_back(g);
+    m_groupBids.resize(groups, 0);
+  }
+  std::vector<size_t> changed;
+  changed.swap(m_changedGroups);
+  for (size_t g : changed) {
+    if (g >= groups || m_groupBids[g] != 0) continue;
     std::vector<uint64_t> bids;
     uint64_t total = 0;
     for (size_t i = g * kMaxXBlockEntries; i < m_leaves.size() && i < (g + 1) * kMaxXBlockEntries; ++i) {

@@ -18,7 +18,7 @@ class DataTree {
 
   size_t LeafCount() const { return m_leaves.size(); }
   uint32_t LeafSize(size_t i) const { return m_leaves[i].size; }
-  uint64_t TotalSize() const;
+  uint64_t TotalSize() const { return m_totalSize; }
   Bytes ReadLeaf(Database& db, size_t i) const { return db.ReadBlock(m_leaves[i].bid); }
 
   // Writes `data` as leaf i (i == LeafCount() appends) and frees the block it replaces.
@@ -38,6 +38,8 @@ class DataTree {
   uint64_t m_rootBid = 0;             // the committed root: a leaf, an XBLOCK or an XXBLOCK
   int m_level = 0;                    // of m_rootBid: 0 leaf, 1 XBLOCK, 2 XXBLOCK
   bool m_changed = false;
+  uint64_t m_totalSize = 0;
+  std::vector<size_t> m_changedGroups;  // level 2: groups whose XBLOCK must be written
 };
 
 }  // namespace pst

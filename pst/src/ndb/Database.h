@@ -31,7 +31,9 @@
 // flushEachCommit the operating system may write the header before the data
 // it points to, or lose recent commits, so the file can end up unreadable.
 // flushEachCommit makes each commit durable at the price of two disk flushes
-// per operation (measured by bench/pst_bench --fsync).
+// per operation: on the development VM pst_bench --fsync adds about 0.4 ms per
+// message (about 2,000 messages/s instead of about 12,000). Close() always
+// flushes.
 //
 // A failure (a failed write, a full disk) throws out of the operation; the
 // caller must then stop using this Database: its memory may be ahead of the

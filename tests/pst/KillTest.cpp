@@ -20,19 +20,32 @@ using namespace pst_test;
 
 namespace {
 
+constexpr uint32_t kMessagesPerFolder = 10;
+
 // Child: create the store, say 'R', then add messages forever, reporting
-// each completed one. Never returns.
-[[noreturn]] void WriteUntilKilled(const std::string& path, int reportFd) {
+// each completed one; after every tenth message it also creates a folder
+// "F<n>". With `secondSession` the writing happens in a later session: the
+// store is closed and opened again first. Never returns.
+[[noreturn]] void WriteUntilKilled(const std::string& path, int reportFd, bool secondSession) {
   auto store = pst::Store::Create(path, "Killed");
   if (!store.IsOk()) _exit(2);
-  auto inbox = store.Value()->IpmSubtree().CreateSubfolder("Inbox");
-  if (!inbox.IsOk()) _exit(3);
+  if (!store.Value()->IpmSubtree().CreateSubfolder("Inbox").IsOk()) _exit(3);
+  if (secondSession) {
+    if (!store.Value()->Close().IsOk()) _exit(7);
+    store.Value().reset();
+    store = pst::Store::Open(path);
+    if (!store.IsOk()) _exit(8);
+  }
+  auto inbox = store.Value()->IpmSubtree().FindSubfolder("Inbox");
   char ready = 'R';
   if (write(reportFd, &ready, 1) != 1) _exit(4);
   for (uint32_t i = 0;; ++i) {
     if (!inbox->AddMessage(SampleMessage(static_cast<int>(i), 600, i % 7 == 0 ? 12000 : 0)).IsOk()) _exit(5);
     uint32_t done = i + 1;
     if (write(reportFd, &done, sizeof done) != sizeof done) _exit(6);
+    if (done % kMessagesPerFolder == 0 &&
+        !store.Value()->IpmSubtree().CreateSubfolder("F" + std::to_string(done / kMessagesPerFolder)).IsOk())
+      _exit(9);
   }
 }
 
@@ -50,7 +63,7 @@ TEST(KillTest, EveryKillLeavesAPrefixThatBothReadersOpen) {
     ASSERT_GE(child, 0);
     if (child == 0) {
       close(fds[0]);
-      WriteUntilKilled(path, fds[1]);
+      WriteUntilKilled(path, fds[1], round % 2 == 1);
     }
     close(fds[1]);
     char ready = 0;
@@ -74,6 +87,16 @@ TEST(KillTest, EveryKillLeavesAPrefixThatBothReadersOpen) {
                                                           << reported << " reported";
     for (size_t i = 0; i < held; ++i)
       ASSERT_EQ(SampleMessage(static_cast<int>(i)).subject, (*messages)[i].data.subject) << "round " << round;
+    // Folders too form a prefix: F1 .. Fk with k = held / 10, or one fewer
+    // when the kill came between a tenth message and its folder.
+    auto folders = store.Value()->IpmSubtree().Subfolders();
+    ASSERT_TRUE(folders.IsOk());
+    size_t made = folders->size() - 2;  // Deleted Items and Inbox
+    size_t expected = held / kMessagesPerFolder;
+    EXPECT_TRUE(made == expected || (held % kMessagesPerFolder == 0 && made + 1 == expected))
+        << "round " << round << ": " << made << " folders, " << held << " messages";
+    for (size_t f = 0; f < made; ++f)
+      EXPECT_EQ("F" + std::to_string(f + 1), (*folders)[f + 2].Info()->name) << "round " << round;
     store.Value().reset();
     std::string text = Slurp(path);
     const std::vector<uint8_t> bytes(text.begin(), text.end());

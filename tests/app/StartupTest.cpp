@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/AutomationServer.h"
 #include "app/MorvathApp.h"
 #include "app/Settings.h"
 #include "app/WizardGlobals.h"
@@ -96,6 +97,9 @@ TEST(CommandLine, RegisterAndUnregisterEndTheProcessWithoutAPage) {
     EXPECT_TRUE(ApplyAutomationSwitches(plain));  // and registers again on every start
     ASSERT_EQ(::RegOpenKeyW(HKEY_CLASSES_ROOT, L"Morvath.Application", &key), ERROR_SUCCESS);
     ::RegCloseKey(key);
+
+    // The registration names this test program as the server: leave none behind for later clients.
+    UnregisterAutomationServer();
 }
 
 }  // namespace

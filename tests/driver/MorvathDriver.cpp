@@ -255,6 +255,8 @@ HWND FindVisibleMainPage() {
 // goes once the client lets go.
 TEST(RealProgram, AutomationClientKeepsTheProgramUntilItLetsGo) {
     AssertNoInstanceRunning();
+    // Other test programs register themselves under the same ProgID; the program registers again.
+    ASSERT_EQ(RunningProgram(L"/Regserver").WaitForExit(), 0u);
     ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
     CLSID classId;
     ASSERT_EQ(::CLSIDFromProgID(L"Morvath.Application", &classId), S_OK);

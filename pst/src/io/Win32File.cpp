@@ -34,6 +34,14 @@ std::string LastErrorText(const std::string& what) {
   return text;
 }
 
+// Positioned I/O: the offset travels with each call, so no shared file pointer moves.
+OVERLAPPED OverlappedAt(uint64_t offset) {
+  OVERLAPPED at = {};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  return at;
+}
+
 class Win32File : public File {
  public:
   explicit Win32File(HANDLE handle) : m_handle(handle) {}
@@ -43,9 +51,7 @@ class Win32File : public File {
     uint8_t* p = static_cast<uint8_t*>(buffer);
     while (size > 0) {
       DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
-      OVERLAPPED at = {};
-      at.Offset = static_cast<DWORD>(offset);
-      at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+      OVERLAPPED at = OverlappedAt(offset);
       DWORD done = 0;
       if (!ReadFile(m_handle, p, chunk, &done, &at)) return Status::Failure(LastErrorText("reading the file failed"));
       if (done == 0) return Status::Failure("reading the file failed: unexpected end of file");
@@ -60,9 +66,7 @@ class Win32File : public File {
     const uint8_t* p = static_cast<const uint8_t*>(data);
     while (size > 0) {
       DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
-      OVERLAPPED at = {};
-      at.Offset = static_cast<DWORD>(offset);
-      at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+      OVERLAPPED at = OverlappedAt(offset);
       DWORD done = 0;
       if (!WriteFile(m_handle, p, chunk, &done, &at) || done == 0)
         return Status::Failure(LastErrorText("writing the file failed"));

@@ -32,6 +32,22 @@ ensure_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
+# pst-extractor, the third independent PST reader the tests use, from the npm registry.
+KORVANE_PST_EXTRACTOR=pst-extractor@1.12.0
+ensure_node_packages() {
+  if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends nodejs npm
+  fi
+  [ -d "$KORVANE_ROOT/build/node/node_modules/pst-extractor" ] && return 0
+  say "installing $KORVANE_PST_EXTRACTOR"
+  mkdir -p "$KORVANE_ROOT/build/node"
+  npm install --prefix "$KORVANE_ROOT/build/node" --no-save --no-package-lock --no-audit --no-fund \
+    "$KORVANE_PST_EXTRACTOR" >/dev/null
+}
+
 # Configures (once) and builds one preset; extra arguments go to the configure step.
 build_preset() {
   local preset=$1; shift

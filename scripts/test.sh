@@ -21,6 +21,7 @@ count_ctest() {
 }
 
 ensure_packages || { echo "package installation failed"; exit 1; }
+ensure_node_packages || { echo "installing pst-extractor failed"; exit 1; }
 
 for preset in native win64 win32; do
   say "building $preset"

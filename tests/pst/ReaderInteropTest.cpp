@@ -1,6 +1,6 @@
-// Files written by the engine, read by two independent readers: readpst
-// (libpst) and pffexport (libpff). Each must see the folder tree, the message
-// count of every folder, and the subjects, bodies, senders, times and
+// Files written by the engine, read by independent readers: readpst (libpst),
+// pffexport (libpff) and pst-extractor. Each must see the folder tree, the
+// message count of every folder, and the subjects, bodies, senders, times and
 // attachments that were written.
 
 #include <gtest/gtest.h>
@@ -117,6 +117,26 @@ TEST_F(ReaderInterop, FolderTreeMessagesAndAttachmentsReadByBothReaders) {
       EXPECT_TRUE(pff->attachments.empty() && rp->attachments.empty());
     }
   }
+  if (!PstExtractorAvailable()) {
+    ADD_FAILURE() << "pst-extractor is not installed (scripts/test.sh installs it)";
+  } else {
+    Extracted byExtractor = RunPstExtractor(path, dir.Path() / "extractor", log);
+    EXPECT_TRUE(log.empty()) << log;
+    ExpectCounts(counts, byExtractor, "pst-extractor");
+    for (const auto& p : plan) {
+      const pst::MessageData& m = p.message;
+      const ExtractedMessage* px = FindBySubject(byExtractor, p.folder, "Subject: " + m.subject + "\n");
+      ASSERT_TRUE(px) << "pst-extractor lost subject " << m.subject;
+      EXPECT_TRUE(Contains(px->text, "From: " + m.senderName + " <" + m.senderAddress + ">")) << px->text;
+      EXPECT_EQ(m.bodyText, px->body) << m.subject;
+      EXPECT_EQ(m.attachments.size(), px->attachments.size()) << m.subject;
+      for (const auto& a : m.attachments) {
+        auto found = px->attachments.find(a.fileName);
+        ASSERT_TRUE(found != px->attachments.end()) << "pst-extractor lost " << a.fileName;
+        EXPECT_TRUE(found->second == std::string(a.bytes.begin(), a.bytes.end())) << a.fileName;
+      }
+    }
+  }
   // Times: plan[0] was submitted at 2019-04-17 18:40:00 UTC and delivered a minute later.
   const ExtractedMessage* first = FindBySubject(byPff, "Inbox", plan[0].message.subject);
   ASSERT_TRUE(first);
@@ -165,4 +185,14 @@ TEST_F(ReaderInterop, LargeFoldersManyFoldersAndHugeValues) {
   for (const auto& e : std::filesystem::directory_iterator(dir.Path() / "pff.export" / "Top of Personal Folders" / "Many"))
     folderDirs += e.is_directory() ? 1 : 0;
   EXPECT_EQ(150u, folderDirs);
+
+  // pst-extractor walks exactly ContentCount rows and wants every non-final block
+  // of a row matrix full: the large folder is where those rules bite.
+  ASSERT_TRUE(PstExtractorAvailable()) << "pst-extractor is not installed (scripts/test.sh installs it)";
+  Extracted byExtractor = RunPstExtractor(path, dir.Path() / "extractor", log);
+  EXPECT_TRUE(log.empty()) << log;
+  ExpectCounts(counts, byExtractor, "pst-extractor");
+  ASSERT_EQ(1u, byExtractor["Huge"].size());
+  EXPECT_EQ(huge.bodyText, byExtractor["Huge"][0].body);
+  EXPECT_TRUE(byExtractor["Huge"][0].attachments[huge.attachments[0].fileName] == hugeBytes);
 }

@@ -1,12 +1,14 @@
 #pragma once
-// Runs the independent Debian readers (readpst from pst-utils, pffexport from
-// pff-tools) on a file and gathers what they extracted, per folder.
+// Runs the independent readers on a file and gathers what they extracted, per
+// folder: readpst (Debian's pst-utils), pffexport (Debian's pff-tools) and
+// pst-extractor (npm, installed by the test command).
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -114,6 +116,70 @@ inline Extracted RunPffexport(const std::string& pst, const std::filesystem::pat
         m.attachments[s.substr(s.find('_') + 1)] = Slurp(a.path());
       }
     result[folder].push_back(std::move(m));
+  }
+  return result;
+}
+
+inline std::string DecodeBase64(const std::string& text) {
+  std::string out;
+  unsigned value = 0;
+  int bits = 0;
+  for (char c : text) {
+    int digit = c >= 'A' && c <= 'Z' ? c - 'A'
+                : c >= 'a' && c <= 'z' ? c - 'a' + 26
+                : c >= '0' && c <= '9' ? c - '0' + 52
+                : c == '+' ? 62
+                : c == '/' ? 63
+                : -1;
+    if (digit < 0) continue;
+    value = (value << 6) | static_cast<unsigned>(digit);
+    bits += 6;
+    if (bits >= 8) {
+      bits -= 8;
+      out.push_back(static_cast<char>((value >> bits) & 0xFF));
+    }
+  }
+  return out;
+}
+
+inline std::filesystem::path PstExtractorModules() { return KORVANE_NODE_MODULES; }
+
+inline bool PstExtractorAvailable() {
+  return ToolAvailable("node") && std::filesystem::exists(PstExtractorModules() / "pst-extractor");
+}
+
+// pst-extractor through tests/pst/extractor/dump.js: subject, sender, body and
+// attachments of every message below the store's top. It also fails (non-empty
+// log with "MISMATCH") when a folder's count and its table rows disagree, which
+// this reader relies on.
+inline Extracted RunPstExtractor(const std::string& pst, const std::filesystem::path& out, std::string& log) {
+  namespace fs = std::filesystem;
+  fs::create_directories(out);
+  fs::path listing = out / "extractor.txt";
+  Extracted result;
+  RunCommand("NODE_PATH='" + PstExtractorModules().string() + "' node '" KORVANE_PST_EXTRACTOR_SCRIPT "' '" + pst +
+                 "' >'" + listing.string() + "'",
+             log);
+  std::ifstream in(listing);
+  std::string kind, folder, text, body;
+  ExtractedMessage* last = nullptr;
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream fields(line);
+    fields >> kind;
+    if (kind == "M") {
+      folder.clear(), text.clear(), body.clear();
+      fields >> folder >> text >> body;
+      ExtractedMessage m;
+      m.text = DecodeBase64(text);
+      m.body = DecodeBase64(body);
+      auto& list = result[DecodeBase64(folder)];
+      list.push_back(std::move(m));
+      last = &list.back();
+    } else if (kind == "A" && last) {
+      std::string name, bytes;
+      fields >> name >> bytes;
+      last->attachments[DecodeBase64(name)] = DecodeBase64(bytes);
+    }
   }
   return result;
 }

@@ -25,7 +25,12 @@ Result<std::unique_ptr<Store>> Store::Create(const std::string& path, const std:
   std::unique_ptr<File> file;
   Status st = CreateNewFile(path, file);
   if (!st) return st;
-  return Create(std::move(file), displayName, options);
+  auto created = Create(std::move(file), displayName, options);
+  // A store that never reached its first commit holds nothing; left behind, it
+  // would only make the next attempt at this path refuse a file that is no PST.
+  // The file is closed by now and was created exclusively by this call.
+  if (!created) RemoveFile(path);
+  return created;
 }
 
 Result<std::unique_ptr<Store>> Store::Open(std::unique_ptr<File> file, const StoreOptions& options) {

@@ -33,5 +33,7 @@ Status OpenExistingFile(const std::string& path, std::unique_ptr<File>& file);
 // Creates every missing directory leading to `path` (not `path` itself).
 Status CreateParentDirectories(const std::string& path);
 bool PathExists(const std::string& path);
+// Removes a file this engine created itself and could not complete.
+Status RemoveFile(const std::string& path);
 
 }  // namespace pst

@@ -100,6 +100,11 @@ bool PathExists(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0;
 }
 
+Status RemoveFile(const std::string& path) {
+  if (::unlink(path.c_str()) != 0) return Status::Failure(ErrnoText(("cannot remove " + path).c_str(), errno));
+  return Status::Ok();
+}
+
 Status CreateParentDirectories(const std::string& path) {
   size_t pos = 0;
   while ((pos = path.find('/', pos + 1)) != std::string::npos) {

@@ -119,6 +119,11 @@ Status OpenExistingFile(const std::string& path, std::unique_ptr<File>& file) {
 
 bool PathExists(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+Status RemoveFile(const std::string& path) {
+  if (!DeleteFileW(Widen(path).c_str())) return Status::Failure(LastErrorText("cannot remove " + path));
+  return Status::Ok();
+}
+
 Status CreateParentDirectories(const std::string& path) {
   // Start after a drive ("C:\") or UNC prefix ("\\server\share\"), which cannot be created.
   size_t start = 0;

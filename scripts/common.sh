@@ -14,6 +14,7 @@ KORVANE_PACKAGES=(
   pst-utils pff-tools
   xvfb x11-utils imagemagick fonts-wine
   fp-utils
+  clang libclang-rt-14-dev
 )
 
 say() { printf '== %s\n' "$*"; }

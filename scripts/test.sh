@@ -56,6 +56,16 @@ if [ -f build/win64/CTestTestfile.cmake ]; then
   fi
 fi
 
+say "fuzzers (clang, libFuzzer)"
+if scripts/fuzz.sh 2>&1 | tee build/fuzz.log; then :; fi
+line=$(grep -E '^fuzz: [0-9]+ passed, [0-9]+ failed' build/fuzz.log | tail -n1)
+if [ -n "$line" ]; then
+  passed=$((passed + $(sed -E 's/fuzz: ([0-9]+) passed.*/\1/' <<<"$line")))
+  failed=$((failed + $(sed -E 's/.* ([0-9]+) failed/\1/' <<<"$line")))
+else
+  failed=$((failed + 1))
+fi
+
 say "finished in $(( $(date +%s) - started )) s"
 echo "tests: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

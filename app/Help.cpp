@@ -1,7 +1,7 @@
 #include "Help.h"
 
-#include "app/Settings.h"
 #include "framework/Afx.h"
+#include "wizard/Settings.h"
 
 namespace {
 constexpr wchar_t kHelpFileName[] = L"Korvane For EDB-PST.chm";

@@ -4,9 +4,9 @@
 
 #include "app/AutomationServer.h"
 #include "app/MorvathDlg.h"
-#include "app/Settings.h"
-#include "app/WizardGlobals.h"
 #include "res/resource.h"
+#include "wizard/Settings.h"
+#include "wizard/WizardGlobals.h"
 
 bool AnotherInstanceIsRunning() { return ::FindWindowW(nullptr, g_productTitle) != nullptr; }
 

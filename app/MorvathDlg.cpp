@@ -5,11 +5,11 @@
 #include "app/Help.h"
 #include "app/MorvathDlgAutoProxy.h"
 #include "app/MorvathDlgRes.h"
-#include "app/PageFlow.h"
-#include "app/SystemMenu.h"
-#include "app/WizardGlobals.h"
 #include "log/ActivityLog.h"
 #include "res/resource.h"
+#include "wizard/PageFlow.h"
+#include "wizard/SystemMenu.h"
+#include "wizard/WizardGlobals.h"
 
 namespace {
 

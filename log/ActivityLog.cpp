@@ -3,11 +3,11 @@
 #include <mutex>
 #include <string>
 
-#include "app/Settings.h"
-#include "app/WizardGlobals.h"
 #include "framework/Handles.h"
 #include "framework/Seams.h"
 #include "log/LogText.h"
+#include "wizard/Settings.h"
+#include "wizard/WizardGlobals.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "ViewLogDlg.h"
 
-#include "app/SystemMenu.h"
-#include "app/WizardGlobals.h"
 #include "log/ActivityLog.h"
 #include "log/LogText.h"
 #include "log/ViewLogRes.h"
+#include "wizard/SystemMenu.h"
+#include "wizard/WizardGlobals.h"
 
 CViewLog::CViewLog(CWnd* parent) : CDialog(IDD_VIEW_LOG, parent) {}
 

@@ -6,12 +6,11 @@
 
 #include "app/MorvathDlg.h"
 #include "app/MorvathDlgRes.h"
-#include "app/PageFlow.h"
-#include "app/WizardGlobals.h"
-#include "log/LogText.h"
 #include "log/ViewLogDlg.h"
 #include "res/resource.h"
 #include "tests/support/PageTestSupport.h"
+#include "wizard/PageFlow.h"
+#include "wizard/WizardGlobals.h"
 
 namespace {
 
@@ -215,57 +214,6 @@ TEST_F(MainPageTest, MenuCommandsOfAnOwnedPageReachTheMainPage) {
     ASSERT_EQ(seams.boxes.size(), 1u);
     EXPECT_EQ(seams.boxes[0].text, L"Do you want to clear Log File ?");
     EXPECT_EQ(seams.boxes[0].owner, page.m_hWnd);
-}
-
-class ViewLogTest : public MainPageTest {};
-
-TEST_F(ViewLogTest, ResultTextFollowsHowTheRunEnded) {
-    for (int aborted : {0, 1}) {
-        g_savingAborted = aborted;
-        CViewLog dialog(&page);
-        ASSERT_TRUE(dialog.Create());
-        EXPECT_EQ(WindowText(::GetDlgItem(dialog.m_hWnd, 1049)),
-                  aborted ? L"Saving Aborted by User" : L"Saving Completed Successfully");
-        EXPECT_EQ(WindowText(dialog.m_hWnd), L" Korvane for EDB to PST");
-    }
-}
-
-TEST_F(ViewLogTest, OkWritesTheEndBannerAndEndsTheProcess) {
-    std::wstring logPath = programFolder.file(L"Activity Log.txt");
-    ::DeleteFileW(logPath.c_str());
-    std::string endBanner = std::string(19, '*') + " End Log File " + std::string(35, '*');
-
-    CViewLog plain(&page);
-    ASSERT_TRUE(plain.Create());
-    ::SendMessageW(plain.m_hWnd, WM_COMMAND, MAKEWPARAM(1026, BN_CLICKED), 0);
-    EXPECT_EQ(ReadWholeFile(logPath), endBanner);
-    EXPECT_EQ(seams.terminations, std::vector<UINT>{0});
-    EXPECT_TRUE(seams.launches.empty());
-
-    ::DeleteFileW(logPath.c_str());
-    CViewLog ticked(&page);
-    ASSERT_TRUE(ticked.Create());
-    ::SendMessageW(::GetDlgItem(ticked.m_hWnd, 1025), BM_SETCHECK, BST_CHECKED, 0);
-    ::SendMessageW(ticked.m_hWnd, WM_COMMAND, MAKEWPARAM(1026, BN_CLICKED), 0);
-    EXPECT_EQ(ReadWholeFile(logPath), "\r\n\r\nView Log\r\n\r\n" + endBanner);
-    EXPECT_EQ(seams.launches.size(), 1u);
-    EXPECT_EQ(seams.terminations.size(), 2u);
-}
-
-TEST_F(ViewLogTest, CloseBoxEndsAtOnceAndEscapeAsksFirst) {
-    CViewLog dialog(&page);
-    ASSERT_TRUE(dialog.Create());
-    seams.boxAnswers = {IDNO};
-    MSG escape = {dialog.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
-    EXPECT_TRUE(dialog.PreTranslateMessage(&escape));
-    ASSERT_EQ(seams.boxes.size(), 1u);
-    EXPECT_EQ(seams.boxes[0].text, L" Saving Process is in running, Do you want to exit ?");
-    EXPECT_EQ(seams.boxes[0].owner, dialog.m_hWnd);
-    EXPECT_TRUE(seams.terminations.empty());
-
-    ::SendMessageW(dialog.m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(seams.terminations, std::vector<UINT>{0});
-    EXPECT_EQ(ReadWholeFile(programFolder.file(L"Activity Log.txt")).find("End Log File"), std::string::npos);
 }
 
 }  // namespace

@@ -5,9 +5,9 @@
 
 #include "app/AutomationServer.h"
 #include "app/MorvathApp.h"
-#include "app/Settings.h"
-#include "app/WizardGlobals.h"
 #include "tests/support/PageTestSupport.h"
+#include "wizard/Settings.h"
+#include "wizard/WizardGlobals.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/WizardGlobals.h"
 #include "log/ActivityLog.h"
 #include "tests/support/PageTestSupport.h"
+#include "wizard/WizardGlobals.h"
 
 namespace {
 

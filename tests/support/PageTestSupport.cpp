@@ -6,9 +6,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/PageFlow.h"
-#include "app/WizardGlobals.h"
 #include "framework/Seams.h"
+#include "wizard/PageFlow.h"
+#include "wizard/WizardGlobals.h"
 
 SeamRecorder* SeamRecorder::current = nullptr;
 

@@ -6,12 +6,14 @@ void ReadSettingString(HKEY key, wchar_t* target, const wchar_t* valueName) {
     DWORD type = 0;
     DWORD size = kSettingBufferUnits * sizeof(wchar_t);
     LONG status = ::RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(target), &size);
-    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    size_t units = size / sizeof(wchar_t);
+    // A value stored without its terminator fills all 260 units and still does
+    // not fit: it reads as empty like any longer value, never as a cut path.
+    if (status == ERROR_SUCCESS && units > 0 && target[units - 1] == L'\0') --units;
+    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ) ||
+        units >= static_cast<size_t>(kSettingBufferUnits)) {
         target[0] = L'\0';
     } else {
-        // A value stored without its terminator must still end inside the buffer.
-        size_t units = size / sizeof(wchar_t);
-        if (units >= static_cast<size_t>(kSettingBufferUnits)) units = kSettingBufferUnits - 1;
         target[units] = L'\0';
     }
     ::RegCloseKey(key);

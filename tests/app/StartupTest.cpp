@@ -1,6 +1,8 @@
 // Start-up pieces that run before any window: settings reads and the switches.
 #include <windows.h>
 
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include "app/AutomationServer.h"
@@ -22,14 +24,36 @@ TEST(Settings, MissingKeyOrValueReadsEmpty) {
     EXPECT_EQ(ReadSetting(L"FilePath"), L"C:\\Program Files\\Korvane");
 }
 
-TEST(Settings, ValuesThatDoNotFitTheBufferReadEmpty) {
+// Regression: a value of exactly 260 units stored without its terminator fits
+// the 520-byte buffer and used to read as a path cut to 259 units.
+TEST(Settings, ValuesOf260UnitsOrMoreReadEmptyWithOrWithoutTerminator) {
+    struct Case {
+        size_t units;
+        bool terminated;
+        int expectedLength;
+    };
+    const Case cases[] = {{259, true, 259}, {259, false, 259}, {260, true, 0}, {260, false, 0}, {400, true, 0}};
     TestSettings settings;
-    settings.Set(L"FilePath", std::wstring(259, L'p'));
-    EXPECT_EQ(ReadSetting(L"FilePath").GetLength(), 259);
-    settings.Set(L"FilePath", std::wstring(260, L'p'));
-    EXPECT_EQ(ReadSetting(L"FilePath"), L"");
-    settings.Set(L"FilePath", std::wstring(400, L'p'));
-    EXPECT_EQ(ReadSetting(L"FilePath"), L"");
+    for (const Case& c : cases) {
+        // Unterminated, the data is followed by a non-zero unit: the system adds
+        // a terminator the caller forgot to count when a zero follows the data.
+        std::wstring value = std::wstring(c.units, L'p') + (c.terminated ? L'\0' : L'p');
+        DWORD bytes = static_cast<DWORD>((c.units + (c.terminated ? 1 : 0)) * sizeof(wchar_t));
+        ASSERT_EQ(::RegSetKeyValueW(HKEY_CLASSES_ROOT, g_settingsKey, L"FilePath", REG_SZ, value.c_str(), bytes),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(ReadSetting(L"FilePath").GetLength(), c.expectedLength)
+            << c.units << (c.terminated ? " terminated" : " unterminated");
+    }
+}
+
+// An empty key name would open HKEY_CLASSES_ROOT itself and read its values.
+TEST(Settings, EmptyKeyNameReadsNothingFromTheRoot) {
+    const wchar_t kValue[] = L"KorvaneSettingsRootProbe";
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CLASSES_ROOT, nullptr, kValue, REG_SZ, L"root", 5 * sizeof(wchar_t)),
+              ERROR_SUCCESS);
+    ResetWizardGlobals();
+    EXPECT_EQ(ReadSetting(kValue), L"");
+    ::RegDeleteKeyValueW(HKEY_CLASSES_ROOT, nullptr, kValue);
 }
 
 TEST(Settings, ReadSettingStringClosesTheKeyItWasGiven) {

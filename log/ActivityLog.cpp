@@ -5,6 +5,7 @@
 
 #include "framework/Handles.h"
 #include "framework/Seams.h"
+#include "log/CodePageText.h"
 #include "log/LogText.h"
 #include "wizard/Settings.h"
 #include "wizard/WizardGlobals.h"
@@ -22,26 +23,6 @@ bool FolderExists(const CString& folder) { return ::GetFileAttributesW(folder) !
 UniqueFileHandle OpenLogExclusive(const CString& path) {
     return UniqueFileHandle(::CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                                           FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
-// Converts to the ANSI code page and keeps at most the cap, never cutting a
-// double-byte character in two.
-std::string ToAnsiCapped(const CString& text) {
-    if (text.IsEmpty()) return std::string();
-    int needed = ::WideCharToMultiByte(CP_ACP, 0, text, text.GetLength(), nullptr, 0, nullptr, nullptr);
-    if (needed <= 0) return std::string();
-    std::string bytes(static_cast<size_t>(needed), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text, text.GetLength(), &bytes[0], needed, nullptr, nullptr);
-    size_t kept = 0;
-    while (kept < bytes.size()) {
-        size_t width = ::IsDBCSLeadByte(static_cast<BYTE>(bytes[kept])) ? 2 : 1;
-        if (kept + width > static_cast<size_t>(kActivityLogEntryByteCap)) break;
-        kept += width;
-    }
-    bytes.resize(kept);
-    size_t zero = bytes.find('\0');
-    if (zero != std::string::npos) bytes.resize(zero);
-    return bytes;
 }
 
 }  // namespace
@@ -71,7 +52,7 @@ int AppendActivityLog(const CString& text) {
         if (!file) return 0;
     }
 
-    std::string bytes = ToAnsiCapped(text);
+    std::string bytes = ToCodePageWithin(text, CP_ACP, kActivityLogEntryByteCap);
     LARGE_INTEGER zero = {};
     if (!::SetFilePointerEx(file.get(), zero, nullptr, FILE_END)) return 0;
     DWORD written = 0;

@@ -2,11 +2,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 #include <thread>
 
 #include <gtest/gtest.h>
 
 #include "log/ActivityLog.h"
+#include "log/CodePageText.h"
 #include "tests/support/PageTestSupport.h"
 #include "wizard/WizardGlobals.h"
 
@@ -46,6 +48,34 @@ TEST_F(ActivityLogTest, LogOverTheSizeLimitStartsAgainWithTheNextEntry) {
 TEST_F(ActivityLogTest, NoCallWritesMoreThanTwoHundredBytes) {
     EXPECT_EQ(AppendActivityLog(CString(std::wstring(300, L'a'))), 1);
     EXPECT_EQ(ReadWholeFile(ProgramLog()), std::string(200, 'a'));
+}
+
+// Regression: the cut used to ask IsDBCSLeadByte, which knows nothing of UTF-8
+// (code page 65001), and split a multi-byte character at byte 200.
+TEST(ActivityLogEntryCap, CutFallsBetweenCharactersInEveryCodePage) {
+    struct Case {
+        UINT codePage;
+        std::wstring text;
+        size_t keptBytes;
+    };
+    const std::wstring a199(199, L'a');
+    const Case cases[] = {
+        {1252, a199 + L"\u00e9z", 200},                // one byte each
+        {65001, a199 + L"\u00e9", 199},                // a 2-byte sequence does not fit
+        {65001, std::wstring(197, L'a') + L"\U0001F600", 197},  // nor a 4-byte surrogate pair
+        {65001, std::wstring(196, L'a') + L"\U0001F600", 200},
+        {932, a199 + L"\u65e5", 199},                  // a double-byte character
+    };
+    for (const Case& c : cases) {
+        std::string kept = ToCodePageWithin(CString(c.text), c.codePage, kActivityLogEntryByteCap);
+        EXPECT_EQ(kept.size(), c.keptBytes) << "code page " << c.codePage;
+        // What was kept converts back to a prefix of the text: no character was cut.
+        wchar_t back[256] = {};
+        int units = ::MultiByteToWideChar(c.codePage, MB_ERR_INVALID_CHARS, kept.data(), static_cast<int>(kept.size()),
+                                          back, 256);
+        EXPECT_EQ(std::wstring(back, units > 0 ? units : 0), c.text.substr(0, units > 0 ? units : 0));
+        EXPECT_GT(units, 0) << "code page " << c.codePage;
+    }
 }
 
 TEST_F(ActivityLogTest, ReadOnlyLogIsMadeWritableAgain) {

@@ -15,8 +15,9 @@ namespace {
 constexpr wchar_t kLogFileName[] = L"Activity Log.txt";
 
 // The file is opened without sharing for each append, so two overlapping appends
-// from this process would make one of them fail and lose its text.
-std::mutex g_appendMutex;
+// from this process would make one of them fail and lose its text. Clearing the
+// log takes the same lock.
+std::mutex g_logMutex;
 
 bool FolderExists(const CString& folder) { return ::GetFileAttributesW(folder) != INVALID_FILE_ATTRIBUTES; }
 
@@ -34,8 +35,10 @@ CString ActivityLogPath() {
     return folder + kLogFileName;
 }
 
-int AppendActivityLog(const CString& text) {
-    std::lock_guard<std::mutex> lock(g_appendMutex);
+namespace {
+
+// The caller holds g_logMutex.
+int AppendLocked(const CString& text) {
     CString path = ActivityLogPath();
     if (path.GetLength() >= MAX_PATH) return 0;
 
@@ -61,6 +64,13 @@ int AppendActivityLog(const CString& text) {
     return ok && written == bytes.size() ? 1 : 0;
 }
 
+}  // namespace
+
+int AppendActivityLog(const CString& text) {
+    std::lock_guard<std::mutex> lock(g_logMutex);
+    return AppendLocked(text);
+}
+
 void OpenActivityLogInNotepad() {
     wchar_t windowsFolder[1024] = {};
     ::GetWindowsDirectoryW(windowsFolder, 1024);
@@ -72,8 +82,11 @@ void OpenActivityLogInNotepad() {
 void ClearActivityLog(HWND owner, const CString& question) {
     int answer = seam::ShowMessageBox(owner, question, kMessageCaption, MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL);
     if (answer != IDYES) return;
+    // Under the writer's lock: an append in flight holds the file open without
+    // sharing, and the delete would fail and leave the old log in place.
+    std::lock_guard<std::mutex> lock(g_logMutex);
     ::DeleteFileW(g_programFolder + L"\\" + kLogFileName);
-    AppendActivityLog(logtext::kLineBreak);
+    AppendLocked(logtext::kLineBreak);
 }
 
 void AppendActivityLogHeader() {

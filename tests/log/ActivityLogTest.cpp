@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 #include <thread>
 
@@ -146,6 +147,28 @@ TEST_F(ActivityLogTest, ClearLogAnsweredYesLeavesOneLineBreak) {
     ASSERT_EQ(seams.boxes.size(), 2u);
     EXPECT_EQ(seams.boxes[0].caption, L"Korvane For EDB To PST");
     EXPECT_EQ(seams.boxes[0].flags, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL));
+}
+
+// Regression: Clear Log deleted the file outside the writer's lock, so an append
+// in flight on another thread (holding the file open without sharing) made the
+// delete fail, or slipped its text in before the new log's first line break.
+TEST_F(ActivityLogTest, ClearLogWaitsForAnAppendInFlight) {
+    for (int round = 0; round < 20; ++round) {
+        AppendActivityLog(L"old");
+        std::atomic<bool> stop{false};
+        std::atomic<int> appended{0};
+        std::thread worker([&] {
+            while (!stop) appended += AppendActivityLog(L"w");
+        });
+        while (appended < 3) std::this_thread::yield();
+        seams.boxAnswers = {IDYES};
+        ClearActivityLog(nullptr, L"Do you want to clear Log File ?");
+        stop = true;
+        worker.join();
+        std::string log = ReadWholeFile(ProgramLog());
+        ASSERT_EQ(log.substr(0, 2), "\r\n") << "round " << round;
+        ASSERT_EQ(log.find_first_not_of('w', 2), std::string::npos) << "round " << round;
+    }
 }
 
 TEST_F(ActivityLogTest, ViewLogOpensTheProgramFolderLogInNotepadEvenWhenLogPathIsElsewhere) {

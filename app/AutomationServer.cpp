@@ -36,7 +36,7 @@ void RegisterAutomationServer() {
     WriteKeyValue(CString(kMorvathProgId) + L"\\CLSID", nullptr, kMorvathClassIdText);
     WriteKeyValue(classKey, nullptr, kMorvathProgId);
     WriteKeyValue(classKey + L"\\ProgID", nullptr, kMorvathProgId);
-    WriteKeyValue(classKey + L"\\LocalServer32", nullptr, ModulePath() + L" /Automation");
+    WriteKeyValue(classKey + L"\\LocalServer32", nullptr, L"\"" + ModulePath() + L"\" /Automation");
 
     ComPtr<ITypeLib> library;
     ::LoadTypeLibEx(ModulePath(), REGKIND_REGISTER, library.Put());

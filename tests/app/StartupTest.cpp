@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/AutomationIds.h"
 #include "app/AutomationServer.h"
 #include "app/MorvathApp.h"
 #include "tests/support/PageTestSupport.h"
@@ -111,6 +112,17 @@ TEST(CommandLine, RegisterAndUnregisterEndTheProcessWithoutAPage) {
     HKEY key = nullptr;
     ASSERT_EQ(::RegOpenKeyW(HKEY_CLASSES_ROOT, L"Morvath.Application\\CLSID", &key), ERROR_SUCCESS);
     ::RegCloseKey(key);
+
+    // Quoted, so a program folder with spaces names one program and not a
+    // shorter path followed by arguments.
+    wchar_t program[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, program, MAX_PATH);
+    wchar_t server[2 * MAX_PATH] = {};
+    DWORD size = sizeof(server);
+    std::wstring serverKey = std::wstring(L"CLSID\\") + kMorvathClassIdText + L"\\LocalServer32";
+    ASSERT_EQ(::RegGetValueW(HKEY_CLASSES_ROOT, serverKey.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, server, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(std::wstring(server), L"\"" + std::wstring(program) + L"\" /Automation");
 
     CCommandLineInfo unregister;
     unregister.m_nShellCommand = CCommandLineInfo::AppUnregister;

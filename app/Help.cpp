@@ -10,7 +10,7 @@ bool Launched(HINSTANCE result) { return reinterpret_cast<INT_PTR>(result) > 32;
 }  // namespace
 
 void LaunchHelp(const wchar_t* helpWindowTitle) {
-    if (::FindWindowW(nullptr, helpWindowTitle)) return;
+    if (seam::FindTopWindow(nullptr, helpWindowTitle)) return;
     CString folder = ReadSetting(L"FilePath");
 
     // The shell finds the bare file name through PATH, so the program folder goes on it.

@@ -22,6 +22,7 @@ HRESULT RealCreateComObject(const wchar_t* progId, REFIID iid, void** object) {
     if (FAILED(hr)) return hr;
     return ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, iid, object);
 }
+HWND RealFindTopWindow(const wchar_t* className, const wchar_t* title) { return ::FindWindowW(className, title); }
 
 }  // namespace
 
@@ -34,6 +35,7 @@ ShellExecuteFn ShellExecuteOpen = RealShellExecute;
 EndProcessFn TerminateOwnProcess = RealTerminateOwnProcess;
 EndProcessFn ExitOwnProcess = RealExitOwnProcess;
 CreateComObjectFn CreateComObject = RealCreateComObject;
+FindTopWindowFn FindTopWindow = RealFindTopWindow;
 
 void RestoreAll() {
     ShowMessageBox = RealMessageBox;
@@ -43,6 +45,7 @@ void RestoreAll() {
     TerminateOwnProcess = RealTerminateOwnProcess;
     ExitOwnProcess = RealExitOwnProcess;
     CreateComObject = RealCreateComObject;
+    FindTopWindow = RealFindTopWindow;
 }
 
 }  // namespace seam

@@ -17,6 +17,7 @@ using ShellExecuteFn = HINSTANCE (*)(HWND owner, const wchar_t* verb, const wcha
                                      const wchar_t* parameters, const wchar_t* directory, int show);
 using EndProcessFn = void (*)(UINT exitCode);
 using CreateComObjectFn = HRESULT (*)(const wchar_t* progId, REFIID iid, void** object);
+using FindTopWindowFn = HWND (*)(const wchar_t* className, const wchar_t* title);
 
 extern MessageBoxFn ShowMessageBox;
 extern OpenFileDialogFn ShowOpenFileDialog;
@@ -27,6 +28,8 @@ extern EndProcessFn TerminateOwnProcess;
 // Ends the process through the runtime, so exit handlers run.
 extern EndProcessFn ExitOwnProcess;
 extern CreateComObjectFn CreateComObject;
+// Looks for a top-level window of any process (FindWindowW).
+extern FindTopWindowFn FindTopWindow;
 
 // Puts every seam back to the real Windows call.
 void RestoreAll();

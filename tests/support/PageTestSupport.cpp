@@ -51,6 +51,16 @@ HINSTANCE FakeShellExecute(HWND, const wchar_t* verb, const wchar_t* file, const
     return reinterpret_cast<HINSTANCE>(42);
 }
 
+HWND FakeFindTopWindow(const wchar_t*, const wchar_t* title) {
+    SeamRecorder* r = SeamRecorder::current;
+    std::wstring text = title ? title : L"";
+    r->windowLookups.push_back(text);
+    for (const std::wstring& open : r->openWindowTitles) {
+        if (open == text) return ::GetDesktopWindow();
+    }
+    return nullptr;
+}
+
 void FakeTerminate(UINT code) { SeamRecorder::current->terminations.push_back(code); }
 void FakeExit(UINT code) { SeamRecorder::current->exits.push_back(code); }
 
@@ -63,6 +73,7 @@ SeamRecorder::SeamRecorder() {
     seam::ShellExecuteOpen = FakeShellExecute;
     seam::TerminateOwnProcess = FakeTerminate;
     seam::ExitOwnProcess = FakeExit;
+    seam::FindTopWindow = FakeFindTopWindow;
 }
 
 SeamRecorder::~SeamRecorder() {

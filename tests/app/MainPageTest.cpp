@@ -89,7 +89,10 @@ TEST_F(MainPageTest, BrowseShowsTheDialogAsDesignedAndTheChosenPath) {
     const OPENFILENAMEW& request = seams.fileDialogs[0];
     EXPECT_EQ(request.hwndOwner, page.m_hWnd);
     EXPECT_STREQ(request.lpstrTitle, L" Open EDB file");
-    EXPECT_STREQ(request.lpstrFilter, L"Microsoft Exchange Server Database");
+    // The filter is pairs of strings ending in an empty one: compare past every terminator.
+    const wchar_t kFilter[] = L"Microsoft Exchange Server Database\0*.edb\0";
+    EXPECT_EQ(std::wstring(request.lpstrFilter, sizeof(kFilter) / sizeof(wchar_t)),
+              std::wstring(kFilter, sizeof(kFilter) / sizeof(wchar_t)));
     EXPECT_EQ(request.nMaxFile, 2562u);
     EXPECT_TRUE(request.Flags & OFN_HIDEREADONLY);
     EXPECT_TRUE(request.Flags & OFN_PATHMUSTEXIST);

@@ -69,11 +69,27 @@ TEST(Settings, ReadSettingStringClosesTheKeyItWasGiven) {
 }
 
 TEST(Settings, StartUpReadsTheProgramFolderAndPlatform) {
+    // The start-up reads the product's own key: point it at a folder of this test, then put it back.
+    wchar_t previous[kSettingBufferUnits] = {};
+    DWORD size = sizeof(previous);
+    bool hadPrevious = ::RegGetValueW(HKEY_CLASSES_ROOT, L"KorvaneEDB_PST", L"FilePath", RRF_RT_REG_SZ, nullptr,
+                                      previous, &size) == ERROR_SUCCESS;
+    const std::wstring kFolder = L"C:\\Program Files\\Korvane Startup Test";
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CLASSES_ROOT, L"KorvaneEDB_PST", L"FilePath", REG_SZ, kFolder.c_str(),
+                                static_cast<DWORD>((kFolder.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
     ResetWizardGlobals();
     LoadSettings();
+    EXPECT_EQ(g_programFolder, CString(kFolder.c_str()));
     EXPECT_EQ(g_settingsKey, L"KorvaneEDB_PST");
     EXPECT_EQ(g_platformKind, L'N');
     EXPECT_EQ(g_productTitle, L" Korvane for EDB to PST");
+
+    if (hadPrevious) {
+        ::RegSetKeyValueW(HKEY_CLASSES_ROOT, L"KorvaneEDB_PST", L"FilePath", REG_SZ, previous, size);
+    } else {
+        ::RegDeleteKeyValueW(HKEY_CLASSES_ROOT, L"KorvaneEDB_PST", L"FilePath");
+    }
     ResetWizardGlobals();
 }
 

@@ -31,7 +31,10 @@ bool EndsWithEdb(const CString& path) { return path.Right(3) == L"EDB"; }
 CMorvathDlg::CMorvathDlg(CWnd* parent)
     : CDialog(IDD_MORVATH_DIALOG, parent),
       m_hIcon(::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_APPLICATION_ICON))) {
-    // The skin bitmap and the splash picture are loaded here, before the window exists.
+    // Nothing is loaded here yet. The splash screen comes here, before the window
+    // exists ("Flash.bmp" from the program folder, shown 2.5 seconds on this
+    // thread, then faded out), and so does the loading of the skin bitmap; until
+    // they arrive the page draws with the system's colours.
 }
 
 CMorvathDlg::~CMorvathDlg() {

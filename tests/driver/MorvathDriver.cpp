@@ -20,10 +20,12 @@ namespace {
 constexpr wchar_t kMainTitle[] = L" Korvane for EDB to PST";
 constexpr wchar_t kBoxCaption[] = L"Korvane For EDB To PST";
 
+// The build names the program by its build-host path: a Unix path is reached
+// through wine's Z: drive, a Windows one ("C:/...") is taken as it is.
 std::wstring ProgramPath() {
-    std::string unix = KORVANE_PROGRAM_EXE;
-    std::wstring path = L"Z:";
-    for (char c : unix) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+    std::string built = KORVANE_PROGRAM_EXE;
+    std::wstring path = built.size() > 1 && built[1] == ':' ? L"" : L"Z:";
+    for (char c : built) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
     return path;
 }
 

@@ -31,11 +31,9 @@ void RecordMailboxPage(CWnd* owner) {
     g_mailboxPageVisits.push_back({owner->IsWindowVisible(), g_sourceFileCount});
 }
 
-class MainPageTest : public ::testing::Test {
+class MainPageTest : public ProgramFolderTest {
 protected:
     void SetUp() override {
-        settings.Set(L"FilePath", programFolder.path());
-        g_programFolder = programFolder.path().c_str();
         g_mailboxPageVisits.clear();
         pageflow::RunMailboxPage = RecordMailboxPage;
         ASSERT_TRUE(page.Create());
@@ -60,9 +58,6 @@ protected:
         return page.PreTranslateMessage(&message);
     }
 
-    SeamRecorder seams;
-    TestSettings settings;
-    TempFolder programFolder;
     TempFolder sourceFolder;
     CMorvathDlg page;
 };
@@ -70,7 +65,7 @@ protected:
 TEST_F(MainPageTest, OpensWithTitleLogHeaderAndGrayedMenu) {
     EXPECT_EQ(WindowText(page.m_hWnd), L" Korvane for EDB to PST");
     EXPECT_EQ(g_mainPage, &page);
-    std::string log = ReadWholeFile(programFolder.file(L"Activity Log.txt"));
+    std::string log = ReadWholeFile(ProgramLog());
     EXPECT_EQ(log.find("\r\n\r\n\r\n\r\n*********************************"), 0u);
     EXPECT_NE(log.find("* Step 1 :- Source File Selection *"), std::string::npos);
 
@@ -136,7 +131,7 @@ TEST_F(MainPageTest, NextBeforeAnyBrowseAsksToVerifyThePath) {
     EXPECT_EQ(seams.boxes[0].flags, kNotice);
     EXPECT_EQ(seams.boxes[0].owner, page.m_hWnd);
     EXPECT_TRUE(g_mailboxPageVisits.empty());
-    EXPECT_NE(ReadWholeFile(programFolder.file(L"Activity Log.txt")).find("Source File Path :"), std::string::npos);
+    EXPECT_NE(ReadWholeFile(ProgramLog()).find("Source File Path :"), std::string::npos);
 }
 
 TEST_F(MainPageTest, EachDistinctFileAddsOneRowAndNextOpensTheMailboxPage) {
@@ -189,7 +184,7 @@ TEST_F(MainPageTest, EscapeAsksAndYesEndsTheProcessAtOnce) {
     EXPECT_EQ(seams.boxes[1].caption, L"Korvane For EDB To PST");
     ASSERT_EQ(seams.terminations.size(), 1u);
     EXPECT_EQ(seams.terminations[0], 0u);
-    EXPECT_EQ(ReadWholeFile(programFolder.file(L"Activity Log.txt")).find("End Log File"), std::string::npos);
+    EXPECT_EQ(ReadWholeFile(ProgramLog()).find("End Log File"), std::string::npos);
 }
 
 TEST_F(MainPageTest, ExitMenuAnsweredYesEndsThePageWithCancel) {
@@ -241,7 +236,7 @@ TEST_F(MainPageTest, MenuCommandsOfAnOwnedPageReachTheMainPage) {
     ASSERT_TRUE(later.Create());
     ::SendMessageW(later.m_hWnd, WM_COMMAND, ID_VIEW_LOG, 0);
     ASSERT_EQ(seams.launches.size(), 1u);
-    EXPECT_EQ(seams.launches[0].parameters, programFolder.file(L"Activity Log.txt"));
+    EXPECT_EQ(seams.launches[0].parameters, ProgramLog());
 
     seams.boxAnswers = {IDNO};
     ::SendMessageW(later.m_hWnd, WM_COMMAND, ID_CLEAR_LOG, 0);

@@ -15,18 +15,11 @@
 
 namespace {
 
-class ActivityLogTest : public ::testing::Test {
+class ActivityLogTest : public ProgramFolderTest {
 protected:
     void SetUp() override {
         ASSERT_EQ(::GetACP(), 1252u) << "run with LC_ALL=C.UTF-8 so wine uses code page 1252";
-        settings.Set(L"FilePath", programFolder.path());
-        g_programFolder = programFolder.path().c_str();
     }
-    std::wstring ProgramLog() const { return programFolder.file(L"Activity Log.txt"); }
-
-    SeamRecorder seams;
-    TestSettings settings;
-    TempFolder programFolder;
 };
 
 TEST_F(ActivityLogTest, AppendsTextUnchangedInTheAnsiCodePage) {

@@ -13,20 +13,11 @@
 
 namespace {
 
-class ViewLogTest : public ::testing::Test {
+class ViewLogTest : public ProgramFolderTest {
 protected:
-    void SetUp() override {
-        settings.Set(L"FilePath", programFolder.path());
-        g_programFolder = programFolder.path().c_str();
-    }
-    std::wstring ProgramLog() const { return programFolder.file(L"Activity Log.txt"); }
     static void ClickOk(CViewLog& dialog) {
         ::SendMessageW(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_VIEW_LOG_OK, BN_CLICKED), 0);
     }
-
-    SeamRecorder seams;
-    TestSettings settings;
-    TempFolder programFolder;
 };
 
 TEST_F(ViewLogTest, ResultTextFollowsHowTheRunEnded) {

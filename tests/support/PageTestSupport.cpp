@@ -120,6 +120,11 @@ void TestSettings::Set(const wchar_t* name, const std::wstring& value) {
 
 void TestSettings::Remove(const wchar_t* name) { ::RegDeleteKeyValueW(HKEY_CLASSES_ROOT, m_key.c_str(), name); }
 
+ProgramFolderTest::ProgramFolderTest() {
+    settings.Set(L"FilePath", programFolder.path());
+    g_programFolder = programFolder.path().c_str();
+}
+
 std::string ReadWholeFile(const std::wstring& path) {
     HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, 0, nullptr);

@@ -67,6 +67,18 @@ private:
     std::wstring m_key;
 };
 
+// The ground most wizard tests stand on: seams recorded, a settings key of the
+// test's own, and a program folder that "FilePath" and g_programFolder name.
+class ProgramFolderTest : public ::testing::Test {
+protected:
+    ProgramFolderTest();
+    std::wstring ProgramLog() const { return programFolder.file(L"Activity Log.txt"); }
+
+    SeamRecorder seams;
+    TestSettings settings;
+    TempFolder programFolder;
+};
+
 std::string ReadWholeFile(const std::wstring& path);
 void WriteWholeFile(const std::wstring& path, const std::string& bytes);
 std::wstring WindowText(HWND window);

@@ -21,7 +21,8 @@ CString ActivityLogPath();
 void OpenActivityLogInNotepad();
 
 // "Clear Log": asks the question; on Yes deletes the program folder's log and
-// starts a new one with a line break.
+// starts a new one with a line break, both under the writer's lock, so an append
+// from another thread comes before the delete or after the line break.
 void ClearActivityLog(HWND owner, const CString& question);
 
 // Appends the header a run starts with, stamped with the local clock.

@@ -6,6 +6,7 @@
 #include "App.h"
 #include "Controls.h"
 #include "Dialog.h"
+#include "ErrorReport.h"
 #include "Handles.h"
 #include "MessageMap.h"
 #include "Seams.h"

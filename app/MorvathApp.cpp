@@ -6,6 +6,7 @@
 #include "app/MorvathDlg.h"
 #include "app/Settings.h"
 #include "app/WizardGlobals.h"
+#include "log/ActivityLog.h"
 #include "res/resource.h"
 
 bool AnotherInstanceIsRunning() { return ::FindWindowW(nullptr, g_productTitle) != nullptr; }
@@ -44,6 +45,7 @@ BOOL CMorvathApp::InitInstance() {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xFF};
     ::InitCommonControlsEx(&controls);
     CWinApp::InitInstance();
+    SetErrorLogWriter([](const wchar_t* text) { AppendActivityLog(L"\r\n"); AppendActivityLog(text); });
 
     if (AnotherInstanceIsRunning()) {
         ShowAlreadyRunningAndExit();

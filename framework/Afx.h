@@ -11,4 +11,5 @@
 #include "MessageMap.h"
 #include "Seams.h"
 #include "String.h"
+#include "Worker.h"
 #include "Wnd.h"

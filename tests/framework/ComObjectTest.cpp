@@ -1,5 +1,6 @@
 // COM objects on the helper: interface tables and identity, the module lock,
-// the class factory, and the exception boundary.
+// and the exception boundary. The class factory is tried through the
+// automation class in tests/app.
 #include <windows.h>
 #include <ole2.h>
 #include <oleidl.h>
@@ -10,7 +11,6 @@
 
 #include "TestPage.h"
 #include "framework/ComObject.h"
-#include "framework/ComValues.h"
 #include "framework/Handles.h"
 
 namespace {
@@ -85,26 +85,6 @@ TEST(ComObject, AnswersItsTableWithOneIdentityAndHoldsTheModuleLock) {
     SetComModuleReleasedHandler(nullptr);
 }
 
-TEST(ComObject, ClassFactoryRefusesAggregationAndLockServerCounts) {
-    ComPtr<IClassFactory> factory;
-    ASSERT_EQ((ComClassFactory<CTestObject, false>::NewInstance(IID_IClassFactory, factory.PutVoid())), S_OK);
-    long locks = ComModuleLockCount();  // a program's class object holds none by existing
-
-    ComPtr<IPersist> made;
-    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IPersist, made.PutVoid()), S_OK);
-    EXPECT_TRUE(made);
-    void* aggregated = reinterpret_cast<void*>(1);
-    EXPECT_EQ(factory->CreateInstance(made.Get(), IID_IUnknown, &aggregated), CLASS_E_NOAGGREGATION);
-    EXPECT_EQ(aggregated, nullptr);
-    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, &aggregated), E_NOINTERFACE);
-    made.Reset();
-
-    factory->LockServer(TRUE);
-    EXPECT_EQ(ComModuleLockCount(), locks + 1);
-    factory->LockServer(FALSE);
-    EXPECT_EQ(ComModuleLockCount(), locks);
-}
-
 TEST(ComBoundary, EveryExceptionBecomesAnHresult) {
     ReportRecorder recorder;
     struct Case {
@@ -128,21 +108,6 @@ TEST(ComBoundary, EveryExceptionBecomesAnHresult) {
     ASSERT_EQ(CTestObject::NewInstance(IID_IPersist, object.PutVoid()), S_OK);
     EXPECT_EQ(object->GetClassID(nullptr), E_UNEXPECTED);
     EXPECT_TRUE(recorder.Contains(L"GetClassID"));
-}
-
-TEST(ComValues, BstrAndVariantOwnWhatTheyHold) {
-    UniqueBstr text(L"Inbox");
-    EXPECT_EQ(text.ToString(), L"Inbox");
-    EXPECT_EQ(UniqueBstr().ToString(), L"");
-
-    UniqueVariant value;
-    value.get()->vt = VT_BSTR;
-    value.get()->bstrVal = text.release();
-    VARIANT handedOver = value.release();
-    EXPECT_EQ(value.get()->vt, VT_EMPTY);
-    EXPECT_EQ(handedOver.vt, VT_BSTR);
-    EXPECT_STREQ(handedOver.bstrVal, L"Inbox");
-    ::VariantClear(&handedOver);
 }
 
 }  // namespace

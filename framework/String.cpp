@@ -53,8 +53,8 @@ int CString::ReverseFind(wchar_t what) const {
     return at == std::wstring::npos ? -1 : static_cast<int>(at);
 }
 
-// The runtime's case functions know only ASCII in the "C" locale; paths with
-// accented letters must fold the way the file system folds them.
+// The runtime's case functions know only ASCII in the "C" locale; a path with
+// accented letters must fold too, so the system's own tables do it.
 CString& CString::MakeUpper() {
     if (!m_text.empty()) ::CharUpperBuffW(m_text.data(), static_cast<DWORD>(m_text.size()));
     return *this;

@@ -9,8 +9,6 @@
 
 namespace {
 
-CMorvathClassFactory g_classFactory;
-
 CString ModulePath() {
     wchar_t path[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -49,7 +47,10 @@ void UnregisterAutomationServer() {
 }
 
 ClassObjectRegistration::ClassObjectRegistration() {
-    ::CoRegisterClassObject(kMorvathClassId, &g_classFactory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &m_cookie);
+    ComPtr<IClassFactory> factory;
+    if (FAILED(CMorvathClassFactory::NewInstance(IID_IClassFactory, factory.PutVoid()))) return;
+    // COM holds its own reference from here until the object is revoked.
+    ::CoRegisterClassObject(kMorvathClassId, factory.Get(), CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &m_cookie);
 }
 
 ClassObjectRegistration::~ClassObjectRegistration() {

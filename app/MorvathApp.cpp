@@ -4,6 +4,7 @@
 
 #include "app/AutomationServer.h"
 #include "app/MorvathDlg.h"
+#include "log/ActivityLog.h"
 #include "res/resource.h"
 #include "wizard/Settings.h"
 #include "wizard/WizardGlobals.h"
@@ -44,6 +45,7 @@ BOOL CMorvathApp::InitInstance() {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xFF};
     ::InitCommonControlsEx(&controls);
     CWinApp::InitInstance();
+    SetErrorLogWriter([](const wchar_t* text) { AppendActivityLog(L"\r\n"); AppendActivityLog(text); });
 
     if (AnotherInstanceIsRunning()) {
         ShowAlreadyRunningAndExit();

@@ -207,6 +207,7 @@ LRESULT CMorvathDlg::OnSysCommand(WPARAM wParam, LPARAM) {
 bool CMorvathDlg::CanExit() {
     // An automation client still holds the page: keep it alive, out of sight.
     if (m_pAutoProxy) {
+        m_hiddenByClose = true;
         ShowWindow(SW_HIDE);
         return false;
     }

@@ -3,8 +3,22 @@
 #include "app/MorvathDlg.h"
 #include "framework/App.h"
 
+namespace {
+
+// The last client has let go. A page the user closed while a client held it was
+// only hidden for the client's sake: end it now as that close would have. A page
+// hidden for any other reason (the mailbox or search page runs in front of it)
+// is left alone.
+void CloseMainPageClosedWhileAutomated() {
+    CWinApp* app = AfxGetApp();
+    auto* page = app ? dynamic_cast<CMorvathDlg*>(app->m_pMainWnd) : nullptr;
+    if (page && page->m_hWnd && page->m_hiddenByClose && !page->m_pAutoProxy) page->PostMessage(WM_CLOSE);
+}
+
+}  // namespace
+
 CMorvathDlgAutoProxy::CMorvathDlgAutoProxy() {
-    AfxOleLockApp();
+    SetComModuleReleasedHandler(CloseMainPageClosedWhileAutomated);
     // Only a page of ours can be linked back; any other main window stays unaware of the proxy.
     CWinApp* app = AfxGetApp();
     if (app && app->m_pMainWnd) {
@@ -16,31 +30,7 @@ CMorvathDlgAutoProxy::CMorvathDlgAutoProxy() {
 }
 
 CMorvathDlgAutoProxy::~CMorvathDlgAutoProxy() {
-    CMorvathDlg* page = m_pDialog;
-    if (page) page->m_pAutoProxy = nullptr;
-    AfxOleUnlockApp();
-    // The last client has gone and nobody can see the page: end it as a close would.
-    if (AfxOleGetLockCount() == 0 && page && page->m_hWnd && !page->IsWindowVisible())
-        page->PostMessage(WM_CLOSE);
-}
-
-HRESULT CMorvathDlgAutoProxy::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDispatch) {
-        *object = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG CMorvathDlgAutoProxy::AddRef() { return static_cast<ULONG>(::InterlockedIncrement(&m_references)); }
-
-ULONG CMorvathDlgAutoProxy::Release() {
-    LONG left = ::InterlockedDecrement(&m_references);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
+    if (m_pDialog) m_pDialog->m_pAutoProxy = nullptr;
 }
 
 HRESULT CMorvathDlgAutoProxy::GetTypeInfoCount(UINT* count) {
@@ -61,32 +51,4 @@ HRESULT CMorvathDlgAutoProxy::GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID,
 
 HRESULT CMorvathDlgAutoProxy::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) {
     return DISP_E_MEMBERNOTFOUND;
-}
-
-HRESULT CMorvathClassFactory::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-        *object = static_cast<IClassFactory*>(this);
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-HRESULT CMorvathClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    auto* proxy = new CMorvathDlgAutoProxy();
-    HRESULT hr = proxy->QueryInterface(iid, object);
-    proxy->Release();
-    return hr;
-}
-
-HRESULT CMorvathClassFactory::LockServer(BOOL lock) {
-    if (lock)
-        AfxOleLockApp();
-    else
-        AfxOleUnlockApp();
-    return S_OK;
 }

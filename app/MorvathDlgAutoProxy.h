@@ -5,17 +5,22 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include "app/AutomationIds.h"
+#include "framework/ComObject.h"
+
 class CMorvathDlg;
 
-class CMorvathDlgAutoProxy final : public IDispatch {
+class CMorvathDlgAutoProxy final : public ComObject<CMorvathDlgAutoProxy, IDispatch> {
 public:
     CMorvathDlgAutoProxy();
     CMorvathDlgAutoProxy(const CMorvathDlgAutoProxy&) = delete;
     CMorvathDlgAutoProxy& operator=(const CMorvathDlgAutoProxy&) = delete;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
+    BEGIN_COM_MAP(CMorvathDlgAutoProxy)
+        COM_INTERFACE(IDispatch)
+        COM_INTERFACE_IID(kMorvathDispatchId, IDispatch)
+    END_COM_MAP()
+
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
@@ -26,16 +31,10 @@ public:
     CMorvathDlg* m_pDialog = nullptr;  // not owned; cleared by the page when it goes first
 
 private:
-    virtual ~CMorvathDlgAutoProxy();
-    volatile LONG m_references = 1;
+    friend class ComObject<CMorvathDlgAutoProxy, IDispatch>;
+    ~CMorvathDlgAutoProxy() override;
 };
 
-// Makes proxies for COM while the process was started by it.
-class CMorvathClassFactory : public IClassFactory {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // one static instance
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override;
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
-};
+// Makes proxies for COM while the process was started by it. COM holds the
+// registered class object until it is revoked, so it does not keep the process.
+using CMorvathClassFactory = ComClassFactory<CMorvathDlgAutoProxy, false>;

@@ -3,9 +3,10 @@
 #include <ole2.h>
 #include <shellapi.h>
 
+#include "ComModule.h"
+
 namespace {
 CWinApp* g_theApplication = nullptr;
-volatile LONG g_oleLockCount = 0;
 }  // namespace
 
 void CCommandLineInfo::ParseArguments(const std::vector<std::wstring>& arguments) {
@@ -56,11 +57,13 @@ std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine) {
 
 bool AfxOleInit() { return SUCCEEDED(::OleInitialize(nullptr)); }
 
-void AfxOleLockApp() { ::InterlockedIncrement(&g_oleLockCount); }
+// The program's lock and the COM objects' module lock are one count, so a live
+// automation object and a client's LockServer both keep the process.
+void AfxOleLockApp() { ComModuleLock(); }
 
-void AfxOleUnlockApp() { ::InterlockedDecrement(&g_oleLockCount); }
+void AfxOleUnlockApp() { ComModuleUnlock(); }
 
-long AfxOleGetLockCount() { return g_oleLockCount; }
+long AfxOleGetLockCount() { return ComModuleLockCount(); }
 
 // Dialog templates can host ActiveX controls only through a container; the pages
 // that need one register it themselves, so nothing is needed process-wide.

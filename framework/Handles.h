@@ -3,6 +3,8 @@
 // A raw HWND/HANDLE in page code is borrowed unless a type from here holds it.
 #include <windows.h>
 #include <unknwn.h>
+#include <objbase.h>
+#include <shtypes.h>
 #include <utility>
 
 template <class Traits>
@@ -59,6 +61,20 @@ struct GdiObjectTraits {
     static Handle Empty() { return nullptr; }
     static void Close(Handle h) { ::DeleteObject(h); }
 };
+// One type per kind of GDI object, so a font cannot be handed where a bitmap is owned.
+template <class GdiHandle>
+struct TypedGdiObjectTraits {
+    using Handle = GdiHandle;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle h) { ::DeleteObject(h); }
+};
+// Memory the shell or COM hands over for the caller to free (PIDLs, strings).
+template <class Pointer>
+struct CoTaskMemTraits {
+    using Handle = Pointer;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle h) { ::CoTaskMemFree(const_cast<void*>(static_cast<const void*>(h))); }
+};
 struct FindHandleTraits {
     using Handle = HANDLE;
     static Handle Empty() { return INVALID_HANDLE_VALUE; }
@@ -71,6 +87,13 @@ using UniqueRegKey = UniqueResource<RegKeyTraits>;
 using UniqueIcon = UniqueResource<IconTraits>;
 using UniqueGdiObject = UniqueResource<GdiObjectTraits>;
 using UniqueFindHandle = UniqueResource<FindHandleTraits>;
+using UniqueBitmap = UniqueResource<TypedGdiObjectTraits<HBITMAP>>;
+using UniqueFont = UniqueResource<TypedGdiObjectTraits<HFONT>>;
+using UniqueBrush = UniqueResource<TypedGdiObjectTraits<HBRUSH>>;
+using UniqueRegion = UniqueResource<TypedGdiObjectTraits<HRGN>>;
+template <class T>
+using UniqueCoTaskMem = UniqueResource<CoTaskMemTraits<T*>>;
+using UniquePidl = UniqueResource<CoTaskMemTraits<PIDLIST_ABSOLUTE>>;
 
 // Holds one reference to a COM object and releases it when it goes.
 template <class T>
@@ -105,6 +128,37 @@ public:
 private:
     HWND m_window;  // not owned
     HDC m_dc;
+};
+
+// A memory DC compatible with another (or the screen), deleted when the scope ends.
+class MemoryDc {
+public:
+    explicit MemoryDc(HDC compatibleWith = nullptr) : m_dc(::CreateCompatibleDC(compatibleWith)) {}
+    MemoryDc(const MemoryDc&) = delete;
+    MemoryDc& operator=(const MemoryDc&) = delete;
+    ~MemoryDc() { if (m_dc) ::DeleteDC(m_dc); }
+    HDC get() const { return m_dc; }
+    explicit operator bool() const { return m_dc != nullptr; }
+
+private:
+    HDC m_dc;
+};
+
+// BeginPaint in the constructor, EndPaint in the destructor: a WM_PAINT handler
+// that returns early still validates the window, or it would be painted forever.
+class PaintScope {
+public:
+    explicit PaintScope(HWND window) : m_window(window) { m_dc = ::BeginPaint(window, &m_paint); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    ~PaintScope() { ::EndPaint(m_window, &m_paint); }
+    HDC dc() const { return m_dc; }
+    const RECT& area() const { return m_paint.rcPaint; }
+
+private:
+    HWND m_window;  // not owned
+    PAINTSTRUCT m_paint = {};
+    HDC m_dc = nullptr;
 };
 
 // Puts back the object that was selected into a DC before, when the scope ends.

@@ -22,12 +22,20 @@ public:
 
     CString Left(int count) const;
     CString Right(int count) const;
-    CString Mid(int first, int count = -1) const;
+    // Positions and counts out of range are clamped to the text, never an error.
+    CString Mid(int first) const;
+    CString Mid(int first, int count) const;
     int Find(const wchar_t* what, int start = 0) const;
+    int Find(wchar_t what, int start = 0) const;
+    // Replaces every occurrence, left to right, never inside replaced text; returns how many.
+    int Replace(const wchar_t* oldText, const wchar_t* newText);
     int ReverseFind(wchar_t what) const;
     CString& MakeUpper();
     int CompareNoCase(const wchar_t* other) const;
+    // printf formatting with the Windows runtime's meanings: "%s" and "%c" take
+    // wide text, "%hs" narrow. A format the runtime refuses leaves the string empty.
     void Format(const wchar_t* format, ...);
+    bool FormatV(const wchar_t* format, va_list args);
 
     CString& operator+=(const CString& other) { m_text += other.m_text; return *this; }
     CString& operator+=(const wchar_t* other) { m_text += other ? other : L""; return *this; }

@@ -1,0 +1,136 @@
+// Stores the component wrote, read by the independent readers (readpst,
+// pffexport, pst-extractor), and a real full disk under the component.
+
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <set>
+
+#include "ComponentFixture.h"
+#include "ReaderTools.h"
+
+using namespace component_test;
+using namespace pst_test;
+
+namespace {
+
+const char* const kStandardFolders[] = {"Top of Information Store", "Inbox", "Outbox", "Sent Items",
+                                        "Drafts", "Calendar", "Contacts", "Tasks", "Journal", "Junk E-mail",
+                                        "Notes"};
+
+// Inbox must hold exactly `mails`, each found by subject with its attachment.
+void ExpectInbox(const Extracted& got, const std::vector<SampleMail>& mails, const char* reader) {
+  SCOPED_TRACE(reader);
+  auto inbox = got.find("Inbox");
+  ASSERT_TRUE(inbox != got.end()) << "no Inbox";
+  EXPECT_EQ(mails.size(), inbox->second.size());
+  for (const SampleMail& mail : mails) {
+    const ExtractedMessage* found = nullptr;
+    for (const ExtractedMessage& m : inbox->second)
+      if (Contains(m.text, mail.subject)) found = &m;
+    ASSERT_TRUE(found) << "missing " << mail.subject;
+    if (mail.attachmentName.empty()) {
+      EXPECT_TRUE(found->attachments.empty()) << mail.subject;
+      continue;
+    }
+    auto attachment = found->attachments.find(mail.attachmentName);
+    ASSERT_TRUE(attachment != found->attachments.end()) << mail.subject << " lost " << mail.attachmentName;
+    EXPECT_TRUE(attachment->second == mail.attachmentBytes) << mail.attachmentName;
+  }
+}
+
+std::set<std::string> TopFolders(const std::filesystem::path& top) {
+  std::set<std::string> names;
+  if (std::filesystem::exists(top))
+    for (const auto& entry : std::filesystem::directory_iterator(top))
+      if (entry.is_directory()) names.insert(entry.path().filename().string());
+  return names;
+}
+
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::signal(SIGXFSZ, SIG_IGN);  // report EFBIG instead of ending the process
+    ::getrlimit(RLIMIT_FSIZE, &m_previous);
+    rlimit lowered = m_previous;
+    lowered.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &lowered);
+  }
+  ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_previous); }
+
+ private:
+  rlimit m_previous{};
+};
+
+}  // namespace
+
+// Save All's shape: one store, the eleven standard folders, 60 messages into
+// Inbox; then a second process opens the same file and adds 20.
+TEST(ComponentReaders, SaveAllThenASecondProcessAdds) {
+  ASSERT_TRUE(ToolAvailable("readpst") && ToolAvailable("pffexport")) << "the Debian PST readers are missing";
+  TempDir dir("saveall");
+  const std::string name = "Korvane-EDB-PST-alice6-12-2026 9-5";
+  const std::string path = dir.File("Korvane-EDB-PST6-12-2026 9-5/" + name + ".pst");
+  std::vector<SampleMail> mails;
+  {
+    Component first;
+    ASSERT_TRUE(IsOk(first.CreateStore(path, name)));
+    for (const char* folder : kStandardFolders) EXPECT_TRUE(IsOk(first.CreateFolder("\\\\" + name + "\\" + folder)));
+    for (int n = 1; n <= 60; ++n) {
+      mails.push_back(MakeSampleMail(n));
+      EXPECT_TRUE(IsOk(first.Import(dir, "\\\\" + name + "\\Inbox", n, mails.back().text)));
+    }
+  }
+  {
+    Component second;
+    std::string opened = second.CreateStore(path, name);
+    EXPECT_EQ(0u, opened.find("OK: opened the existing store")) << opened;
+    for (int n = 61; n <= 80; ++n) {
+      mails.push_back(MakeSampleMail(n));
+      EXPECT_TRUE(IsOk(second.Import(dir, "\\\\" + name + "\\Inbox", n, mails.back().text)));
+    }
+  }
+
+  std::set<std::string> expectedTop = {"Inbox", "Outbox", "Sent Items", "Drafts", "Calendar", "Contacts",
+                                       "Tasks", "Journal", "Junk E-mail", "Notes", "Deleted Items"};
+  std::string log;
+  Extracted byPff = RunPffexport(path, dir.Path() / "pff", log);
+  EXPECT_EQ(expectedTop, TopFolders(dir.Path() / "pff.export" / "Top of Personal Folders")) << log;
+  ExpectInbox(byPff, mails, "pffexport");
+  Extracted byReadpst = RunReadpst(path, dir.Path() / "readpst", log);
+  ExpectInbox(byReadpst, mails, "readpst");
+  if (PstExtractorAvailable()) {
+    Extracted byExtractor = RunPstExtractor(path, dir.Path() / "extractor", log);
+    EXPECT_EQ(std::string::npos, log.find("MISMATCH")) << log;
+    ExpectInbox(byExtractor, mails, "pst-extractor");
+  } else {
+    ADD_FAILURE() << "pst-extractor is not installed (scripts/test.sh installs it into build/node)";
+  }
+}
+
+// A write that fails (a full disk) answers an error text and leaves the file
+// at its last committed state; once there is room, the next call opens the
+// store again and goes on.
+TEST(ComponentReaders, AFullDiskFailsOneCallAndTheStoreGoesOn) {
+  TempDir dir("full");
+  const std::string path = dir.File("full.pst");
+  Component component;
+  ASSERT_TRUE(IsOk(component.CreateStore(path, "Full")));
+  int stored = 0;
+  for (; stored < 3; ++stored) ASSERT_TRUE(IsOk(component.Import(dir, "\\\\Full\\Inbox", stored, MakeSampleMail(3).text)));
+  std::string failure;
+  {
+    FileSizeLimit limit(std::filesystem::file_size(path) + 256 * 1024);
+    for (int n = 0; n < 200 && failure.empty(); ++n) {
+      std::string result = component.Import(dir, "\\\\Full\\Inbox", 100 + n, MakeSampleMail(3, 40000).text);
+      if (IsOk(result)) ++stored;
+      else failure = result;
+    }
+  }
+  ASSERT_EQ(0u, failure.find("ERROR: the message was not stored in \\\\Full\\Inbox")) << failure;
+  EXPECT_NE(std::string::npos, failure.find("keeps everything stored before it")) << failure;
+  EXPECT_TRUE(IsOk(component.Import(dir, "\\\\Full\\Inbox", 999, MakeSampleMail(3).text)));
+  component.Shutdown();
+  std::string log;
+  EXPECT_EQ(static_cast<size_t>(stored + 1), CountWithReadpst(path, dir.Path() / "count", log)["Inbox"]) << log;
+}

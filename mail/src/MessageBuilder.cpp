@@ -70,7 +70,7 @@ std::string ExtensionFor(const std::string& mimeType) {
 }
 
 void ParseMailbox(std::string_view raw, std::string& name, std::string& address) {
-  std::string text = DecodeHeaderText(raw);
+  std::string text = WithoutNul(DecodeHeaderText(raw));
   size_t open = text.rfind('<');
   size_t close = open == std::string::npos ? std::string::npos : text.find('>', open);
   if (open != std::string::npos) {
@@ -136,11 +136,11 @@ class Builder {
       attachment.fileName = SafeFileName(name);
       if (attachment.fileName.empty())
         attachment.fileName = "Attachment " + std::to_string(m_message.attachments.size() + 1) + ExtensionFor(type);
-      attachment.mimeType = type;
+      attachment.mimeType = WithoutNul(Windows1252ToUtf8(type));
       if (const HeaderField* id = FindField(entity.fields, "Content-ID")) {
         std::string_view value = TrimBlanks(id->value);
         if (value.size() >= 2 && value.front() == '<' && value.back() == '>') value = value.substr(1, value.size() - 2);
-        attachment.contentId = Windows1252ToUtf8(value);
+        attachment.contentId = WithoutNul(Windows1252ToUtf8(value));
       }
       attachment.bytes.assign(bytes.begin(), bytes.end());
       m_message.attachments.push_back(std::move(attachment));
@@ -192,7 +192,7 @@ pst::MessageData BuildMessage(std::string_view emlBytes, const MessageTexts& tex
       message.recipients.push_back(std::move(recipient));
     }
   if (const HeaderField* id = FindField(top.fields, "Message-ID"))
-    message.internetMessageId = Windows1252ToUtf8(TrimBlanks(id->value));
+    message.internetMessageId = WithoutNul(Windows1252ToUtf8(TrimBlanks(id->value)));
 
   uint64_t time = ParseSourceTimeText(texts.sourceTimeText).value_or(nowFileTime);
   message.submitTime = message.deliveryTime = time;

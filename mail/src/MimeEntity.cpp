@@ -50,7 +50,8 @@ MimeEntity ParseMimeEntity(std::string_view text, int depth) {
   entity.body = std::string(text.substr(split.bodyStart));
   const HeaderField* type = FindField(entity.fields, "Content-Type");
   entity.contentType = ParseParameterizedValue(type ? std::string_view(type->value) : std::string_view("text/plain"));
-  if (entity.contentType.value.empty()) entity.contentType.value = "text/plain";
+  // A type that is no "type/subtype" counts as plain text, as RFC 2045 asks.
+  if (entity.contentType.value.find('/') == std::string::npos) entity.contentType.value = "text/plain";
 
   if (entity.contentType.value.compare(0, 10, "multipart/") != 0) return entity;
   std::string boundary = entity.contentType.RawParameter("boundary");

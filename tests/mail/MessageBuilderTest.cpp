@@ -79,6 +79,9 @@ const Row kRows[] = {
      "Only a header", "", "", {}},
     {"cut inside a header",
      "Content-Type: multipart/mixed;\r\n bound", "Quarterly report.pdf", "", "", {}},
+    // Found by fuzzing: such a part used to become an unnamed attachment.
+    {"a type without a slash is plain text", "Content-Type: s-ascii\r\n\r\nHello", "Quarterly report.pdf", "Hello",
+     "", {}},
     {"empty message text", "", "Quarterly report.pdf", "", "", {}},
     {"a name with path characters keeps its last component",
      "Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\nContent-Type: application/x-msdownload\r\n"

@@ -79,7 +79,7 @@ const Row kRows[] = {
      "Only a header", "", "", {}},
     {"cut inside a header",
      "Content-Type: multipart/mixed;\r\n bound", "Quarterly report.pdf", "", "", {}},
-    // Found by fuzzing: such a part used to become an unnamed attachment.
+    // RFC 2045: a type that is no type/subtype is plain text, not an attachment.
     {"a type without a slash is plain text", "Content-Type: s-ascii\r\n\r\nHello", "Quarterly report.pdf", "Hello",
      "", {}},
     {"empty message text", "", "Quarterly report.pdf", "", "", {}},

@@ -71,6 +71,8 @@ TEST(StoreRegistry, TopOfInformationStoreIsTheTopOfTheStore) {
     EXPECT_TRUE(IsOk(component.CreateFolder(top + level))) << level;
   for (int n = 1; n <= 3; ++n) EXPECT_TRUE(IsOk(component.Import(dir, top + "\\Inbox", n, MakeSampleMail(n).text)));
   EXPECT_TRUE(IsOk(component.Import(dir, "\\\\" + name + "\\Inbox", 4, MakeSampleMail(4).text)));
+  // A second scan of the same path puts two more backslashes in front.
+  EXPECT_TRUE(IsOk(component.Import(dir, "\\\\" + top + "\\Inbox", 7, MakeSampleMail(7).text)));
   EXPECT_TRUE(IsOk(component.Import(dir, top + "\\Deleted Items", 5, MakeSampleMail(5).text)));
   EXPECT_TRUE(IsOk(component.Import(dir, top + "\\Inbox\\Projects\\New", 6, MakeSampleMail(6).text)));
   component.Shutdown();
@@ -80,7 +82,7 @@ TEST(StoreRegistry, TopOfInformationStoreIsTheTopOfTheStore) {
   pst::Folder ipm = store.Value()->IpmSubtree();
   EXPECT_FALSE(Child(ipm, "Top of Information Store").IsValid());
   pst::Folder inbox = Child(ipm, "Inbox");
-  EXPECT_EQ(4u, MessageCount(inbox));
+  EXPECT_EQ(5u, MessageCount(inbox));
   EXPECT_EQ("IPF.Appointment", Child(ipm, "Calendar").Info()->containerClass);
   EXPECT_EQ(1u, MessageCount(store.Value()->DeletedItems()));
   EXPECT_EQ(1u, MessageCount(Child(Child(inbox, "Projects"), "New")));

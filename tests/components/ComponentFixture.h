@@ -70,7 +70,8 @@ inline SampleMail MakeSampleMail(int n, size_t attachmentSize = 3000) {
 
 class Component {
  public:
-  Component() : m_parser(m_registry) {}
+  explicit Component(std::unique_ptr<quillon::StoreFiles> files = quillon::MakeEngineStoreFiles())
+      : m_registry(std::move(files)), m_parser(m_registry) {}
   ~Component() { m_registry.Shutdown(); }
 
   std::string CreateStore(const std::string& path, const std::string& displayName) {

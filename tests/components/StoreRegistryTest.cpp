@@ -8,6 +8,8 @@
 #include "ComponentFixture.h"
 
 using namespace component_test;
+using pst_test::Bytes;
+using pst_test::FaultyFile;
 using pst_test::TempDir;
 
 namespace {
@@ -129,4 +131,64 @@ TEST(StoreRegistry, TwoThreadsImportIntoOneStore) {
   ASSERT_TRUE(store.IsOk());
   pst::Folder inbox = Child(store.Value()->IpmSubtree(), "Inbox");
   EXPECT_EQ(50u, MessageCount(inbox) + MessageCount(Child(inbox, "Sub")));
+}
+
+namespace {
+
+// Stores in memory; every file shares one failure plan.
+class FaultyMemoryFiles : public quillon::StoreFiles {
+ public:
+  bool Exists(const std::string& path) override { return m_files.count(path) != 0; }
+  pst::Result<std::unique_ptr<pst::Store>> Create(const std::string& path, const std::string& name) override {
+    auto created = pst::Store::Create(Wrap(m_files[path] = std::make_shared<Bytes>()), name);
+    if (!created) m_files.erase(path);
+    return created;
+  }
+  pst::Result<std::unique_ptr<pst::Store>> Open(const std::string& path) override {
+    return pst::Store::Open(Wrap(m_files.at(path)));
+  }
+  std::unique_ptr<pst::File> Wrap(const std::shared_ptr<Bytes>& bytes) {
+    return std::make_unique<FaultyFile>(pst_test::InMemory(bytes), plan);
+  }
+
+  std::shared_ptr<FaultyFile::Plan> plan = std::make_shared<FaultyFile::Plan>();
+  std::map<std::string, std::shared_ptr<Bytes>> m_files;
+};
+
+}  // namespace
+
+// Every write of a call that creates two folder levels and stores a message
+// fails in turn: the call answers an error, and the next call opens the file
+// again at its last committed state, where no folder is doubled and only the
+// messages of successful calls are.
+TEST(StoreRegistry, AFailedWriteAnywhereLeavesTheLastCommittedState) {
+  TempDir dir("faults");
+  const std::string deep = "\\\\M\\Inbox\\New\\Deeper";
+  bool reachedTheEnd = false;
+  for (int failAt = 1; !reachedTheEnd && failAt < 500; ++failAt) {
+    SCOPED_TRACE("failing write " + std::to_string(failAt));
+    auto* files = new FaultyMemoryFiles;
+    Component component{std::unique_ptr<quillon::StoreFiles>(files)};
+    ASSERT_TRUE(IsOk(component.CreateStore("m.pst", "M")));
+    ASSERT_TRUE(IsOk(component.Import(dir, "\\\\M\\Inbox", 1, MakeSampleMail(1).text)));
+    files->plan->failWrite = files->plan->writes + failAt;
+    std::string failed = component.Import(dir, deep, 2, MakeSampleMail(2).text);
+    reachedTheEnd = IsOk(failed);
+    if (!reachedTheEnd) {
+      EXPECT_EQ(0u, failed.find("ERROR: ")) << failed;
+    }
+    files->plan->failWrite = 0;
+    ASSERT_TRUE(IsOk(component.Import(dir, deep, 3, MakeSampleMail(3).text)));
+    component.Shutdown();
+
+    auto store = pst::Store::Open(pst_test::InMemory(files->m_files.at("m.pst")));
+    ASSERT_TRUE(store.IsOk()) << store.Message();
+    pst::Folder inbox = Child(store.Value()->IpmSubtree(), "Inbox");
+    EXPECT_EQ(1u, MessageCount(inbox));
+    EXPECT_EQ(1u, inbox.Subfolders()->size());
+    pst::Folder next = Child(inbox, "New");
+    EXPECT_EQ(1u, next.IsValid() ? next.Subfolders()->size() : 0);
+    EXPECT_EQ(reachedTheEnd ? 2u : 1u, MessageCount(Child(next, "Deeper")));
+  }
+  EXPECT_TRUE(reachedTheEnd);
 }

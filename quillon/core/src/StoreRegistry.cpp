@@ -63,6 +63,10 @@ StoreRegistry& StoreRegistry::Instance() {
   return *instance;
 }
 
+StoreRegistry::StoreRegistry() : m_files(MakeEngineStoreFiles()) {}
+
+StoreRegistry::StoreRegistry(std::unique_ptr<StoreFiles> files) : m_files(std::move(files)) {}
+
 StoreRegistry::~StoreRegistry() { Shutdown(); }
 
 void StoreRegistry::CloseEntry(Entry& entry) {
@@ -94,8 +98,8 @@ CallResult StoreRegistry::CreateStoreLocked(const std::string& pstPath, const st
   CloseEntry(entry);
   entry.path = pstPath;
 
-  bool existed = pst::PathExists(pstPath);
-  auto opened = existed ? pst::Store::Open(pstPath) : pst::Store::Create(pstPath, displayName);
+  bool existed = m_files->Exists(pstPath);
+  auto opened = existed ? m_files->Open(pstPath) : m_files->Create(pstPath, displayName);
   if (!opened) {
     m_entries.erase(displayName);
     if (existed)
@@ -116,7 +120,7 @@ StoreRegistry::Entry* StoreRegistry::OpenEntry(const std::string& displayName, s
   }
   Entry& entry = found->second;
   if (!entry.store) {
-    auto opened = pst::Store::Open(entry.path);
+    auto opened = m_files->Open(entry.path);
     if (!opened) {
       error = "cannot open the store \"" + displayName + "\" again (" + opened.Message() + ")";
       return nullptr;

@@ -32,6 +32,7 @@
 #include "pst/Store.h"
 #include "quillon/core/CallResult.h"
 #include "quillon/core/FolderPath.h"
+#include "quillon/core/StoreFiles.h"
 
 namespace quillon {
 
@@ -51,7 +52,9 @@ class StoreRegistry {
   // the process shuts down finds it intact.
   static StoreRegistry& Instance();
 
-  StoreRegistry() = default;
+  // Stores in the engine's files at real paths.
+  StoreRegistry();
+  explicit StoreRegistry(std::unique_ptr<StoreFiles> files);
   ~StoreRegistry();
   StoreRegistry(const StoreRegistry&) = delete;
   StoreRegistry& operator=(const StoreRegistry&) = delete;
@@ -92,6 +95,7 @@ class StoreRegistry {
   static void RetireEntry(Entry& entry);
 
   std::mutex m_mutex;
+  std::unique_ptr<StoreFiles> m_files;
   std::map<std::string, Entry> m_entries;
 };
 

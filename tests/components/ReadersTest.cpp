@@ -1,8 +1,5 @@
 // Stores the component wrote, read by the independent readers (readpst,
-// pffexport, pst-extractor), and a real full disk under the component.
-
-#include <signal.h>
-#include <sys/resource.h>
+// pffexport, pst-extractor).
 
 #include <set>
 
@@ -46,21 +43,6 @@ std::set<std::string> TopFolders(const std::filesystem::path& top) {
       if (entry.is_directory()) names.insert(entry.path().filename().string());
   return names;
 }
-
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    ::signal(SIGXFSZ, SIG_IGN);  // report EFBIG instead of ending the process
-    ::getrlimit(RLIMIT_FSIZE, &m_previous);
-    rlimit lowered = m_previous;
-    lowered.rlim_cur = bytes;
-    ::setrlimit(RLIMIT_FSIZE, &lowered);
-  }
-  ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_previous); }
-
- private:
-  rlimit m_previous{};
-};
 
 }  // namespace
 
@@ -106,31 +88,4 @@ TEST(ComponentReaders, SaveAllThenASecondProcessAdds) {
   } else {
     ADD_FAILURE() << "pst-extractor is not installed (scripts/test.sh installs it into build/node)";
   }
-}
-
-// A write that fails (a full disk) answers an error text and leaves the file
-// at its last committed state; once there is room, the next call opens the
-// store again and goes on.
-TEST(ComponentReaders, AFullDiskFailsOneCallAndTheStoreGoesOn) {
-  TempDir dir("full");
-  const std::string path = dir.File("full.pst");
-  Component component;
-  ASSERT_TRUE(IsOk(component.CreateStore(path, "Full")));
-  int stored = 0;
-  for (; stored < 3; ++stored) ASSERT_TRUE(IsOk(component.Import(dir, "\\\\Full\\Inbox", stored, MakeSampleMail(3).text)));
-  std::string failure;
-  {
-    FileSizeLimit limit(std::filesystem::file_size(path) + 256 * 1024);
-    for (int n = 0; n < 200 && failure.empty(); ++n) {
-      std::string result = component.Import(dir, "\\\\Full\\Inbox", 100 + n, MakeSampleMail(3, 40000).text);
-      if (IsOk(result)) ++stored;
-      else failure = result;
-    }
-  }
-  ASSERT_EQ(0u, failure.find("ERROR: the message was not stored in \\\\Full\\Inbox")) << failure;
-  EXPECT_NE(std::string::npos, failure.find("keeps everything stored before it")) << failure;
-  EXPECT_TRUE(IsOk(component.Import(dir, "\\\\Full\\Inbox", 999, MakeSampleMail(3).text)));
-  component.Shutdown();
-  std::string log;
-  EXPECT_EQ(static_cast<size_t>(stored + 1), CountWithReadpst(path, dir.Path() / "count", log)["Inbox"]) << log;
 }

@@ -1,7 +1,13 @@
 // Stores the component wrote, read by the independent readers (readpst,
 // pffexport, pst-extractor).
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <set>
+#include <thread>
 
 #include "ComponentFixture.h"
 #include "ReaderTools.h"
@@ -88,4 +94,35 @@ TEST(ComponentReaders, SaveAllThenASecondProcessAdds) {
   } else {
     ADD_FAILURE() << "pst-extractor is not installed (scripts/test.sh installs it into build/node)";
   }
+}
+
+// A process killed at any moment while creating stores one after another
+// leaves at every store's name a complete store, never a half-made file that
+// later attempts would have to refuse. (Kills while storing messages are the
+// engine's own kill test.)
+TEST(ComponentReaders, AKilledProcessLeavesOnlyCompleteStores) {
+  TempDir dir("kill");
+  for (int round = 0; round < 20; ++round) {
+    pid_t child = fork();
+    ASSERT_NE(-1, child);
+    if (child == 0) {
+      Component component;
+      for (int n = 0;; ++n) {
+        std::string name = "S" + std::to_string(round) + "-" + std::to_string(n);
+        component.CreateStore(dir.File(name + ".pst"), name);
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(3 + round * 3));
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+  }
+  size_t stores = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+    if (entry.path().extension() != ".pst") continue;
+    ++stores;
+    // A later run opens it to add to it (the engine refuses any other file).
+    std::string result = Component().CreateStore(entry.path().u8string(), "Again");
+    EXPECT_EQ(0u, result.find("OK: opened the existing store")) << result;
+  }
+  EXPECT_GT(stores, 0u) << "no store was completed before the kills";
 }

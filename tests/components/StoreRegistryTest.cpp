@@ -3,6 +3,7 @@
 // closed, and calls from two threads.
 
 #include <iterator>
+#include <set>
 #include <thread>
 
 #include "ComponentFixture.h"
@@ -110,6 +111,9 @@ TEST(StoreRegistry, ANewStoreClosesThePreviousOne) {
   EXPECT_TRUE(IsOk(component.Import(dir, "\\\\B\\Inbox", 3, MakeSampleMail(3).text)));
   EXPECT_EQ(0u, component.Import(dir, "\\\\Nobody\\Inbox", 4, MakeSampleMail(4).text).find("ERROR: "));
   component.Shutdown();
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) names.insert(entry.path().filename().u8string());
+  EXPECT_EQ((std::set<std::string>{"a.pst", "b.pst"}), names) << "nothing but the stores is left beside them";
   auto a = pst::Store::Open(dir.File("a.pst"));
   ASSERT_TRUE(a.IsOk());
   EXPECT_EQ(2u, MessageCount(Child(a.Value()->IpmSubtree(), "Inbox")));

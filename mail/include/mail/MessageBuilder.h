@@ -13,8 +13,9 @@
 // read as MIME becomes the plain body, so no byte of the message text is
 // dropped silently: the header block is kept whole as the transport headers,
 // every decoded part lands in the body, the HTML body or an attachment, and
-// only a multipart's preamble and epilogue (by definition no content) and a
-// transfer encoding's padding are left out. All strings produced are UTF-8
+// only a multipart's preamble and epilogue (by definition no content), an
+// unnamed part holding nothing but blanks, and a transfer encoding's padding
+// are left out. All strings produced are UTF-8
 // without NUL characters.
 //
 // ORDER: line ends normalized, the "Subject" glue removed, the entity tree

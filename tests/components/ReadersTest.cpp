@@ -79,6 +79,20 @@ TEST(ComponentReaders, SaveAllThenASecondProcessAdds) {
     }
   }
 
+  {
+    auto store = pst::Store::Open(path);
+    ASSERT_TRUE(store.IsOk()) << store.Message();
+    auto folders = store.Value()->IpmSubtree().Subfolders();
+    ASSERT_TRUE(folders.IsOk());
+    std::map<std::string, std::string> classes;
+    for (const pst::Folder& folder : folders.Value()) classes[folder.Info()->name] = folder.Info()->containerClass;
+    const std::map<std::string, std::string> expectedClasses = {
+        {"Inbox", "IPF.Note"},           {"Outbox", "IPF.Note"},      {"Sent Items", "IPF.Note"},
+        {"Drafts", "IPF.Note"},          {"Calendar", "IPF.Appointment"}, {"Contacts", "IPF.Contact"},
+        {"Tasks", "IPF.Task"},           {"Journal", "IPF.Journal"},  {"Junk E-mail", "IPF.Note"},
+        {"Notes", "IPF.StickyNote"},     {"Deleted Items", "IPF.Note"}};
+    EXPECT_EQ(expectedClasses, classes);
+  }
   std::set<std::string> expectedTop = {"Inbox", "Outbox", "Sent Items", "Drafts", "Calendar", "Contacts",
                                        "Tasks", "Journal", "Junk E-mail", "Notes", "Deleted Items"};
   std::string log;

@@ -5,12 +5,15 @@
 # A new folder takes its place in this table (same number: may not include one another).
 set(layer_pst 0)
 set(layer_framework 0)
+set(layer_mail 1)
 set(layer_wizard 1)
+set(layer_quillon 2)
 set(layer_log 2)
-set(layer_app 3)
+set(layer_components 3)
+set(layer_app 4)
 
 set(violations "")
-foreach(folder pst framework wizard log app)
+foreach(folder pst framework mail wizard quillon log components app)
   file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}
        ${SOURCE_DIR}/${folder}/*.h ${SOURCE_DIR}/${folder}/*.cpp ${SOURCE_DIR}/${folder}/*.rc)
   foreach(source IN LISTS sources)

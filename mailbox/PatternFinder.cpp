@@ -1,0 +1,83 @@
+#include "mailbox/PatternFinder.h"
+
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace mailbox {
+namespace {
+
+// How common a byte is in database pages and mail text; lower is rarer. A
+// guess that only decides which bytes filter candidates, never the results.
+int Commonness(uint8_t b) {
+    if (b == 0x00) return 255;
+    if (b == ' ') return 250;
+    if (std::strchr("etaoinshrdlcu", b) && b) return 240;
+    if (b >= 'a' && b <= 'z') return 200;
+    if (b == 0xFF || b == '\r' || b == '\n') return 190;
+    if (b >= '0' && b <= '9') return 150;
+    if (b >= 'A' && b <= 'Z') return 140;
+    if (std::strchr(".,-:;/=\"'()<>_", b) && b) return 130;
+    if (b < 0x20) return 80;
+    if (b < 0x80) return 100;
+    return 40;
+}
+
+}  // namespace
+
+PatternFinder::PatternFinder(std::string pattern) : m_pattern(std::move(pattern)) {
+    m_rareIndex = 0;
+    for (size_t i = 1; i < m_pattern.size(); ++i)
+        if (Commonness(static_cast<uint8_t>(m_pattern[i])) <
+            Commonness(static_cast<uint8_t>(m_pattern[m_rareIndex])))
+            m_rareIndex = i;
+    m_otherIndex = m_rareIndex;
+    for (size_t i = 0; i < m_pattern.size(); ++i) {
+        if (i == m_rareIndex) continue;
+        if (m_otherIndex == m_rareIndex ||
+            Commonness(static_cast<uint8_t>(m_pattern[i])) <
+                Commonness(static_cast<uint8_t>(m_pattern[m_otherIndex])))
+            m_otherIndex = i;
+    }
+}
+
+size_t PatternFinder::Find(const uint8_t* data, size_t size, size_t from) const {
+    const size_t length = m_pattern.size();
+    if (size < length || from > size - length) return kNotFound;
+    const size_t last = size - length;  // last start position that fits
+    const uint8_t* pattern = reinterpret_cast<const uint8_t*>(m_pattern.data());
+    size_t p = from;
+#if defined(__SSE2__)
+    const __m128i rare = _mm_set1_epi8(static_cast<char>(pattern[m_rareIndex]));
+    const __m128i other = _mm_set1_epi8(static_cast<char>(pattern[m_otherIndex]));
+    // Each step tests the 32 start positions p..p+31; every load stays inside
+    // the data because p + 31 <= last.
+    while (last >= 31 && p <= last - 31) {
+        const uint8_t* at = data + p;
+        __m128i a0 = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + m_rareIndex)), rare);
+        __m128i b0 = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + m_otherIndex)), other);
+        __m128i a1 = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16 + m_rareIndex)), rare);
+        __m128i b1 = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16 + m_otherIndex)), other);
+        uint32_t mask = static_cast<uint32_t>(_mm_movemask_epi8(_mm_and_si128(a0, b0))) |
+                        (static_cast<uint32_t>(_mm_movemask_epi8(_mm_and_si128(a1, b1))) << 16);
+        while (mask) {
+            unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
+            if (std::memcmp(at + bit, pattern, length) == 0) return p + bit;
+            mask &= mask - 1;
+        }
+        p += 32;
+    }
+#endif
+    while (p <= last) {
+        const void* hit = std::memchr(data + p + m_rareIndex, pattern[m_rareIndex], last - p + 1);
+        if (!hit) return kNotFound;
+        p = static_cast<size_t>(static_cast<const uint8_t*>(hit) - data) - m_rareIndex;
+        if (std::memcmp(data + p, pattern, length) == 0) return p;
+        ++p;
+    }
+    return kNotFound;
+}
+
+}  // namespace mailbox

@@ -26,7 +26,11 @@ ScanOutcome ScanBlocks(SourceFile& file, ScanToken& token, const ProgressFn& pro
         size_t bytesRead = 0;
         if (offset < length) {
             size_t wanted = static_cast<size_t>(std::min<uint64_t>(kReadSize, length - offset));
-            if (!file.ReadAt(offset, buffer.data(), wanted, bytesRead, outcome.error)) {
+            // A read wholly inside a hole would only bring zeros.
+            bool hole = file.DataFrom(offset) >= offset + wanted;
+            if (hole) {
+                bytesRead = 0;
+            } else if (!file.ReadAt(offset, buffer.data(), wanted, bytesRead, outcome.error)) {
                 outcome.end = ScanOutcome::End::ReadFailed;
                 return outcome;
             }

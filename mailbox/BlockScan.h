@@ -12,6 +12,8 @@
 //   such position, overlapping ones included; the text at a match runs to the
 //   first zero byte or to the end of its block. Several blocks are read at a
 //   time, but no result depends on that.
+// - A read that would lie wholly inside a hole of a sparse file is skipped:
+//   it could only bring zeros.
 // - Memory is one fixed buffer whatever the file's size; offsets are 64-bit in
 //   every build.
 // - Pause and stop are asked for before every block (and by the scans after

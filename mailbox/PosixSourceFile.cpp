@@ -21,6 +21,12 @@ public:
 
     uint64_t Length() const override { return m_length; }
 
+    uint64_t DataFrom(uint64_t offset) override {
+        off_t data = ::lseek(m_fd, static_cast<off_t>(offset), SEEK_DATA);
+        if (data >= 0) return static_cast<uint64_t>(data);
+        return errno == ENXIO ? m_length : offset;  // ENXIO: nothing but a hole up to the end
+    }
+
     bool ReadAt(uint64_t offset, uint8_t* buffer, size_t size, size_t& bytesRead,
                 ScanError& error) override {
         bytesRead = 0;

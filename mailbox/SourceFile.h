@@ -36,6 +36,10 @@ public:
     // read, with the reason in error.
     virtual bool ReadAt(uint64_t offset, uint8_t* buffer, size_t size, size_t& bytesRead,
                         ScanError& error) = 0;
+    // Where the next bytes that may be non-zero begin, at or after offset: the
+    // end of a hole in a sparse file. Reading a hole gives zeros, in which no
+    // marker can lie, so the scans may skip it. Files that cannot tell say offset.
+    virtual uint64_t DataFrom(uint64_t offset) { return offset; }
 };
 
 // Opens a regular file for reading; on failure returns null and fills error.

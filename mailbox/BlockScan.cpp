@@ -17,15 +17,19 @@ static_assert(kReadSize % kBlockSize == 0, "reads must cover whole blocks");
 ScanOutcome ScanBlocks(SourceFile& file, ScanToken& token, const ProgressFn& progress,
                        const BlockVisitor& visit) {
     const uint64_t length = file.Length();
-    std::vector<uint8_t> buffer(kReadSize);
+    // Small files need no more than their own size.
+    const size_t readSize = static_cast<size_t>(std::min<uint64_t>(
+        kReadSize, length > kFirstBlockOffset ? (length - kFirstBlockOffset + kBlockSize - 1) / kBlockSize * kBlockSize
+                                              : kBlockSize));
+    std::vector<uint8_t> buffer(readSize);
     uint64_t lastPercent = 0;
     uint64_t offset = kFirstBlockOffset;
     ScanOutcome outcome;
     for (;;) {
-        // One read covers the blocks from offset up to kReadSize bytes on.
+        // One read covers the blocks from offset up to readSize bytes on.
         size_t bytesRead = 0;
         if (offset < length) {
-            size_t wanted = static_cast<size_t>(std::min<uint64_t>(kReadSize, length - offset));
+            size_t wanted = static_cast<size_t>(std::min<uint64_t>(readSize, length - offset));
             // A read wholly inside a hole would only bring zeros.
             bool hole = file.DataFrom(offset) >= offset + wanted;
             if (hole) {
@@ -35,7 +39,7 @@ ScanOutcome ScanBlocks(SourceFile& file, ScanToken& token, const ProgressFn& pro
                 return outcome;
             }
         }
-        for (size_t at = 0; at < kReadSize; at += kBlockSize) {
+        for (size_t at = 0; at < readSize; at += kBlockSize) {
             token.WaitWhilePaused();
             if (token.StopRequested()) {
                 outcome.end = ScanOutcome::End::Stopped;

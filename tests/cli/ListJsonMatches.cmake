@@ -22,3 +22,12 @@ if(NOT expected STREQUAL printed)
   message(FATAL_ERROR "edb2pst printed other JSON than expected:\n${text}")
 endif()
 file(REMOVE ${WORK_DIR}/rules.edb)
+# The Windows build also compares with what the native build printed for the
+# same generated file, when the native tests ran first (the test command's order).
+if(NATIVE_JSON AND EXISTS ${NATIVE_JSON})
+  file(READ ${NATIVE_JSON} native HEX)
+  if(NOT native STREQUAL printed)
+    message(FATAL_ERROR "the Windows build printed other JSON than the native build (${NATIVE_JSON})")
+  endif()
+  message(STATUS "same JSON as the native build")
+endif()

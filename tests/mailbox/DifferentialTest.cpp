@@ -24,12 +24,13 @@ std::string RandomImage(std::mt19937_64& random) {
     int pieces = static_cast<int>(random() % 400);
     for (int i = 0; i < pieces && length; ++i) {
         const std::string& piece = kPieces[random() % kPieces.size()];
-        uint64_t at;
+        size_t at;
         if (random() % 2) {  // around a block end, a read end or the file end
-            uint64_t edge = random() % 4 == 0 ? (1 << 20) * (1 + random() % 3) + 4096 : 4096 * (random() % (length / 4096 + 2));
-            at = edge - std::min<uint64_t>(edge, random() % 16);
+            size_t edge = random() % 4 == 0 ? (size_t{1} << 20) * (1 + random() % 3) + 4096
+                                            : 4096 * static_cast<size_t>(random() % (length / 4096 + 2));
+            at = edge - std::min<size_t>(edge, random() % 16);
         } else {
-            at = random() % length;
+            at = static_cast<size_t>(random() % length);
         }
         if (at < length) image.replace(at, std::min(piece.size(), length - at), piece.substr(0, length - at));
     }

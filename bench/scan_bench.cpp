@@ -107,13 +107,13 @@ int main(int argc, char** argv) {
     struct stat info {};
     if (stat(path.c_str(), &info) != 0 || static_cast<uint64_t>(info.st_size) != size) {
         std::printf("writing %s (%llu bytes)\n", path.c_str(), static_cast<unsigned long long>(size));
-        sample::SampleSpec spec;
-        spec.seed = 1;
-        spec.messages = static_cast<int>(size / 10000);
-        spec.minimumSize = size;
+        sample::SampleOptions options;
+        options.seed = 1;
+        options.messages = static_cast<int>(size / 10000);
+        options.minimumSize = size;
         sample::Expectation expected;
         std::string error;
-        if (!sample::WriteSample(path, spec, expected, error)) {
+        if (!sample::WriteSample(path, options, expected, error)) {
             std::fprintf(stderr, "scan_bench: %s\n", error.c_str());
             return 1;
         }

@@ -278,16 +278,16 @@ std::string JsonArray(const std::vector<std::string>& items) {
 
 }  // namespace
 
-bool WriteSample(const std::string& path, const SampleSpec& spec, Expectation& expected, std::string& error) {
+bool WriteSample(const std::string& path, const SampleOptions& options, Expectation& expected, std::string& error) {
     expected = Expectation{};
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) {
         error = "cannot create " + path;
         return false;
     }
-    Random random(spec.seed);
+    Random random(options.seed);
     Writer w(out, random, expected);
-    if (spec.ruleCases) {
+    if (options.ruleCases) {
         WriteRuleCases(w);
     } else {
         w.EndPage();  // the database header page
@@ -295,25 +295,25 @@ bool WriteSample(const std::string& path, const SampleSpec& spec, Expectation& e
     // Each mailbox's record, then its share of the messages; later records repeat
     // mailboxes, some in another letter case.
     const int mailboxCount = sizeof kMailboxes / sizeof kMailboxes[0];
-    for (int m = 0; m < spec.messages || m < mailboxCount; ++m) {
+    for (int m = 0; m < options.messages || m < mailboxCount; ++m) {
         if (m < mailboxCount) w.Mailbox(kMailboxes[m].stored, kMailboxes[m].shown);
         else if (m % 40 == 0) w.Mailbox(kCaseVariants[(m / 40) % 4], nullptr);
-        if (m < spec.messages) w.Message(m, m % 3 == 0);
+        if (m < options.messages) w.Message(m, m % 3 == 0);
         if (random.Below(8) == 0) {
             w.EndPage();
             w.FillerPage();
         }
     }
     w.EndPage();
-    while (w.Offset() + kPage <= spec.minimumSize) w.FillerPage();
-    if (w.Offset() < spec.minimumSize) w.ShortPage(static_cast<size_t>(spec.minimumSize - w.Offset()));
-    if (spec.sparseTailAt) {
-        w.JumpTo(spec.sparseTailAt);
+    while (w.Offset() + kPage <= options.minimumSize) w.FillerPage();
+    if (w.Offset() < options.minimumSize) w.ShortPage(static_cast<size_t>(options.minimumSize - w.Offset()));
+    if (options.sparseTailAt) {
+        w.JumpTo(options.sparseTailAt);
         w.Mailbox("Beyond Four GiB", "Beyond Four GiB");
         w.Message(100001, true);
         w.Message(100002, false);
         w.EndPage();
-        w.JumpTo(spec.sparseSize - kPage);
+        w.JumpTo(options.sparseSize - kPage);
         w.Mailbox("Last Page Mailbox", "Last Page Mailbox");
         w.Message(100003, true);
         w.EndPage();

@@ -16,7 +16,7 @@
 
 namespace sample {
 
-struct SampleSpec {
+struct SampleOptions {
     uint64_t seed = 1;
     int messages = 300;            // stored messages; every third has an attachment
     uint64_t minimumSize = 0;      // filler pages are added up to this size
@@ -35,7 +35,7 @@ struct Expectation {
 };
 
 // Writes the file; false with a reason when it cannot.
-bool WriteSample(const std::string& path, const SampleSpec& spec, Expectation& expected,
+bool WriteSample(const std::string& path, const SampleOptions& options, Expectation& expected,
                  std::string& error);
 
 // The JSON object of the list command for this expectation.

@@ -17,17 +17,17 @@ int main(int argc, char** argv) {
                      "                  [--rule-cases] [--sparse-tail OFFSET SIZE] [--source-text TEXT]\n");
         return 2;
     }
-    sample::SampleSpec spec;
+    sample::SampleOptions options;
     std::string sourceText = argv[1];
     for (int i = 3; i < argc; ++i) {
         auto number = [&](int at) { return at < argc ? std::strtoull(argv[at], nullptr, 10) : 0ull; };
-        if (!std::strcmp(argv[i], "--seed")) spec.seed = number(++i);
-        else if (!std::strcmp(argv[i], "--messages")) spec.messages = static_cast<int>(number(++i));
-        else if (!std::strcmp(argv[i], "--size")) spec.minimumSize = number(++i);
-        else if (!std::strcmp(argv[i], "--rule-cases")) spec.ruleCases = true;
+        if (!std::strcmp(argv[i], "--seed")) options.seed = number(++i);
+        else if (!std::strcmp(argv[i], "--messages")) options.messages = static_cast<int>(number(++i));
+        else if (!std::strcmp(argv[i], "--size")) options.minimumSize = number(++i);
+        else if (!std::strcmp(argv[i], "--rule-cases")) options.ruleCases = true;
         else if (!std::strcmp(argv[i], "--sparse-tail")) {
-            spec.sparseTailAt = number(++i);
-            spec.sparseSize = number(++i);
+            options.sparseTailAt = number(++i);
+            options.sparseSize = number(++i);
         } else if (!std::strcmp(argv[i], "--source-text") && i + 1 < argc) sourceText = argv[++i];
         else {
             std::fprintf(stderr, "edb_sample: unknown option %s\n", argv[i]);
@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     }
     sample::Expectation expected;
     std::string error;
-    if (!sample::WriteSample(argv[1], spec, expected, error)) {
+    if (!sample::WriteSample(argv[1], options, expected, error)) {
         std::fprintf(stderr, "edb_sample: %s\n", error.c_str());
         return 1;
     }

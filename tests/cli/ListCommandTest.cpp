@@ -31,10 +31,10 @@ protected:
     }
     void TearDown() override { fs::remove_all(m_folder); }
 
-    std::wstring Generate(const char* name, const sample::SampleSpec& spec, sample::Expectation& expected) {
+    std::wstring Generate(const char* name, const sample::SampleOptions& options, sample::Expectation& expected) {
         fs::path path = m_folder / name;
         std::string error;
-        EXPECT_TRUE(sample::WriteSample(path.string(), spec, expected, error)) << error;
+        EXPECT_TRUE(sample::WriteSample(path.string(), options, expected, error)) << error;
         return path.wstring();
     }
     int Run(std::vector<std::wstring> args, const cli::SourceOpener& opener = nullptr) {
@@ -49,7 +49,7 @@ protected:
 TEST_F(ListCommand, JsonMatchesTheGeneratorsExpectation) {
     struct {
         const char* name;
-        sample::SampleSpec spec;
+        sample::SampleOptions options;
     } files[] = {
         {"rules.edb", {7, 40, 300001, true, 0, 0}},
         {"demo.edb", {2026, 400, 4000000, false, 0, 0}},
@@ -58,7 +58,7 @@ TEST_F(ListCommand, JsonMatchesTheGeneratorsExpectation) {
     for (const auto& file : files) {
         SCOPED_TRACE(file.name);
         sample::Expectation expected;
-        std::wstring path = Generate(file.name, file.spec, expected);
+        std::wstring path = Generate(file.name, file.options, expected);
         ASSERT_EQ(Run({L"list", L"--json", path}), 0) << console.err;
         EXPECT_EQ(console.out, sample::ExpectedJson(expected, mailbox::ToUtf8(path)));
         EXPECT_EQ(console.err, "");

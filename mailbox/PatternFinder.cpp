@@ -2,8 +2,16 @@
 
 #include <cstring>
 
-#if defined(__SSE2__)
+// The vector test needs SSE2: always there on x86-64; on 32-bit x86 it is
+// compiled for SSE2 and used when the processor has it.
+#if defined(__SSE2__) || defined(__i386__)
 #include <emmintrin.h>
+#define KORVANE_VECTOR_SEARCH 1
+#if defined(__SSE2__)
+#define KORVANE_SSE2_FUNCTION
+#else
+#define KORVANE_SSE2_FUNCTION __attribute__((target("sse2")))
+#endif
 #endif
 
 namespace mailbox {
@@ -25,6 +33,42 @@ int Commonness(uint8_t b) {
     return 40;
 }
 
+#if defined(KORVANE_VECTOR_SEARCH)
+// Tests 32 start positions per step on two of the pattern's bytes and confirms
+// each candidate in full. Returns the first match, or kNotFound with p at the
+// first start position it has not tested.
+KORVANE_SSE2_FUNCTION size_t FindCandidates(const uint8_t* data, size_t last, const uint8_t* pattern,
+                                            size_t length, size_t rareIndex, size_t otherIndex, size_t& p) {
+    const __m128i rare = _mm_set1_epi8(static_cast<char>(pattern[rareIndex]));
+    const __m128i other = _mm_set1_epi8(static_cast<char>(pattern[otherIndex]));
+    // Every load stays inside the data because p + 31 <= last.
+    while (last >= 31 && p <= last - 31) {
+        const uint8_t* at = data + p;
+        __m128i a0 = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + rareIndex)), rare);
+        __m128i b0 = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + otherIndex)), other);
+        __m128i a1 = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16 + rareIndex)), rare);
+        __m128i b1 = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16 + otherIndex)), other);
+        uint32_t mask = static_cast<uint32_t>(_mm_movemask_epi8(_mm_and_si128(a0, b0))) |
+                        (static_cast<uint32_t>(_mm_movemask_epi8(_mm_and_si128(a1, b1))) << 16);
+        while (mask) {
+            unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
+            if (std::memcmp(at + bit, pattern, length) == 0) return p + bit;
+            mask &= mask - 1;
+        }
+        p += 32;
+    }
+    return PatternFinder::kNotFound;
+}
+
+bool ProcessorHasSse2() {
+#if defined(__SSE2__)
+    return true;
+#else
+    return __builtin_cpu_supports("sse2");
+#endif
+}
+#endif
+
 }  // namespace
 
 PatternFinder::PatternFinder(std::string pattern) : m_pattern(std::move(pattern)) {
@@ -33,6 +77,9 @@ PatternFinder::PatternFinder(std::string pattern) : m_pattern(std::move(pattern)
         if (Commonness(static_cast<uint8_t>(m_pattern[i])) <
             Commonness(static_cast<uint8_t>(m_pattern[m_rareIndex])))
             m_rareIndex = i;
+#if defined(KORVANE_VECTOR_SEARCH)
+    m_vectorised = ProcessorHasSse2();
+#endif
     m_otherIndex = m_rareIndex;
     for (size_t i = 0; i < m_pattern.size(); ++i) {
         if (i == m_rareIndex) continue;
@@ -49,25 +96,10 @@ size_t PatternFinder::Find(const uint8_t* data, size_t size, size_t from) const 
     const size_t last = size - length;  // last start position that fits
     const uint8_t* pattern = reinterpret_cast<const uint8_t*>(m_pattern.data());
     size_t p = from;
-#if defined(__SSE2__)
-    const __m128i rare = _mm_set1_epi8(static_cast<char>(pattern[m_rareIndex]));
-    const __m128i other = _mm_set1_epi8(static_cast<char>(pattern[m_otherIndex]));
-    // Each step tests the 32 start positions p..p+31; every load stays inside
-    // the data because p + 31 <= last.
-    while (last >= 31 && p <= last - 31) {
-        const uint8_t* at = data + p;
-        __m128i a0 = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + m_rareIndex)), rare);
-        __m128i b0 = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + m_otherIndex)), other);
-        __m128i a1 = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16 + m_rareIndex)), rare);
-        __m128i b1 = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16 + m_otherIndex)), other);
-        uint32_t mask = static_cast<uint32_t>(_mm_movemask_epi8(_mm_and_si128(a0, b0))) |
-                        (static_cast<uint32_t>(_mm_movemask_epi8(_mm_and_si128(a1, b1))) << 16);
-        while (mask) {
-            unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
-            if (std::memcmp(at + bit, pattern, length) == 0) return p + bit;
-            mask &= mask - 1;
-        }
-        p += 32;
+#if defined(KORVANE_VECTOR_SEARCH)
+    if (m_vectorised) {
+        size_t found = FindCandidates(data, last, pattern, length, m_rareIndex, m_otherIndex, p);
+        if (found != kNotFound) return found;
     }
 #endif
     while (p <= last) {

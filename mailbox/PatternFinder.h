@@ -3,7 +3,7 @@
 // pattern lies inside the searched bytes and equals it is found, in increasing
 // order, overlapping ones included: the same positions a byte-by-byte
 // comparison at every offset finds. Candidates come from a vectorised test of
-// two of the pattern's rarest bytes (memchr where the CPU has no SSE2) and are
+// two of the pattern's rarest bytes (memchr where the processor has no SSE2) and are
 // confirmed with a full comparison.
 #include <cstddef>
 #include <cstdint>
@@ -29,6 +29,7 @@ private:
     std::string m_pattern;
     size_t m_rareIndex;    // offset in the pattern of its rarest byte
     size_t m_otherIndex;   // offset of the next rarest (equal to m_rareIndex for one byte)
+    bool m_vectorised = false;
 };
 
 }  // namespace mailbox

@@ -7,9 +7,10 @@
 namespace mailbox {
 namespace {
 
-// Large reads keep the system calls few; a multiple of the block size so that
-// every read starts on a block.
-constexpr size_t kReadSize = 1u << 20;
+// Reads of 32 blocks keep the system calls few and the bytes just read in the
+// processor's cache while they are searched (1 MiB reads measured slower); a
+// multiple of the block size, so every read starts on a block.
+constexpr size_t kReadSize = 1u << 17;
 static_assert(kReadSize % kBlockSize == 0, "reads must cover whole blocks");
 
 }  // namespace

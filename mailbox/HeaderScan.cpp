@@ -16,7 +16,7 @@ HeaderScanEnd ForEachHeader(SourceFile& file, ScanToken& token, const ProgressFn
         [&](uint64_t blockOffset, const uint8_t* block, size_t size) {
             for (size_t p = finder.Find(block, size, 0); p != PatternFinder::kNotFound;
                  p = finder.Find(block, size, p + 1)) {
-                HeaderMarker marker{end.markers, blockOffset + p, block + p, TextLengthAt(block, size, p)};
+                HeaderMarker marker{end.markers, blockOffset + p, block + p, block + size};
                 ++end.markers;
                 if (!visit(marker)) {
                     end.endedByVisitor = true;
@@ -45,7 +45,7 @@ HeaderAnalysis AnalyseHeaders(SourceFile& file, const CodePage& codePage, ScanTo
     HeaderAnalysis analysis;
     HeaderScanEnd end = ForEachHeader(file, token, callbacks.onProgress, [&](const HeaderMarker& marker) {
         if (marker.number < kListedHeaders) {
-            analysis.subjects.push_back(SubjectText(codePage.Decode(marker.text, marker.size)));
+            analysis.subjects.push_back(SubjectText(codePage.Decode(marker.text, marker.TextSize())));
             if (callbacks.onRow) callbacks.onRow(static_cast<size_t>(marker.number), analysis.subjects.back());
         }
         return true;

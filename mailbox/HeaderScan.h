@@ -19,8 +19,12 @@ constexpr size_t kListedHeaders = 50;
 struct HeaderMarker {
     uint64_t number;  // 0-based count of markers before this one
     uint64_t offset;  // of the marker in the file
-    const uint8_t* text;  // from the marker to the first zero byte or the block's end;
-    size_t size;          // valid only during the call
+    const uint8_t* text;      // the marker's bytes in the block, valid only during the call
+    const uint8_t* blockEnd;
+
+    // The text runs from the marker to the first zero byte or the block's end.
+    // Measured on demand: counting markers needs no text.
+    size_t TextSize() const { return TextLengthAt(text, static_cast<size_t>(blockEnd - text), 0); }
 };
 
 struct HeaderScanEnd {

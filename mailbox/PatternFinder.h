@@ -15,8 +15,11 @@ class PatternFinder {
 public:
     static constexpr size_t kNotFound = static_cast<size_t>(-1);
 
+    // The widest search the processor allows, or a narrower one (tests).
+    enum class Search { Scalar, Sse2, Widest };
+
     // pattern: at least one byte.
-    explicit PatternFinder(std::string pattern);
+    explicit PatternFinder(std::string pattern, Search search = Search::Widest);
 
     size_t Size() const { return m_pattern.size(); }
     const std::string& Pattern() const { return m_pattern; }
@@ -29,7 +32,7 @@ private:
     std::string m_pattern;
     size_t m_rareIndex;    // offset in the pattern of its rarest byte
     size_t m_otherIndex;   // offset of the next rarest (equal to m_rareIndex for one byte)
-    bool m_vectorised = false;
+    int m_vectorWidth = 0;  // bytes per vector compare: 0 (memchr only), 16 (SSE2) or 32 (AVX2)
 };
 
 }  // namespace mailbox

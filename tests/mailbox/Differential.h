@@ -24,7 +24,7 @@ inline std::string CompareWithReference(const std::string& image) {
     std::vector<std::string> texts;
     mailbox::ForEachHeader(file, token, nullptr, [&](const mailbox::HeaderMarker& marker) {
         offsets.push_back(marker.offset);
-        texts.emplace_back(reinterpret_cast<const char*>(marker.text), marker.size);
+        texts.emplace_back(reinterpret_cast<const char*>(marker.text), marker.TextSize());
         return true;
     });
     if (offsets != expected.headerOffsets) return "header offsets differ";

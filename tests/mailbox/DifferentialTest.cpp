@@ -47,7 +47,7 @@ TEST(Differential, FastScannersAgreeWithThePlainReference) {
 
 TEST(Differential, PatternFinderFindsEveryPositionOverlapsIncluded) {
     for (const std::string& pattern : {std::string("aa"), std::string("Content-Type"), kMarker, std::string("x")}) {
-        for (size_t size = 0; size < 90; ++size) {
+        for (size_t size = 0; size < 160; ++size) {
             for (size_t at = 0; at + pattern.size() <= size; at += 1 + size / 20) {
                 std::string data(size, 'a' == pattern[0] ? 'b' : 'a');
                 data.replace(at, pattern.size(), pattern);
@@ -55,12 +55,17 @@ TEST(Differential, PatternFinderFindsEveryPositionOverlapsIncluded) {
                 std::vector<size_t> expected, found;
                 for (size_t p = 0; p + pattern.size() <= size; ++p)
                     if (data.compare(p, pattern.size(), pattern) == 0) expected.push_back(p);
-                mailbox::PatternFinder finder(pattern);
-                const auto* bytes = reinterpret_cast<const uint8_t*>(data.data());
-                for (size_t p = finder.Find(bytes, size, 0); p != mailbox::PatternFinder::kNotFound;
-                     p = finder.Find(bytes, size, p + 1))
-                    found.push_back(p);
-                ASSERT_EQ(found, expected) << pattern << " in " << size << " bytes at " << at;
+                for (auto search : {mailbox::PatternFinder::Search::Scalar, mailbox::PatternFinder::Search::Sse2,
+                                    mailbox::PatternFinder::Search::Widest}) {
+                    mailbox::PatternFinder finder(pattern, search);
+                    const auto* bytes = reinterpret_cast<const uint8_t*>(data.data());
+                    found.clear();
+                    for (size_t p = finder.Find(bytes, size, 0); p != mailbox::PatternFinder::kNotFound;
+                         p = finder.Find(bytes, size, p + 1))
+                        found.push_back(p);
+                    ASSERT_EQ(found, expected) << pattern << " in " << size << " bytes at " << at
+                                               << ", search " << static_cast<int>(search);
+                }
             }
         }
     }

@@ -11,10 +11,10 @@ using mailbox::Windows1252;
 
 namespace {
 
-class CountingToken final : public mailbox::ScanToken {
-public:
-    bool StopRequested() override { return stop; }
-    void WaitWhilePaused() override { ++pauseChecks; }
+// Shaped like the pages' worker token: no base class, reached through the adapter.
+struct CountingToken {
+    bool StopRequested() { return stop; }
+    void WaitWhilePaused() { ++pauseChecks; }
     bool stop = false;
     int pauseChecks = 0;
 };
@@ -48,7 +48,8 @@ TEST(ScanControl, StopEndsTheScanAtTheNextMarkerOrBlock) {
     {
         MemorySource file(image);
         CountingToken token;
-        auto result = mailbox::ScanMailboxes(file, Windows1252(), token,
+        mailbox::ScanTokenFor<CountingToken> adapter(token);
+        auto result = mailbox::ScanMailboxes(file, Windows1252(), adapter,
                                              {[&](const std::wstring&) { token.stop = true; }, nullptr});
         EXPECT_TRUE(result.stopped);
         EXPECT_EQ(result.names, std::vector<std::wstring>{L"First"});
@@ -57,7 +58,8 @@ TEST(ScanControl, StopEndsTheScanAtTheNextMarkerOrBlock) {
     {
         MemorySource file(image);
         CountingToken token;
-        auto result = mailbox::AnalyseHeaders(file, Windows1252(), token,
+        mailbox::ScanTokenFor<CountingToken> adapter(token);
+        auto result = mailbox::AnalyseHeaders(file, Windows1252(), adapter,
                                               {[&](size_t, const std::wstring&) { token.stop = true; }, nullptr});
         EXPECT_TRUE(result.stopped);
         EXPECT_EQ(result.messageCount, 1u);
@@ -66,7 +68,8 @@ TEST(ScanControl, StopEndsTheScanAtTheNextMarkerOrBlock) {
         MemorySource file(image);
         CountingToken token;
         token.stop = true;
-        auto result = mailbox::ScanMailboxes(file, Windows1252(), token);
+        mailbox::ScanTokenFor<CountingToken> adapter(token);
+        auto result = mailbox::ScanMailboxes(file, Windows1252(), adapter);
         EXPECT_TRUE(result.stopped);
         EXPECT_TRUE(result.names.empty());
     }
@@ -74,7 +77,8 @@ TEST(ScanControl, StopEndsTheScanAtTheNextMarkerOrBlock) {
         // The pause is waited on before every block and after every marker.
         MemorySource file(image);
         CountingToken token;
-        mailbox::AnalyseHeaders(file, Windows1252(), token);
+        mailbox::ScanTokenFor<CountingToken> adapter(token);
+        mailbox::AnalyseHeaders(file, Windows1252(), adapter);
         EXPECT_EQ(token.pauseChecks, (4 << 20) / 4096 - 1 + 1 + 2);
     }
 }

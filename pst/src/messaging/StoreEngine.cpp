@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 #include <random>
+#include <set>
+#include <string>
 
 #include "ltp/PropertyContext.h"
 #include "messaging/MessageReader.h"
@@ -261,8 +263,20 @@ FolderInfo StoreEngine::GetFolderInfo(uint32_t nid) {
 }
 
 std::vector<uint32_t> StoreEngine::ListSubfolders(uint32_t nid) {
+  // A folder whose parents lead back to the root, and children whose parent
+  // is this folder: whoever walks the tree down cannot meet a cycle.
+  std::set<uint32_t> ancestors;
+  for (uint32_t at = nid; at != kRootFolderNid;) {
+    if (!ancestors.insert(at).second) Fail("damaged PST: folder " + std::to_string(nid) + " is its own ancestor");
+    at = m_db->GetNode(at).nidParent;
+  }
   std::vector<uint32_t> out;
-  for (const auto& row : Hierarchy(StateOf(nid)).ReadRows()) out.push_back(row.rowId);
+  for (const auto& row : Hierarchy(StateOf(nid)).ReadRows()) {
+    NodeEntry child;
+    if (row.rowId == nid || !m_db->FindNode(row.rowId, child) || child.nidParent != nid)
+      Fail("damaged PST: folder " + std::to_string(nid) + " lists a subfolder that is not its own");
+    out.push_back(row.rowId);
+  }
   TrimCaches();
   return out;
 }

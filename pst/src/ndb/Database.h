@@ -61,7 +61,11 @@ class Database : private PageDevice {
 
   // Blocks ([MS-PST] 2.2.2.8). Data blocks carry at most kMaxBlockData bytes.
   uint64_t WriteBlock(const uint8_t* data, size_t size, bool internal);
+  // Fails when the block is missing, lies outside the file, or its trailer or
+  // checksum does not match: damaged bytes are never handed out.
   Bytes ReadBlock(uint64_t bid);
+  // The size the block tree records, without reading the block.
+  size_t BlockSize(uint64_t bid);
   void FreeBlock(uint64_t bid);
 
   // Data trees: one block, or an XBLOCK / XXBLOCK over full 8176-byte blocks.
@@ -106,6 +110,9 @@ class Database : private PageDevice {
   void RebuildSpaceMap();
   void LoadSpaceMap();
   bool FindBlock(uint64_t bid, BtRecord& out);
+  void CheckBlockPlace(const BtRecord& record) const;
+  void AppendStream(uint64_t bid, int parentLevel, Bytes& out);
+  Bytes ReadSubnodeBlock(uint64_t bid, bool leafOnly);
 
   std::unique_ptr<File> m_file;
   bool m_flushEachCommit;

@@ -44,6 +44,8 @@ class SpaceMap {
   // The map pages (AMap, PMap, FMap, FPMap) of interval k with their offsets.
   std::vector<std::pair<uint64_t, Bytes>> MapPages(uint64_t k) const;
   bool IsUsed(uint64_t offset) const { return UnitUsed(UnitOf(offset)); }
+  // True when any slot of the range is in use (the range must lie in the map).
+  bool AnyUsed(uint64_t offset, uint64_t bytes) const;
 
  private:
   static uint64_t UnitOf(uint64_t offset) { return (offset - kFirstAMapOffset) / kAllocationUnit; }

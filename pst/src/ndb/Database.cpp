@@ -51,8 +51,10 @@ std::unique_ptr<Database> Database::OpenExisting(std::unique_ptr<File> file, boo
     Fail("the PST file uses an encoding this engine does not write; it is left untouched");
   const Header& h = db->m_header;
   if (h.fileEof < kFirstAMapOffset + kAMapIntervalBytes || (h.fileEof - kFirstAMapOffset) % kAMapIntervalBytes != 0 ||
-      h.lastAMapOffset + kAMapIntervalBytes != h.fileEof || h.fileEof > size + kAMapIntervalBytes)
+      h.lastAMapOffset + kAMapIntervalBytes != h.fileEof)
     Fail("the PST header describes a file layout this engine does not write");
+  // Every commit makes the file as long as its header says before writing it.
+  if (h.fileEof > size) Fail("damaged PST: the file is shorter than its header states (truncated)");
   db->m_nodeTree.SetRoot(h.nodeTreeRoot);
   db->m_blockTree.SetRoot(h.blockTreeRoot);
   db->m_space.Reset((h.fileEof - kFirstAMapOffset) / kAMapIntervalBytes);
@@ -68,7 +70,8 @@ void Database::LoadSpaceMap() {
   for (uint64_t k = 0; k < m_space.IntervalCount(); ++k) {
     uint64_t base = SpaceMap::IntervalBase(k);
     ReadRaw(base, page, kPageSize);
-    if (page[496] != kPageAMap || Get64(page + 504) != base) {
+    // A map that is not exactly as written would hand out space in use.
+    if (page[496] != kPageAMap || Get64(page + 504) != base || Get32(page + 500) != PstCrc(page, 496)) {
       RebuildSpaceMap();
       return;
     }

@@ -25,13 +25,18 @@ std::unique_ptr<Database> Database::CreateNew(std::unique_ptr<File> file, bool f
   uint64_t size = 0;
   Status st = db->m_file->Size(size);
   if (!st) Fail(st.Message());
-  if (size != 0) Fail("the file to create the store in is not empty; it is left untouched");
+  if (size != 0 && !IsUnfinished(*db->m_file))
+    Fail("the file to create the store in is not empty; it is left untouched");
   db->m_header.InitCounters();
   db->m_header.bidNextBlock = kFirstBlockBid;
   db->m_header.bidNextPage = kFirstPageBid;
   // Adds interval 0, whose map pages the first commit writes.
   db->m_space.Reset(0);
   db->m_space.MarkUsed(kFirstAMapOffset, kPageSize);
+  // First of all a header naming no trees, in one write within one page: until
+  // the first commit replaces it, a killed creation leaves a file recognisably
+  // unfinished (see IsUnfinished) rather than anonymous bytes.
+  db->WriteHeader();
   db->m_nodeTree.InitEmpty();
   db->m_blockTree.InitEmpty();
   return db;
@@ -47,6 +52,8 @@ std::unique_ptr<Database> Database::OpenExisting(std::unique_ptr<File> file, boo
   db->ReadRaw(0, raw, kHeaderSize);
   std::string why;
   if (!Header::Parse(raw, kHeaderSize, db->m_header, why)) Fail(why);
+  if (db->m_header.nodeTreeRoot.bid == 0 && db->m_header.blockTreeRoot.bid == 0)
+    Fail("the store's creation was interrupted before it held anything");
   if (db->m_header.cryptMethod != 0)
     Fail("the PST file uses an encoding this engine does not write; it is left untouched");
   const Header& h = db->m_header;
@@ -63,6 +70,18 @@ std::unique_ptr<Database> Database::OpenExisting(std::unique_ptr<File> file, boo
   else
     db->RebuildSpaceMap();
   return db;
+}
+
+bool Database::IsUnfinished(File& file) {
+  uint64_t size = 0;
+  if (!file.Size(size)) return false;
+  if (size == 0) return true;
+  uint8_t raw[kHeaderSize];
+  Header header;
+  std::string why;
+  if (size < kHeaderSize || !file.ReadAt(0, raw, kHeaderSize) || !Header::Parse(raw, kHeaderSize, header, why))
+    return false;
+  return header.nodeTreeRoot.bid == 0 && header.blockTreeRoot.bid == 0;
 }
 
 void Database::LoadSpaceMap() {

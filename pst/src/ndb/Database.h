@@ -55,7 +55,11 @@ namespace pst {
 
 class Database : private PageDevice {
  public:
+  // `file` must be empty or unfinished.
   static std::unique_ptr<Database> CreateNew(std::unique_ptr<File> file, bool flushEachCommit);
+  // True for an empty file or one whose creation was killed before its first
+  // commit (a header naming no trees): such a file holds nothing.
+  static bool IsUnfinished(File& file);
   // Throws with a reader-facing reason when the file is not a PST this engine can append to.
   static std::unique_ptr<Database> OpenExisting(std::unique_ptr<File> file, bool flushEachCommit);
 

@@ -33,7 +33,14 @@
 // flushEachCommit makes each commit durable at the price of two disk flushes
 // per operation: on the development VM pst_bench --fsync adds about 0.4 ms per
 // message (about 2,000 messages/s instead of about 12,000). Close() always
-// flushes.
+// flushes. What remains is the header itself: it spans two 512-byte sectors,
+// and a power cut while it is being written can leave it torn. Its checksums
+// then fail and Open() refuses the whole file, although every block of the
+// last and of the previous commit is intact on disk: a torn header costs the
+// store until a repair tool rebuilds the header from the trees, never its
+// data. Every read checks what it reads (trailers, checksums, bounds), so a
+// file damaged by a cut without flushEachCommit is refused in the same way,
+// not read back wrong.
 //
 // A failure (a failed write, a full disk) throws out of the operation; the
 // caller must then stop using this Database: its memory may be ahead of the

@@ -95,7 +95,7 @@ Status Store::Close() {
 
 const std::string& Store::DisplayName() const { return m_engine->DisplayName(); }
 
-Folder Store::RootFolder() const { return Folder(m_engine.get(), StoreEngine::kRootFolderNid); }
+Folder Store::RootFolder() const { return Folder(m_engine.get(), kRootFolderNid); }
 
 Folder Store::IpmSubtree() const { return Folder(m_engine.get(), m_engine->IpmSubtreeNid()); }
 

@@ -10,6 +10,7 @@
 #include "messaging/MessageReader.h"
 #include "messaging/MessageWriter.h"
 #include "messaging/NameIdMap.h"
+#include "messaging/NodeIds.h"
 #include "messaging/PropertyTags.h"
 #include "messaging/TableTemplates.h"
 #include "util/EngineError.h"
@@ -17,19 +18,6 @@
 namespace pst {
 namespace {
 
-constexpr uint32_t kMessageStoreNid = 0x21;
-constexpr uint32_t kNameIdMapNid = 0x61;
-constexpr uint32_t kSearchManagementQueueNid = 0x1E1;
-constexpr uint32_t kSearchActivityListNid = 0x201;
-constexpr uint32_t kSearchDomainNid = 0x261;
-constexpr uint32_t kHierarchyTemplateNid = 0x60D;
-constexpr uint32_t kContentsTemplateNid = 0x60E;
-constexpr uint32_t kAssocContentsTemplateNid = 0x60F;
-constexpr uint32_t kSearchContentsTemplateNid = 0x610;
-constexpr uint32_t kReceiveFolderTableNid = 0x62B;
-constexpr uint32_t kOutgoingQueueTableNid = 0x64C;
-constexpr uint32_t kAttachmentTemplateNid = 0x671;
-constexpr uint32_t kRecipientTemplateNid = 0x692;
 // PidTagValidFolderMask: IPM subtree, wastebasket and finder are valid.
 constexpr uint32_t kValidFolders = 0x01 | 0x08 | 0x80;
 constexpr size_t kMaxCachedFolders = 64;

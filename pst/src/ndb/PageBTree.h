@@ -53,7 +53,6 @@ class PageBTree {
   bool Erase(uint64_t key, BtRecord* removed);
 
   BlockRef Commit();
-  bool HasChanges() const { return !m_dirty.empty(); }
 
   // Visits every committed page and leaf record (used to rebuild the allocation map).
   void Walk(const std::function<void(uint64_t pageIb)>& onPage, const std::function<void(const BtRecord&)>& onRecord);

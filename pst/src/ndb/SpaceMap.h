@@ -36,8 +36,6 @@ class SpaceMap {
   void ReleaseAfterCommit(uint64_t offset, uint64_t bytes);
   // Called once the header that no longer references the released space is written.
   void ApplyReleases();
-  // Forgets releases of an operation that did not commit.
-  void DropReleases() { m_pendingReleases.clear(); }
 
   // Intervals added since the last call; their map pages must be written.
   std::vector<uint64_t> TakeNewIntervals();

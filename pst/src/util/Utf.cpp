@@ -1,6 +1,7 @@
 #include "util/Utf.h"
 
 namespace pst {
+namespace {
 
 std::u16string Utf8ToUtf16(const std::string& text) {
   std::u16string out;
@@ -58,6 +59,8 @@ std::u16string Utf8ToUtf16(const std::string& text) {
   }
   return out;
 }
+
+}  // namespace
 
 Bytes Utf8ToUtf16Le(const std::string& text) {
   std::u16string u = Utf8ToUtf16(text);

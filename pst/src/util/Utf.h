@@ -13,6 +13,5 @@ namespace pst {
 Bytes Utf8ToUtf16Le(const std::string& text);
 std::string Utf16LeToUtf8(const uint8_t* data, size_t size);
 inline std::string Utf16LeToUtf8(const Bytes& b) { return Utf16LeToUtf8(b.data(), b.size()); }
-std::u16string Utf8ToUtf16(const std::string& text);
 
 }  // namespace pst

@@ -39,8 +39,8 @@
 // last and of the previous commit is intact on disk: a torn header costs the
 // store until a repair tool rebuilds the header from the trees, never its
 // data. Every read checks what it reads (trailers, checksums, bounds), so a
-// file damaged by a cut without flushEachCommit is refused in the same way,
-// not read back wrong.
+// file damaged by a cut without flushEachCommit is refused in the same way
+// rather than read back wrong (short of a 32-bit checksum collision).
 //
 // A failure (a failed write, a full disk) throws out of the operation; the
 // caller must then stop using this Database: its memory may be ahead of the

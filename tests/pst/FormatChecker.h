@@ -25,13 +25,7 @@ class FormatChecker {
   const std::map<uint32_t, std::vector<uint32_t>>& Children() const { return m_children; }
   size_t BlockCount() const { return m_blocks.size(); }
 
- private:
-  struct Block {
-    uint64_t ib;
-    uint32_t cb;
-    int references = 0;
-  };
-
+  // The PST CRC, bit by bit.
   static uint32_t Crc(const uint8_t* p, size_t n) {
     uint32_t c = 0;
     for (size_t i = 0; i < n; ++i) {
@@ -40,6 +34,14 @@ class FormatChecker {
     }
     return c;
   }
+
+ private:
+  struct Block {
+    uint64_t ib;
+    uint32_t cb;
+    int references = 0;
+  };
+
   static uint16_t Sig(uint64_t ib, uint64_t bid) {
     uint64_t x = ib ^ bid;
     return static_cast<uint16_t>((x >> 16) ^ (x & 0xFFFF));

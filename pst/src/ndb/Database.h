@@ -33,7 +33,14 @@
 // flushEachCommit makes each commit durable at the price of two disk flushes
 // per operation: on the development VM pst_bench --fsync adds about 0.4 ms per
 // message (about 2,000 messages/s instead of about 12,000). Close() always
-// flushes.
+// flushes. What remains is the header itself: it spans two 512-byte sectors,
+// and a power cut while it is being written can leave it torn. Its checksums
+// then fail and Open() refuses the whole file, although every block of the
+// last and of the previous commit is intact on disk: a torn header costs the
+// store until a repair tool rebuilds the header from the trees, never its
+// data. Every read checks what it reads (trailers, checksums, bounds), so a
+// file damaged by a cut without flushEachCommit is refused in the same way
+// rather than read back wrong (short of a 32-bit checksum collision).
 //
 // A failure (a failed write, a full disk) throws out of the operation; the
 // caller must then stop using this Database: its memory may be ahead of the
@@ -55,13 +62,21 @@ namespace pst {
 
 class Database : private PageDevice {
  public:
+  // `file` must be empty or unfinished.
   static std::unique_ptr<Database> CreateNew(std::unique_ptr<File> file, bool flushEachCommit);
+  // True for an empty file or one whose creation was killed before its first
+  // commit (a header naming no trees): such a file holds nothing.
+  static bool IsUnfinished(File& file);
   // Throws with a reader-facing reason when the file is not a PST this engine can append to.
   static std::unique_ptr<Database> OpenExisting(std::unique_ptr<File> file, bool flushEachCommit);
 
   // Blocks ([MS-PST] 2.2.2.8). Data blocks carry at most kMaxBlockData bytes.
   uint64_t WriteBlock(const uint8_t* data, size_t size, bool internal);
+  // Fails when the block is missing, lies outside the file, or its trailer or
+  // checksum does not match: damaged bytes are never handed out.
   Bytes ReadBlock(uint64_t bid);
+  // The size the block tree records, without reading the block.
+  size_t BlockSize(uint64_t bid);
   void FreeBlock(uint64_t bid);
 
   // Data trees: one block, or an XBLOCK / XXBLOCK over full 8176-byte blocks.
@@ -106,6 +121,9 @@ class Database : private PageDevice {
   void RebuildSpaceMap();
   void LoadSpaceMap();
   bool FindBlock(uint64_t bid, BtRecord& out);
+  void CheckBlockPlace(const BtRecord& record) const;
+  void AppendStream(uint64_t bid, int parentLevel, Bytes& out);
+  Bytes ReadSubnodeBlock(uint64_t bid, bool leafOnly);
 
   std::unique_ptr<File> m_file;
   bool m_flushEachCommit;

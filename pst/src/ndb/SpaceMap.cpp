@@ -63,6 +63,12 @@ void SpaceMap::LoadInterval(uint64_t k, const uint8_t* bitmap) {
   m_extentsStale = true;
 }
 
+bool SpaceMap::AnyUsed(uint64_t offset, uint64_t bytes) const {
+  for (uint64_t u = UnitOf(offset), end = UnitOf(offset + bytes + kAllocationUnit - 1); u < end; ++u)
+    if (UnitUsed(u)) return true;
+  return false;
+}
+
 void SpaceMap::SetUnits(uint64_t u, uint64_t n, bool used) {
   uint64_t end = u + n;
   while (u < end) {

@@ -36,14 +36,14 @@ class SpaceMap {
   void ReleaseAfterCommit(uint64_t offset, uint64_t bytes);
   // Called once the header that no longer references the released space is written.
   void ApplyReleases();
-  // Forgets releases of an operation that did not commit.
-  void DropReleases() { m_pendingReleases.clear(); }
 
   // Intervals added since the last call; their map pages must be written.
   std::vector<uint64_t> TakeNewIntervals();
   // The map pages (AMap, PMap, FMap, FPMap) of interval k with their offsets.
   std::vector<std::pair<uint64_t, Bytes>> MapPages(uint64_t k) const;
   bool IsUsed(uint64_t offset) const { return UnitUsed(UnitOf(offset)); }
+  // True when any slot of the range is in use (the range must lie in the map).
+  bool AnyUsed(uint64_t offset, uint64_t bytes) const;
 
  private:
   static uint64_t UnitOf(uint64_t offset) { return (offset - kFirstAMapOffset) / kAllocationUnit; }

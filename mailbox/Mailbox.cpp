@@ -142,12 +142,17 @@ void CMailbox::ChooseSourceFile() {
         g_conversionSourcePath = g_selectedEdbFile;
         g_sourceFilePath = g_selectedEdbFile;
     }
-    if (!NamesAnExistingFile(g_sourceFilePath)) g_sourceFilePath = g_selectedEdbFile;
+    // An empty fallback would only hide which file was missing.
+    if (!NamesAnExistingFile(g_sourceFilePath) && !g_selectedEdbFile.IsEmpty()) g_sourceFilePath = g_selectedEdbFile;
 }
 
 // The worker reads the file and hands each new name over; the page writes the
 // controls when the worker's messages arrive.
 void CMailbox::StartScan() {
+    // A page object opened again first lets its earlier run end.
+    m_scan.RequestStop();
+    m_scan.Wait();
+    m_found.clear();
     ChooseSourceFile();
     m_scanPath = g_sourceFilePath;
     HWND page = m_hWnd;

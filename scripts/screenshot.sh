@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Saves a PNG of the main page, drawn by wine on a virtual X display.
+# Saves a PNG of the main page, drawn by wine on a virtual X display, and one
+# of the mailbox page (beside it, mailbox-page.png) after a scan of a generated source.
 # Usage: scripts/screenshot.sh OUTPUT.png   (the win64 build must exist)
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -15,15 +16,22 @@ for _ in $(seq 100); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; s
 
 stop_wineserver
 setup_prefix x11
-shot=""
-while read -r word x y w h; do
-  [ "$word" = SNAP ] || continue
-  DISPLAY=$display import -window root "$out.root.png"
-  convert "$out.root.png" -crop "${w}x${h}+${x}+${y}" +repage "$out"
-  rm -f "$out.root.png"
-  shot=$out
-done < <(DISPLAY=$display wine "$KORVANE_ROOT/build/win64/tests/driver/morvath_driver.exe" --snap 2>/dev/null)
+# snap DRIVER-SWITCH OUTPUT: the window the driver names in its "SNAP x y w h" line.
+snap() {
+  local switch=$1 file=$2 word x y w h shot=""
+  while read -r word x y w h; do
+    [ "$word" = SNAP ] || continue
+    DISPLAY=$display import -window root "$file.root.png"
+    convert "$file.root.png" -crop "${w}x${h}+${x}+${y}" +repage "$file"
+    rm -f "$file.root.png"
+    shot=$file
+  done < <(DISPLAY=$display wine "$KORVANE_ROOT/build/win64/tests/driver/morvath_driver.exe" "$switch" 2>/dev/null)
+  [ -n "$shot" ]
+}
+snap --snap "$out" || { echo "screenshot failed: the main page did not appear" >&2; exit 1; }
+echo "screenshot: $out"
+mailbox_out=$(dirname "$out")/mailbox-page.png
+snap --snap-mailbox "$mailbox_out" || { echo "screenshot failed: the mailbox page did not appear" >&2; exit 1; }
+echo "screenshot: $mailbox_out"
 stop_wineserver
 setup_prefix null
-[ -n "$shot" ] || { echo "screenshot failed: the main page did not appear" >&2; exit 1; }
-echo "screenshot: $shot"

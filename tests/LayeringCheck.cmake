@@ -10,7 +10,7 @@ set(layer_wizard 1)
 set(layer_quillon 2)
 set(layer_log 2)
 set(layer_components 3)
-set(layer_mailbox 4)
+set(layer_mailbox 4)  # the page layer, as app: its scanner cores include pst-level folders only
 set(layer_cli 5)
 set(layer_sample 1)
 set(layer_app 4)

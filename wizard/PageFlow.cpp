@@ -11,11 +11,13 @@ namespace pageflow {
 RunPageFn RunMailboxPage = PageNotInThisBuild;
 RunPageFn RunSearchPage = PageNotInThisBuild;
 RunPageFn RunAboutDialog = PageNotInThisBuild;
+RunPageFn RunPreviewPage = PageNotInThisBuild;
 
 void RestoreAll() {
     RunMailboxPage = PageNotInThisBuild;
     RunSearchPage = PageNotInThisBuild;
     RunAboutDialog = PageNotInThisBuild;
+    RunPreviewPage = PageNotInThisBuild;
 }
 
 }  // namespace pageflow

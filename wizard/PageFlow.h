@@ -12,6 +12,7 @@ using RunPageFn = void (*)(CWnd* owner);
 extern RunPageFn RunMailboxPage;
 extern RunPageFn RunSearchPage;
 extern RunPageFn RunAboutDialog;
+extern RunPageFn RunPreviewPage;  // run by the mailbox page's Convert
 
 void RestoreAll();
 

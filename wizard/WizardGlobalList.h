@@ -22,3 +22,13 @@ KORVANE_WIZARD_GLOBAL(int, g_searchPageVisited, 0)
 KORVANE_WIZARD_GLOBAL(CString, g_selectedEdbFile, CString())
 KORVANE_WIZARD_GLOBAL(int, g_sourceFromSearch, 0)
 KORVANE_WIZARD_GLOBAL(int, g_savingAborted, 0)
+
+// The mailbox page's choice, handed to the preview page and the conversion.
+KORVANE_WIZARD_GLOBAL(SelectedMailboxList, g_selectedMailboxes, SelectedMailboxList())
+KORVANE_WIZARD_GLOBAL(int, g_previewMailboxCursor, 0)     // index into g_selectedMailboxes of the mailbox previewed
+KORVANE_WIZARD_GLOBAL(int, g_conversionMailboxCursor, 0)  // index into g_selectedMailboxes of the mailbox converted
+KORVANE_WIZARD_GLOBAL(CString, g_currentMailboxName, CString())
+KORVANE_WIZARD_GLOBAL(CString, g_selectedCountText, CString())  // decimal count of the selected mailboxes
+KORVANE_WIZARD_GLOBAL(unsigned long long, g_sourceFileLength, 0ULL)  // measured by the mailbox scan
+KORVANE_WIZARD_GLOBAL(int, g_skipNoticePending, 0)  // the preview page shows its skip notice once
+KORVANE_WIZARD_GLOBAL(int, g_treeReady, 0)          // the folder tree's images are set up

@@ -4,6 +4,7 @@
 // Nothing locks these: the page order keeps the user-interface thread and the
 // workers from touching the same value at the same time.
 #include "framework/String.h"
+#include "wizard/SelectedMailboxList.h"
 
 class CMorvathDlg;
 

@@ -3,8 +3,10 @@
 // process's real exit codes, which no in-process test can see.
 //
 // With "--snap" it only starts the program, prints "SNAP x y w h" once the main
-// page is up (for a screenshot taken meanwhile), then ends the program.
+// page is up (for a screenshot taken meanwhile), then ends the program;
+// "--snap-mailbox" does the same for the mailbox page over a generated source.
 #include <windows.h>
+#include <commctrl.h>
 #include <ole2.h>
 #include <oleauto.h>
 
@@ -14,6 +16,8 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "sample/SampleSource.h"
 
 namespace {
 
@@ -117,6 +121,41 @@ public:
     PROCESS_INFORMATION info = {};
 };
 
+// Browse on the main page, then the path typed into the real open-file dialog and OK.
+bool BrowseTo(const RunningProgram& program, HWND page, const std::wstring& source) {
+    ::PostMessageW(::GetDlgItem(page, 1001), BM_CLICK, 0, 0);
+    HWND dialog = program.WaitForWindow(L"#32770", L" Open EDB file");
+    if (!dialog) return false;
+    HWND combo = ::GetDlgItem(dialog, 0x47C);  // cmb13: ComboBoxEx32 > ComboBox > Edit
+    HWND edit = ::FindWindowExW(::FindWindowExW(combo, nullptr, L"ComboBox", nullptr), nullptr, L"Edit", nullptr);
+    if (!edit) edit = ::FindWindowExW(combo, nullptr, L"Edit", nullptr);
+    if (!edit) return false;
+    ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(source.c_str()));
+    ::PostMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    return true;
+}
+
+// Writes a generated source database; the names it holds in `mailboxes`.
+bool WriteSampleSource(const std::wstring& path, size_t& mailboxes) {
+    sample::SampleOptions options;
+    options.messages = 40;
+    sample::Expectation expected;
+    std::string error;
+    if (!sample::WriteSample(std::string(path.begin(), path.end()), options, expected, error)) return false;
+    mailboxes = expected.mailboxes.size();
+    return true;
+}
+
+// The mailbox page of the program, once it is visible with its scan ended.
+HWND WaitForScannedMailboxPage(const RunningProgram& program, HWND mainPage) {
+    HWND page = nullptr;
+    WaitFor([&] {
+        page = FindProcessWindow(program.id(), nullptr, kMainTitle);
+        return page && page != mainPage && ::IsWindowEnabled(::GetDlgItem(page, 1043));
+    });
+    return page != mainPage && page && ::IsWindowEnabled(::GetDlgItem(page, 1043)) ? page : nullptr;
+}
+
 // Escape on the main page, then Yes in the real question box.
 void EndWithEscape(const RunningProgram& program, HWND page) {
     ::PostMessageW(page, WM_KEYDOWN, VK_ESCAPE, 0);
@@ -209,15 +248,7 @@ TEST(RealProgram, BrowseThroughTheRealOpenFileDialog) {
     RunningProgram program;
     HWND page = program.WaitForWindow(nullptr, kMainTitle);
     ASSERT_NE(page, nullptr);
-    ::PostMessageW(::GetDlgItem(page, 1001), BM_CLICK, 0, 0);
-    HWND dialog = program.WaitForWindow(L"#32770", L" Open EDB file");
-    ASSERT_NE(dialog, nullptr) << "the open-file dialog did not appear";
-    HWND combo = ::GetDlgItem(dialog, 0x47C);  // cmb13: ComboBoxEx32 > ComboBox > Edit
-    HWND edit = ::FindWindowExW(::FindWindowExW(combo, nullptr, L"ComboBox", nullptr), nullptr, L"Edit", nullptr);
-    if (!edit) edit = ::FindWindowExW(combo, nullptr, L"Edit", nullptr);
-    ASSERT_NE(edit, nullptr);
-    ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(source.c_str()));
-    ::PostMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(BrowseTo(program, page, source)) << "the open-file dialog did not appear";
 
     std::wstring upper = source;
     for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
@@ -225,6 +256,47 @@ TEST(RealProgram, BrowseThroughTheRealOpenFileDialog) {
     EXPECT_TRUE(WaitFor([&] { return Text(label) == L"  " + upper; })) << "label shows: " << Text(label).c_str();
 
     EndWithEscape(program, page);
+    EXPECT_EQ(program.WaitForExit(), 0u);
+}
+
+// Main page, Browse, Next: the mailbox page scans the real file on its worker;
+// Select All and Convert reach the preview step and come back to the page.
+TEST(RealProgram, NextScansTheSourceAndConvertReachesThePreview) {
+    AssertNoInstanceRunning();
+    ProgramFolderScope scope;
+    std::wstring source = scope.folder + L"\\Priv1.edb";
+    size_t mailboxes = 0;
+    ASSERT_TRUE(WriteSampleSource(source, mailboxes));
+
+    RunningProgram program;
+    HWND mainPage = program.WaitForWindow(nullptr, kMainTitle);
+    ASSERT_NE(mainPage, nullptr);
+    ASSERT_TRUE(BrowseTo(program, mainPage, source));
+    ASSERT_TRUE(WaitFor([&] { return !Text(::GetDlgItem(mainPage, 1061)).empty(); }));
+    ::PostMessageW(::GetDlgItem(mainPage, 1005), BM_CLICK, 0, 0);
+
+    HWND page = WaitForScannedMailboxPage(program, mainPage);
+    ASSERT_NE(page, nullptr) << "the mailbox page did not finish its scan";
+    EXPECT_FALSE(::IsWindowVisible(mainPage));
+    HWND list = ::GetDlgItem(page, 1000);
+    EXPECT_EQ(static_cast<size_t>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)), mailboxes);
+
+    ::SendMessageW(::GetDlgItem(page, 1048), BM_CLICK, 0, 0);
+    ::SendMessageW(::GetDlgItem(page, 1043), BM_CLICK, 0, 0);
+    std::string count = std::to_string(mailboxes);
+    EXPECT_TRUE(WaitFor([&] {
+        std::string log = scope.ReadLog();
+        return log.find("No. of User Mailbox Selected:" + count + "\r\n") != std::string::npos &&
+               log.find(" Total User Mailbox found:" + count + "\r\n") != std::string::npos;
+    })) << scope.ReadLog();
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(page) != FALSE; }));
+    EXPECT_NE(scope.ReadLog().find(" Step 2 :- User Mailbox Selction "), std::string::npos);
+
+    ::PostMessageW(page, WM_COMMAND, 32777, 0);  // Exit, answered Yes
+    HWND box = program.WaitForWindow(L"#32770", kBoxCaption);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(BoxText(box), L"    Do you want to exit ?");
+    ::PostMessageW(::GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
     EXPECT_EQ(program.WaitForExit(), 0u);
 }
 
@@ -287,17 +359,41 @@ TEST(RealProgram, AutomationClientKeepsTheProgramUntilItLetsGo) {
     ::CoUninitialize();
 }
 
-int Snapshot() {
+// Prints "SNAP x y w h" for the main page, or with `mailboxPage` for the
+// mailbox page after a scan of a generated source, then ends the program.
+int Snapshot(bool mailboxPage) {
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    std::wstring source = std::wstring(temp) + L"korvane-snap-" + std::to_wstring(::GetCurrentProcessId()) + L".edb";
+    size_t mailboxes = 0;
+    if (mailboxPage && !WriteSampleSource(source, mailboxes)) return 1;
+    struct Removal {
+        std::wstring path;
+        ~Removal() { ::DeleteFileW(path.c_str()); }
+    } removal{mailboxPage ? source : std::wstring()};
+
     RunningProgram program;
     HWND page = program.WaitForWindow(nullptr, kMainTitle);
     if (!page) return 1;
+    if (mailboxPage) {
+        if (!BrowseTo(program, page, source)) return 1;
+        WaitFor([&] { return !Text(::GetDlgItem(page, 1061)).empty(); });
+        ::PostMessageW(::GetDlgItem(page, 1005), BM_CLICK, 0, 0);
+        page = WaitForScannedMailboxPage(program, page);
+        if (!page) return 1;
+        ::SendMessageW(::GetDlgItem(page, 1048), BM_CLICK, 0, 0);  // Select All: the rows show ticked
+    }
     ::Sleep(800);  // let the first paint finish
     RECT frame;
     ::GetWindowRect(page, &frame);
     std::printf("SNAP %ld %ld %ld %ld\n", frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top);
     std::fflush(stdout);
     ::Sleep(2500);
-    ::PostMessageW(page, WM_KEYDOWN, VK_ESCAPE, 0);
+    // Escape ends the main page; the mailbox page ignores it, its Exit command ends the program.
+    if (mailboxPage)
+        ::PostMessageW(page, WM_COMMAND, 32777, 0);
+    else
+        ::PostMessageW(page, WM_KEYDOWN, VK_ESCAPE, 0);
     if (HWND box = program.WaitForWindow(L"#32770", kBoxCaption)) ::PostMessageW(::GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
     return program.WaitForExit() == 0 ? 0 : 2;
 }
@@ -305,7 +401,8 @@ int Snapshot() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::string(argv[1]) == "--snap") return Snapshot();
+    if (argc > 1 && std::string(argv[1]) == "--snap") return Snapshot(false);
+    if (argc > 1 && std::string(argv[1]) == "--snap-mailbox") return Snapshot(true);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -50,7 +50,7 @@ TEST_F(QuillonExchange, ProcessesLeaveStoresOfBothShapesAndSurviveAKill) {
   EXPECT_EQ(0u, RunClient(L"save-current \"" + out + L"\\current\\\\Korvane-EDB-PST-bob.pst\" Korvane-EDB-PST-bob 1 5"));
   // Killed while importing far more than it can in the time it gets.
   const std::wstring killed = out + L"\\killed\\Korvane-EDB-PST-carol.pst";
-  EXPECT_EQ(9u, RunClient(L"save-all \"" + killed + L"\" Korvane-EDB-PST-carol 1 100000", 4000));
+  EXPECT_EQ(9u, RunClient(L"save-all \"" + killed + L"\" Korvane-EDB-PST-carol 1 100000", 1500));
 
   auto store = pst::Store::Open(quillon::WideToUtf8(killed));
   ASSERT_TRUE(store.IsOk()) << store.Message();

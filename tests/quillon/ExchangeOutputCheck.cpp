@@ -63,7 +63,7 @@ TEST_F(ExchangeOutput, SaveAllShowsTheStandardFoldersAndEveryMessage) {
 
 // "Top of Information Store\Inbox" is the store's own top.
 TEST_F(ExchangeOutput, SaveCurrentLandsAtTheTop) {
-  Readings r = ReadAll(OutputFolder() / "current" / "Korvane-EDB-PST-bob.pst", dir);
+  Readings r = ReadAll(OutputFolder() / std::filesystem::u8path("current-\xC3\xA9") / "Korvane-EDB-PST-bob.pst", dir);
   std::set<std::string> top = TopFolders(dir.Path() / "pff.export" / "Top of Personal Folders");
   EXPECT_EQ(1u, top.count("Inbox")) << r.log;
   EXPECT_EQ(0u, top.count("Top of Information Store"));

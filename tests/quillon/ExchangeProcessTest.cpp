@@ -46,8 +46,9 @@ TEST_F(QuillonExchange, ProcessesLeaveStoresOfBothShapesAndSurviveAKill) {
   const std::wstring saveAll = L"\"" + out + L"\\Korvane-EDB-PST6-12-2026 9-5\\Korvane-EDB-PST-alice.pst\"";
   EXPECT_EQ(0u, RunClient(L"save-all " + saveAll + L" Korvane-EDB-PST-alice 1 60"));
   EXPECT_EQ(0u, RunClient(L"save-all " + saveAll + L" Korvane-EDB-PST-alice 61 20"));
-  // Save Current: the file name follows a doubled backslash.
-  EXPECT_EQ(0u, RunClient(L"save-current \"" + out + L"\\current\\\\Korvane-EDB-PST-bob.pst\" Korvane-EDB-PST-bob 1 5"));
+  // Save Current: the file name follows a doubled backslash; a folder name
+  // beyond ASCII must reach the file system as it was passed.
+  EXPECT_EQ(0u, RunClient(L"save-current \"" + out + L"\\current-\u00e9\\\\Korvane-EDB-PST-bob.pst\" Korvane-EDB-PST-bob 1 5"));
   // Killed while importing far more than it can in the time it gets.
   const std::wstring killed = out + L"\\killed\\Korvane-EDB-PST-carol.pst";
   EXPECT_EQ(9u, RunClient(L"save-all \"" + killed + L"\" Korvane-EDB-PST-carol 1 100000", 1500));

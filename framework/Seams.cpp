@@ -1,6 +1,7 @@
 #include "Seams.h"
 
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -23,6 +24,22 @@ HRESULT RealCreateComObject(const wchar_t* progId, REFIID iid, void** object) {
     return ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, iid, object);
 }
 HWND RealFindTopWindow(const wchar_t* className, const wchar_t* title) { return ::FindWindowW(className, title); }
+bool RealRunProgramAndWait(const wchar_t* program, const wchar_t* arguments) {
+    // CreateProcess may write into the command line, so it gets a copy.
+    std::wstring commandLine = L"\"" + std::wstring(program) + L"\" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process = {};
+    if (!::CreateProcessW(program, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process))
+        return false;
+    ::WaitForSingleObject(process.hProcess, INFINITE);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return true;
+}
 
 }  // namespace
 
@@ -36,6 +53,7 @@ EndProcessFn TerminateOwnProcess = RealTerminateOwnProcess;
 EndProcessFn ExitOwnProcess = RealExitOwnProcess;
 CreateComObjectFn CreateComObject = RealCreateComObject;
 FindTopWindowFn FindTopWindow = RealFindTopWindow;
+RunAndWaitFn RunProgramAndWait = RealRunProgramAndWait;
 
 void RestoreAll() {
     ShowMessageBox = RealMessageBox;
@@ -46,6 +64,7 @@ void RestoreAll() {
     ExitOwnProcess = RealExitOwnProcess;
     CreateComObject = RealCreateComObject;
     FindTopWindow = RealFindTopWindow;
+    RunProgramAndWait = RealRunProgramAndWait;
 }
 
 }  // namespace seam

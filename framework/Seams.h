@@ -18,6 +18,7 @@ using ShellExecuteFn = HINSTANCE (*)(HWND owner, const wchar_t* verb, const wcha
 using EndProcessFn = void (*)(UINT exitCode);
 using CreateComObjectFn = HRESULT (*)(const wchar_t* progId, REFIID iid, void** object);
 using FindTopWindowFn = HWND (*)(const wchar_t* className, const wchar_t* title);
+using RunAndWaitFn = bool (*)(const wchar_t* program, const wchar_t* arguments);
 
 extern MessageBoxFn ShowMessageBox;
 extern OpenFileDialogFn ShowOpenFileDialog;
@@ -30,6 +31,9 @@ extern EndProcessFn ExitOwnProcess;
 extern CreateComObjectFn CreateComObject;
 // Looks for a top-level window of any process (FindWindowW).
 extern FindTopWindowFn FindTopWindow;
+// Starts `program` with `arguments` (no window) and waits for it to end; false
+// when it could not be started.
+extern RunAndWaitFn RunProgramAndWait;
 
 // Puts every seam back to the real Windows call.
 void RestoreAll();

@@ -11,46 +11,10 @@
 
 #include "ComponentFixture.h"
 #include "ReaderTools.h"
+#include "ReaderExpectations.h"
 
 using namespace component_test;
 using namespace pst_test;
-
-namespace {
-
-const char* const kStandardFolders[] = {"Top of Information Store", "Inbox", "Outbox", "Sent Items",
-                                        "Drafts", "Calendar", "Contacts", "Tasks", "Journal", "Junk E-mail",
-                                        "Notes"};
-
-// Inbox must hold exactly `mails`, each found by subject with its attachment.
-void ExpectInbox(const Extracted& got, const std::vector<SampleMail>& mails, const char* reader) {
-  SCOPED_TRACE(reader);
-  auto inbox = got.find("Inbox");
-  ASSERT_TRUE(inbox != got.end()) << "no Inbox";
-  EXPECT_EQ(mails.size(), inbox->second.size());
-  for (const SampleMail& mail : mails) {
-    const ExtractedMessage* found = nullptr;
-    for (const ExtractedMessage& m : inbox->second)
-      if (Contains(m.text, mail.subject)) found = &m;
-    ASSERT_TRUE(found) << "missing " << mail.subject;
-    if (mail.attachmentName.empty()) {
-      EXPECT_TRUE(found->attachments.empty()) << mail.subject;
-      continue;
-    }
-    auto attachment = found->attachments.find(mail.attachmentName);
-    ASSERT_TRUE(attachment != found->attachments.end()) << mail.subject << " lost " << mail.attachmentName;
-    EXPECT_TRUE(attachment->second == mail.attachmentBytes) << mail.attachmentName;
-  }
-}
-
-std::set<std::string> TopFolders(const std::filesystem::path& top) {
-  std::set<std::string> names;
-  if (std::filesystem::exists(top))
-    for (const auto& entry : std::filesystem::directory_iterator(top))
-      if (entry.is_directory()) names.insert(entry.path().filename().string());
-  return names;
-}
-
-}  // namespace
 
 // Save All's shape: one store, the eleven standard folders, 60 messages into
 // Inbox; then a second process opens the same file and adds 20.
@@ -93,11 +57,9 @@ TEST(ComponentReaders, SaveAllThenASecondProcessAdds) {
         {"Notes", "IPF.StickyNote"},     {"Deleted Items", "IPF.Note"}};
     EXPECT_EQ(expectedClasses, classes);
   }
-  std::set<std::string> expectedTop = {"Inbox", "Outbox", "Sent Items", "Drafts", "Calendar", "Contacts",
-                                       "Tasks", "Journal", "Junk E-mail", "Notes", "Deleted Items"};
   std::string log;
   Extracted byPff = RunPffexport(path, dir.Path() / "pff", log);
-  EXPECT_EQ(expectedTop, TopFolders(dir.Path() / "pff.export" / "Top of Personal Folders")) << log;
+  EXPECT_EQ(kSaveAllTop, TopFolders(dir.Path() / "pff.export" / "Top of Personal Folders")) << log;
   ExpectInbox(byPff, mails, "pffexport");
   Extracted byReadpst = RunReadpst(path, dir.Path() / "readpst", log);
   ExpectInbox(byReadpst, mails, "readpst");

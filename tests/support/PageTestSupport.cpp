@@ -61,6 +61,14 @@ HWND FakeFindTopWindow(const wchar_t*, const wchar_t* title) {
     return nullptr;
 }
 
+seam::RunAndWaitFn g_realRunProgramAndWait = nullptr;
+
+bool FakeRunProgramAndWait(const wchar_t* program, const wchar_t* arguments) {
+    SeamRecorder* r = SeamRecorder::current;
+    r->launches.push_back({L"run", program ? program : L"", arguments ? arguments : L""});
+    return r->runProgramsForReal ? g_realRunProgramAndWait(program, arguments) : true;
+}
+
 void FakeTerminate(UINT code) { SeamRecorder::current->terminations.push_back(code); }
 void FakeExit(UINT code) { SeamRecorder::current->exits.push_back(code); }
 
@@ -74,6 +82,8 @@ SeamRecorder::SeamRecorder() {
     seam::TerminateOwnProcess = FakeTerminate;
     seam::ExitOwnProcess = FakeExit;
     seam::FindTopWindow = FakeFindTopWindow;
+    g_realRunProgramAndWait = seam::RunProgramAndWait;
+    seam::RunProgramAndWait = FakeRunProgramAndWait;
 }
 
 SeamRecorder::~SeamRecorder() {

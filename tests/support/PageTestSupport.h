@@ -33,7 +33,8 @@ public:
     std::deque<std::wstring> filesToPick;   // next open-file dialog picks this; "" means Cancel
     std::vector<RecordedBox> boxes;
     std::vector<OPENFILENAMEW> fileDialogs;
-    std::vector<RecordedLaunch> launches;
+    std::vector<RecordedLaunch> launches;   // programs run and waited for are recorded with the verb "run"
+    bool runProgramsForReal = false;        // programs run and waited for are started, not only recorded
     std::vector<UINT> terminations;         // exit codes of TerminateProcess on ourselves
     std::vector<UINT> exits;                // exit codes of the runtime's exit
     std::vector<std::wstring> windowLookups;     // titles looked for among the top-level windows

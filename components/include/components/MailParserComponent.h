@@ -9,6 +9,7 @@
 // "ERROR: ..."); the conversion examines none of them.
 
 #include <string>
+#include <vector>
 
 namespace components {
 
@@ -31,6 +32,14 @@ class IMailParserComponent {
   virtual std::wstring CreateStore(const std::wstring& pstPath, const std::wstring& displayName) = 0;
   // One folder path; called once per level, parent first.
   virtual std::wstring CreateFolder(const std::wstring& folderPath) = 0;
+  // Every level of one folder path, parent first ("\\\\store\\A", then
+  // "\\\\store\\A\\B"); the COM exchange makes them one exchange. Answers
+  // the last level's result.
+  virtual std::wstring CreateFolderLevels(const std::vector<std::wstring>& levelPaths) {
+    std::wstring result;
+    for (const std::wstring& level : levelPaths) result = CreateFolder(level);
+    return result;
+  }
   virtual std::wstring ImportMessage(const MessageImportArguments& arguments) = 0;
 };
 

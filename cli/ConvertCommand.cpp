@@ -9,6 +9,7 @@
 #include "components/DirectMailParser.h"
 #include "convert/SaveAllRun.h"
 #include "convert/SourceTimeText.h"
+#include "convert/SystemPath.h"
 #include "mailbox/CodePage.h"
 #include "mailbox/HeaderScan.h"
 #include "mailbox/MailboxScan.h"
@@ -122,10 +123,10 @@ int RunConvertCommand(const std::vector<std::wstring>& args, Console& console, c
     options.source = positional[0];
 
     std::error_code code;
-    std::filesystem::path destination = std::filesystem::absolute(std::filesystem::path(positional[1]), code);
+    std::filesystem::path destination = std::filesystem::absolute(convert::ToSystemPath(positional[1]), code);
     if (code || (std::filesystem::exists(destination, code) && !std::filesystem::is_directory(destination, code)))
         return Usage(console, "the destination \"" + ToUtf8(positional[1]) + "\" is not a folder");
-    options.destination = destination.wstring();
+    options.destination = convert::FromSystemPath(destination);
 
     mailbox::ScanError error;
     std::unique_ptr<mailbox::SourceFile> file = openSource(options.source, error);

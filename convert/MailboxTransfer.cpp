@@ -1,7 +1,9 @@
 #include "convert/MailboxTransfer.h"
 
 #include <algorithm>
+#include <filesystem>
 
+#include "convert/SystemPath.h"
 #include "mailbox/HeaderScan.h"
 #include "mailbox/SubjectText.h"
 
@@ -50,6 +52,13 @@ bool CMailboxTransfer::CreateMailboxPst(const std::wstring& folder, const std::w
     if (m_result.pstPath.size() > kMaxPathUnits) {
         AddProblem(L"the PST file's path would be longer than " + std::to_wstring(kMaxPathUnits) +
                    L" characters: " + m_result.pstPath);
+        return false;
+    }
+    // The component would open a store it wrote before and add to it: a
+    // second run in the same minute would store every message twice.
+    std::error_code ignored;
+    if (std::filesystem::exists(ToSystemPath(m_result.pstPath), ignored)) {
+        AddProblem(L"a file already exists at " + m_result.pstPath + L"; it was left as it is");
         return false;
     }
     std::unique_ptr<components::IMailParserComponent> component = m_services.openExchange();

@@ -1,5 +1,7 @@
 #include "convert/MessageFile.h"
 
+#include "convert/SystemPath.h"
+
 #include <chrono>
 #include <cstdio>
 #include <random>
@@ -46,11 +48,11 @@ std::unique_ptr<TempMessageFolder> TempMessageFolder::Create(std::wstring& error
         if (std::filesystem::create_directory(folder, code))
             return std::unique_ptr<TempMessageFolder>(new TempMessageFolder(folder));
         if (code) {
-            error = L"cannot create a folder in \"" + base.wstring() + L"\": " + Describe(code);
+            error = L"cannot create a folder in \"" + FromSystemPath(base) + L"\": " + Describe(code);
             return nullptr;
         }
     }
-    error = L"cannot find a free folder name in \"" + base.wstring() + L"\"";
+    error = L"cannot find a free folder name in \"" + FromSystemPath(base) + L"\"";
     return nullptr;
 }
 
@@ -68,22 +70,22 @@ std::wstring TempMessageFolder::Write(uint64_t number, const std::string& bytes,
     file = std::fopen(path.string().c_str(), "wb");
 #endif
     if (!file) {
-        error = L"cannot create the message file \"" + path.wstring() + L"\"";
+        error = L"cannot create the message file \"" + FromSystemPath(path) + L"\"";
         return {};
     }
     bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     written = std::fclose(file) == 0 && written;
     if (!written) {
-        error = L"cannot write the message file \"" + path.wstring() + L"\" (disk full?)";
-        Remove(path.wstring());
+        error = L"cannot write the message file \"" + FromSystemPath(path) + L"\" (disk full?)";
+        Remove(FromSystemPath(path));
         return {};
     }
-    return path.wstring();
+    return FromSystemPath(path);
 }
 
 void TempMessageFolder::Remove(const std::wstring& path) {
     std::error_code ignored;
-    std::filesystem::remove(std::filesystem::path(path), ignored);
+    std::filesystem::remove(ToSystemPath(path), ignored);
 }
 
 }  // namespace convert

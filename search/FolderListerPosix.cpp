@@ -1,9 +1,9 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include <filesystem>
 
 #include "search/FileFinder.h"
+#include "search/PosixText.h"
 
 namespace search {
 namespace {
@@ -13,7 +13,7 @@ namespace {
 std::string SystemPath(std::wstring path) {
     for (wchar_t& c : path)
         if (c == L'\\') c = L'/';
-    return std::filesystem::path(path).string();
+    return Utf8(path);
 }
 
 class PosixFolderLister final : public FolderLister {
@@ -24,7 +24,7 @@ public:
         DIR* stream = ::opendir(base.c_str());
         if (!stream) return;
         while (dirent* entry = ::readdir(stream)) {
-            std::wstring name = std::filesystem::path(entry->d_name).wstring();
+            std::wstring name = FromUtf8(entry->d_name);
             if (!MatchesMask(name, mask)) continue;
             struct stat status;
             uint32_t attributes = 0x80;  // normal

@@ -75,6 +75,11 @@ TEST_F(ConvertCommand, EveryChosenMailboxGetsAPstHoldingEveryHeader) {
     for (const auto& [file, count] : counts) EXPECT_EQ(count, static_cast<long>(m_expected.messageCount)) << file;
     EXPECT_NE(console.out.find("\"messages_stored\": " + std::to_string(m_expected.messageCount)), std::string::npos);
     EXPECT_NE(console.out.find("\"mailbox\": \"Support \\\"Helpdesk\\\"\""), std::string::npos) << console.out;
+    // Again in the same minute: the files are there already and are not added to.
+    if (Run({m_source, out.wstring(), L"--all"}) == 1) {
+        EXPECT_NE(console.err.find("a file already exists at"), std::string::npos) << console.err;
+        for (const auto& [file, count] : InboxCounts(out)) EXPECT_EQ(count, static_cast<long>(m_expected.messageCount));
+    }
 
     // Names as listed, in any letter case; a skipped analysis still imports everything.
     const fs::path one = m_folder / "one";

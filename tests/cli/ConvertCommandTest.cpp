@@ -50,13 +50,13 @@ protected:
         std::map<std::string, long> counts;
         for (const auto& entry : fs::recursive_directory_iterator(folder)) {
             if (entry.path().extension() != ".pst") continue;
-            auto store = pst::Store::Open(entry.path().string());
+            auto store = pst::Store::Open(entry.path().u8string());
             long count = -1;
             if (store.IsOk()) {
                 auto inbox = store.Value()->IpmSubtree().FindSubfolder("Inbox");
                 if (inbox.IsOk()) count = static_cast<long>(inbox->Messages().Value().size());
             }
-            counts[entry.path().filename().string()] = count;
+            counts[entry.path().filename().u8string()] = count;
         }
         return counts;
     }

@@ -208,7 +208,10 @@ int RunConvertCommand(const std::vector<std::wstring>& args, Console& console, c
         return 2;
     }
     for (const convert::MailboxResult& r : outcome.mailboxes)
-        if (!r.Succeeded()) console.Err("edb2pst: mailbox \"" + ToUtf8(r.name) + "\" failed: " + ToUtf8(convert::ResultText(r)) + "\n");
+        if (!r.Succeeded())
+            console.Err("edb2pst: mailbox \"" + ToUtf8(r.name) + "\" " +
+                        (r.problems.empty() && r.failed == 0 ? "stopped" : "failed") + ": " +
+                        ToUtf8(convert::ResultText(r)) + "\n");
     if (outcome.stopped) console.Err("edb2pst: stopped by Ctrl-C; the files written so far hold what was stored\n");
 
     if (options.json) {

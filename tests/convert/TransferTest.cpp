@@ -237,3 +237,28 @@ TEST_F(TransferTest, TheRunsMessageFilesNeverTouchAnotherProgramsFiles) {
 
 }  // namespace
 }  // namespace transfer_test
+
+namespace transfer_test {
+namespace {
+
+TEST_F(TransferTest, AMailboxThatFailsIsReportedAndTheRunGoesOnWithTheNext) {
+    // A file already at the first mailbox's name: left as it is, never added to.
+    UseSource(2);
+    const fs::path dest = m_dir / "dest";
+    const std::wstring run = convert::JoinPath(dest.wstring(), L"Korvane-EDB-PST6-12-2026 9-5");
+    const fs::path existing = fs::path(convert::JoinPath(run, L"Korvane-EDB-PST-Anna6-12-2026 9-5.pst"));
+    fs::create_directories(existing.parent_path());
+    std::ofstream(existing) << "someone's file";
+    convert::SaveAllRequest request{dest.wstring(), {L"Anna", L"Bo"}, false};
+    convert::SaveAllOutcome outcome = convert::SaveAllMailboxes(request, services, source);
+    EXPECT_FALSE(outcome.Succeeded());
+    ASSERT_EQ(outcome.mailboxes.size(), 2u);
+    EXPECT_FALSE(outcome.mailboxes[0].storeCreated);
+    EXPECT_NE(outcome.mailboxes[0].problems.at(0).find(L"a file already exists at"), std::wstring::npos);
+    EXPECT_TRUE(outcome.mailboxes[1].Succeeded());
+    EXPECT_EQ(outcome.mailboxes[1].stored, 2u);
+    EXPECT_EQ(fs::file_size(existing), 14u);
+}
+
+}  // namespace
+}  // namespace transfer_test

@@ -1,5 +1,6 @@
 #include "cli/ConvertCommand.h"
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <filesystem>

@@ -52,6 +52,8 @@ public:
     virtual void OnLog(const std::wstring& /*entry*/) {}
 };
 
+// What a transfer works with; the pointers are borrowed (not owned) and must
+// outlive the transfer.
 struct TransferServices {
     ExchangeFactory openExchange;
     SourceOpener openSource;

@@ -1,5 +1,6 @@
 #include "cli/Edb2Pst.h"
 
+#include "cli/ConvertCommand.h"
 #include "cli/ListCommand.h"
 #include "mailbox/Utf8.h"
 
@@ -19,6 +20,9 @@ const Command kCommands[] = {
     {L"list", RunListCommand, kListUsage,
      "list the mailboxes, the message header count and the first 50 subjects\n"
      "      (--json: one UTF-8 JSON object)"},
+    {L"convert", RunConvertCommand, kConvertUsage,
+     "write each chosen mailbox into a PST file of its own under DEST_DIR, every\n"
+     "      message of the source in its Inbox (--json: the files written as JSON)"},
 };
 
 std::string HelpText() {
@@ -29,8 +33,9 @@ std::string HelpText() {
     text +=
         "  edb2pst --help | --version\n\n"
         "Progress goes to standard error when it is a terminal.\n"
-        "Exit status: 0 done, 1 a read error part way through the source,\n"
-        "2 bad usage or a source that is missing, unreadable or not a regular file.\n";
+        "Exit status: 0 done, 1 a read error part way through the source (list) or\n"
+        "a mailbox or message not converted (convert), 2 bad usage or a source that\n"
+        "is missing, unreadable or not a regular file.\n";
     return text;
 }
 

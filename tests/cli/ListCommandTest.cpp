@@ -97,7 +97,7 @@ TEST_F(ListCommand, FailuresGiveTheirStatusAndOneLineNamingTheFile) {
         {{L"list", m_folder.wstring()}, 2, "edb2pst: cannot open \"" + m_folder.string() + "\": it is a directory"},
         {{L"list"}, 2, "usage: edb2pst list [--json] SOURCE.edb"},
         {{L"list", L"--xml", L"a.edb"}, 2, "edb2pst: unexpected argument \"--xml\""},
-        {{L"convert"}, 2, "edb2pst: unknown command \"convert\""},
+        {{L"export"}, 2, "edb2pst: unknown command \"export\""},
         {{}, 2, "edb2pst: reads"},
     };
     for (const auto& c : cases) {

@@ -1,0 +1,264 @@
+// The transfer over a recording component: the calls Save All and Save Current
+// make, every header of the source imported, and each failure counted and
+// reported instead of passing for success.
+#include "TransferFixture.h"
+
+namespace transfer_test {
+namespace {
+
+const std::string kDisplay = "Korvane-EDB-PST-Anna6-12-2026 9-5";
+const std::string kSender = "Administrator <administrator@korvane.local>\r";
+
+std::string Eml(int n) {
+    return "From:" + kSender + "To:" + kSender + "SubjectContent-Type: text/plain; filename=\"m" + std::to_string(n) +
+           ".txt\"=\r\nbody";
+}
+
+TEST_F(TransferTest, SaveAllCreatesTheStoreTheStandardFoldersAndFillsTheInbox) {
+    UseSource(1);
+    convert::CMailboxTransfer transfer(services, source);
+    ASSERT_TRUE(transfer.CreateMailboxPst(L"out", L"Anna", L"Anna"));
+    transfer.SaveStandardFolders();
+    const std::string root = "folder \\\\" + kDisplay + "\\";
+    const std::vector<std::string> expected = {
+        "store " + mailbox::ToUtf8(convert::JoinPath(L"out", L"")) + kDisplay + ".pst | " + kDisplay,
+        root + "Top of Information Store",
+        root + "Inbox",
+        "message \\\\" + kDisplay + "\\Inbox |  m1.txt | Admin | 06/12/2026 09:05 AM | " + Eml(1),
+        root + "Outbox", root + "Sent Items", root + "Drafts", root + "Calendar", root + "Contacts",
+        root + "Tasks", root + "Journal", root + "Junk E-mail", root + "Notes",
+    };
+    EXPECT_EQ(log.calls, expected);
+    EXPECT_TRUE(transfer.Result().Succeeded());
+    // The message file is gone once handed over, and only the run's own folder held it.
+    EXPECT_TRUE(fs::is_empty(m_temp->Folder()));
+}
+
+TEST_F(TransferTest, EveryHeaderIsImportedWhateverTheCount) {
+    // The count the analysis passes on is the true number of markers; the
+    // last markers must not be lost to it, nor a zero count divide anything.
+    for (int headers : {0, 1, 2, 3, 60}) {
+        SCOPED_TRACE(headers);
+        for (bool analysed : {true, false}) {
+            log.calls.clear();
+            observer = Observer();
+            UseSource(headers, analysed);
+            convert::CMailboxTransfer transfer(services, source);
+            ASSERT_TRUE(transfer.CreateMailboxPst(L"out", L"Anna", L"Anna"));
+            transfer.SaveStandardFolders();
+            std::vector<std::string> messages = CallsStartingWith("message");
+            ASSERT_EQ(messages.size(), static_cast<size_t>(headers));
+            if (headers > 0) {
+                EXPECT_NE(messages.back().find(Eml(headers)), std::string::npos);
+            }
+            EXPECT_EQ(transfer.Result().found, static_cast<uint64_t>(headers));
+            EXPECT_EQ(transfer.Result().stored, static_cast<uint64_t>(headers));
+            EXPECT_EQ(observer.lastMessage, static_cast<uint64_t>(headers));
+            EXPECT_EQ(observer.expectedTotal, source.headerCount);
+            if (headers > 0 && analysed) {
+                EXPECT_EQ(observer.lastPercent, 100u);
+            }
+        }
+    }
+}
+
+TEST_F(TransferTest, NothingIsSearchedInTheFirst4096Bytes) {
+    sourceBytes = std::string(4096, '\0');
+    sourceBytes.replace(100, 12, "Content-Type");
+    convert::CMailboxTransfer transfer(services, source);
+    ASSERT_TRUE(transfer.CreateMailboxPst(L"out", L"Anna", L"Anna"));
+    transfer.ImportMessagesFromSource();
+    EXPECT_TRUE(CallsStartingWith("message").empty());
+    EXPECT_TRUE(transfer.Result().Succeeded());
+}
+
+TEST_F(TransferTest, SaveCurrentFollowsTheTickedPaths) {
+    UseSource(2);
+    struct {
+        std::vector<std::wstring> ticked;
+        std::vector<std::string> calls;  // folder paths below the store; "> P": a message into P
+    } cases[] = {
+        // An inbox subfolder: the scan runs at the "Inbox" level, into the deepest folder.
+        {{L"Anna\\Inbox\\Projects\\", L"Anna\\Sent Items"},
+         {"Inbox", "> Inbox\\Projects", "> Inbox\\Projects", "Inbox\\Projects", "Sent Items"}},
+        // "Inbox" at two levels: two scans, both into the whole path.
+        {{L"Anna\\Inbox\\Inbox"},
+         {"Inbox", "> Inbox\\Inbox", "> Inbox\\Inbox", "Inbox\\Inbox", "> Inbox\\Inbox", "> Inbox\\Inbox"}},
+    };
+    for (const auto& c : cases) {
+        log.calls.clear();
+        convert::CMailboxTransfer transfer(services, source);
+        ASSERT_TRUE(transfer.CreateMailboxPst(L"out", L"Anna", L"Anna"));
+        std::vector<std::wstring> ticked = c.ticked;
+        transfer.SaveCheckedFolders(ticked, L"Anna");
+        EXPECT_TRUE(ticked.empty());
+        std::vector<std::string> seen;
+        for (const std::string& call : log.calls) {
+            if (call.rfind("folder ", 0) == 0) seen.push_back(call.substr(std::string("folder \\\\" + kDisplay + "\\").size()));
+            if (call.rfind("message ", 0) == 0) {
+                std::string path = call.substr(std::string("message \\\\" + kDisplay + "\\").size());
+                seen.push_back("> " + path.substr(0, path.find(" |")));
+            }
+        }
+        EXPECT_EQ(seen, c.calls);
+    }
+}
+
+TEST_F(TransferTest, SaveCurrentKeepsAMailboxNameThatHoldsABackslashWhole) {
+    UseSource(0);
+    convert::CMailboxTransfer transfer(services, source);
+    ASSERT_TRUE(transfer.CreateMailboxPst(L"out", L"CORP\\Ops", L"CORP_Ops"));
+    std::vector<std::wstring> ticked = {L"CORP\\Ops\\Calendar"};
+    transfer.SaveCheckedFolders(ticked, L"CORP\\Ops");
+    EXPECT_EQ(CallsStartingWith("folder"), std::vector<std::string>{"folder \\\\Korvane-EDB-PST-CORP_Ops6-12-2026 9-5\\Calendar"});
+}
+
+TEST_F(TransferTest, FailuresAreCountedAndDescribedNotPassedOffAsSuccess) {
+    struct {
+        const char* what;
+        std::string refuse;
+        bool unreadable, readFailsPartWay;
+        bool storeCreated;
+        uint64_t found, stored, failed;
+        const char* problem;
+    } cases[] = {
+        {"store refused", "store", false, false, false, 0, 0, 0, "was not created: ERROR: refused by the test"},
+        {"messages refused", "message", false, false, true, 3, 0, 3, "message 1 was not stored: ERROR"},
+        {"source cannot be opened", "", true, false, true, 0, 0, 0, "the source cannot open"},
+        {"read fails part way", "", false, true, true, 3, 3, 0, "the source cannot read"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        log = CallLog();
+        if (!c.refuse.empty()) log.refuse.insert(c.refuse);
+        UseSource(3);
+        // Reads past the first 256 KiB fail; the scan reads at most 128 KiB at a time.
+        failFrom = c.readFailsPartWay ? 256 * 1024 : UINT64_MAX;
+        if (c.readFailsPartWay) sourceBytes.resize(512 * 1024, '\0');
+        source.path = c.unreadable ? L"gone.edb" : L"priv1.edb";
+        convert::CMailboxTransfer transfer(services, source);
+        transfer.CreateMailboxPst(L"out", L"Anna", L"Anna");
+        transfer.SaveStandardFolders();
+        const convert::MailboxResult& r = transfer.Result();
+        EXPECT_EQ(r.storeCreated, c.storeCreated);
+        EXPECT_EQ(r.found, c.found);
+        EXPECT_EQ(r.stored, c.stored);
+        EXPECT_EQ(r.failed, c.failed);
+        EXPECT_FALSE(r.Succeeded());
+        ASSERT_FALSE(r.problems.empty());
+        EXPECT_NE(r.problems[0].find(mailbox::FromUtf8(c.problem)), std::wstring::npos) << mailbox::ToUtf8(r.problems[0]);
+        EXPECT_EQ(r.problems.size(), 1u) << "one sentence per kind of failure";
+        if (!c.storeCreated) {
+            EXPECT_TRUE(CallsStartingWith("folder").empty());
+        }
+        source.path = L"priv1.edb";
+        failFrom = UINT64_MAX;
+    }
+}
+
+TEST_F(TransferTest, SaveAllNamesEveryMailboxSafelyAndDistinctly) {
+    UseSource(1);
+    convert::SaveAllRequest request{L"dest", {L"a:b", L"A*b", L"..\\..\\Windows\\System32", L"CON", L"..."}, false};
+    convert::SaveAllOutcome outcome = convert::SaveAllMailboxes(request, services, source);
+    ASSERT_TRUE(outcome.Succeeded());
+    const std::wstring folder = convert::JoinPath(L"dest", L"Korvane-EDB-PST6-12-2026 9-5");
+    std::vector<std::wstring> files;
+    for (const convert::MailboxResult& r : outcome.mailboxes) {
+        EXPECT_EQ(r.pstPath.rfind(convert::JoinPath(folder, L"Korvane-EDB-PST-"), 0), 0u) << mailbox::ToUtf8(r.pstPath);
+        files.push_back(r.pstPath.substr(folder.size() + 1));
+    }
+    const std::vector<std::wstring> expected = {
+        L"Korvane-EDB-PST-a_b6-12-2026 9-5.pst", L"Korvane-EDB-PST-A_b_26-12-2026 9-5.pst",
+        L"Korvane-EDB-PST-.._.._Windows_System326-12-2026 9-5.pst", L"Korvane-EDB-PST-CON_6-12-2026 9-5.pst",
+        L"Korvane-EDB-PST-_6-12-2026 9-5.pst"};
+    EXPECT_EQ(files, expected);
+    EXPECT_EQ(outcome.mailboxes[1].name, L"A*b") << "pages and the log keep the name as found";
+    EXPECT_EQ(observer.events.front(), "mailbox 1/5 a:b");
+}
+
+TEST_F(TransferTest, SkippedAnalysisGivesAFolderPerMailboxNamedAfterTheConvertedSource) {
+    UseSource(2, false);
+    source.path = convert::JoinPath(L"found", L"priv2.edb");
+    services.openSource = [this](const std::wstring&, mailbox::ScanError&) {
+        return std::make_unique<scantest::MemorySource>(sourceBytes);
+    };
+    convert::SaveAllRequest request{L"dest", {L"Anna", L"Bo"}, true};
+    convert::SaveAllOutcome outcome = convert::SaveAllMailboxes(request, services, source);
+    ASSERT_TRUE(outcome.Succeeded());
+    const std::wstring run = convert::JoinPath(L"dest", L"Korvane_Converted_priv2.edb6-12-2026 9-5");
+    EXPECT_EQ(outcome.mailboxes[1].pstPath,
+              convert::JoinPath(convert::JoinPath(run, L"Bo"), L"Korvane-EDB-PST-Bo6-12-2026 9-5.pst"));
+    EXPECT_EQ(outcome.mailboxes[1].stored, 2u);
+}
+
+TEST_F(TransferTest, AStopEndsTheRunAfterTheMessageBeingHandedOver) {
+    UseSource(5);
+    StopAfter stop(observer, 2);
+    services.token = &stop;
+    convert::SaveAllRequest request{L"dest", {L"Anna", L"Bo"}, false};
+    convert::SaveAllOutcome outcome = convert::SaveAllMailboxes(request, services, source);
+    EXPECT_TRUE(outcome.stopped);
+    EXPECT_FALSE(outcome.Succeeded());
+    ASSERT_EQ(outcome.mailboxes.size(), 1u);
+    EXPECT_EQ(outcome.mailboxes[0].stored, 2u);
+}
+
+TEST_F(TransferTest, ADestinationTooLongForAUsablePathIsRefusedBeforeAnyWrite) {
+    UseSource(1);
+    for (bool skip : {false, true}) {
+        convert::SaveAllRequest request{std::wstring(220, L'd'), {L"Anna"}, skip};
+        convert::SaveAllOutcome outcome = convert::SaveAllMailboxes(request, services, source);
+        EXPECT_NE(outcome.refusal.find(L"is too long"), std::wstring::npos);
+        EXPECT_TRUE(log.calls.empty());
+    }
+    // Within the limit, a long name is cut so that the whole path fits.
+    convert::SaveAllRequest request{std::wstring(150, L'd'), {std::wstring(300, L'n')}, true};
+    convert::SaveAllOutcome outcome = convert::SaveAllMailboxes(request, services, source);
+    ASSERT_TRUE(outcome.Succeeded());
+    EXPECT_LE(outcome.mailboxes[0].pstPath.size(), convert::kMaxPathUnits);
+    EXPECT_GE(outcome.mailboxes[0].safeName.size(), 8u);
+}
+
+TEST_F(TransferTest, TheRunsMessageFilesNeverTouchAnotherProgramsFiles) {
+    const fs::path theirs = m_dir / "tmp" / "1.eml";
+    std::ofstream(theirs) << "another program's message";
+    UseSource(3);
+    convert::CMailboxTransfer transfer(services, source);
+    ASSERT_TRUE(transfer.CreateMailboxPst(L"out", L"Anna", L"Anna"));
+    transfer.ImportMessagesFromSource();
+    ASSERT_NE(m_temp->Folder().parent_path(), fs::path());
+    EXPECT_NE(m_temp->Folder(), m_dir / "tmp");
+    m_temp.reset();  // the run ends: its folder goes, the other file stays
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir / "tmp"), fs::directory_iterator()), 1);
+    std::ifstream in(theirs);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "another program's message");
+}
+
+}  // namespace
+}  // namespace transfer_test
+
+namespace transfer_test {
+namespace {
+
+TEST_F(TransferTest, AMailboxThatFailsIsReportedAndTheRunGoesOnWithTheNext) {
+    // A file already at the first mailbox's name: left as it is, never added to.
+    UseSource(2);
+    const fs::path dest = m_dir / "dest";
+    const std::wstring run = convert::JoinPath(dest.wstring(), L"Korvane-EDB-PST6-12-2026 9-5");
+    const fs::path existing = fs::path(convert::JoinPath(run, L"Korvane-EDB-PST-Anna6-12-2026 9-5.pst"));
+    fs::create_directories(existing.parent_path());
+    std::ofstream(existing) << "someone's file";
+    convert::SaveAllRequest request{dest.wstring(), {L"Anna", L"Bo"}, false};
+    convert::SaveAllOutcome outcome = convert::SaveAllMailboxes(request, services, source);
+    EXPECT_FALSE(outcome.Succeeded());
+    ASSERT_EQ(outcome.mailboxes.size(), 2u);
+    EXPECT_FALSE(outcome.mailboxes[0].storeCreated);
+    EXPECT_NE(outcome.mailboxes[0].problems.at(0).find(L"a file already exists at"), std::wstring::npos);
+    EXPECT_TRUE(outcome.mailboxes[1].Succeeded());
+    EXPECT_EQ(outcome.mailboxes[1].stored, 2u);
+    EXPECT_EQ(fs::file_size(existing), 14u);
+}
+
+}  // namespace
+}  // namespace transfer_test

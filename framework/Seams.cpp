@@ -23,6 +23,7 @@ HRESULT RealCreateComObject(const wchar_t* progId, REFIID iid, void** object) {
     return ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, iid, object);
 }
 HWND RealFindTopWindow(const wchar_t* className, const wchar_t* title) { return ::FindWindowW(className, title); }
+void RealPauseThread(DWORD milliseconds) { ::Sleep(milliseconds); }
 
 }  // namespace
 
@@ -36,6 +37,7 @@ EndProcessFn TerminateOwnProcess = RealTerminateOwnProcess;
 EndProcessFn ExitOwnProcess = RealExitOwnProcess;
 CreateComObjectFn CreateComObject = RealCreateComObject;
 FindTopWindowFn FindTopWindow = RealFindTopWindow;
+PauseThreadFn PauseThread = RealPauseThread;
 
 void RestoreAll() {
     ShowMessageBox = RealMessageBox;
@@ -46,6 +48,7 @@ void RestoreAll() {
     ExitOwnProcess = RealExitOwnProcess;
     CreateComObject = RealCreateComObject;
     FindTopWindow = RealFindTopWindow;
+    PauseThread = RealPauseThread;
 }
 
 }  // namespace seam

@@ -18,6 +18,7 @@ using ShellExecuteFn = HINSTANCE (*)(HWND owner, const wchar_t* verb, const wcha
 using EndProcessFn = void (*)(UINT exitCode);
 using CreateComObjectFn = HRESULT (*)(const wchar_t* progId, REFIID iid, void** object);
 using FindTopWindowFn = HWND (*)(const wchar_t* className, const wchar_t* title);
+using PauseThreadFn = void (*)(DWORD milliseconds);
 
 extern MessageBoxFn ShowMessageBox;
 extern OpenFileDialogFn ShowOpenFileDialog;
@@ -30,6 +31,8 @@ extern EndProcessFn ExitOwnProcess;
 extern CreateComObjectFn CreateComObject;
 // Looks for a top-level window of any process (FindWindowW).
 extern FindTopWindowFn FindTopWindow;
+// Blocks the calling thread without dispatching messages (Sleep): the splash screen's wait.
+extern PauseThreadFn PauseThread;
 
 // Puts every seam back to the real Windows call.
 void RestoreAll();

@@ -63,6 +63,7 @@ HWND FakeFindTopWindow(const wchar_t*, const wchar_t* title) {
 
 void FakeTerminate(UINT code) { SeamRecorder::current->terminations.push_back(code); }
 void FakeExit(UINT code) { SeamRecorder::current->exits.push_back(code); }
+void FakePause(DWORD milliseconds) { SeamRecorder::current->pauses.push_back(milliseconds); }
 
 }  // namespace
 
@@ -74,6 +75,7 @@ SeamRecorder::SeamRecorder() {
     seam::TerminateOwnProcess = FakeTerminate;
     seam::ExitOwnProcess = FakeExit;
     seam::FindTopWindow = FakeFindTopWindow;
+    seam::PauseThread = FakePause;
 }
 
 SeamRecorder::~SeamRecorder() {

@@ -13,10 +13,11 @@ set(layer_components 3)
 set(layer_mailbox 4)
 set(layer_cli 5)
 set(layer_sample 1)
+set(layer_ui 3)
 set(layer_app 4)
 
 set(violations "")
-foreach(folder pst framework mail sample wizard quillon log components mailbox app cli)
+foreach(folder pst framework mail sample wizard quillon log components mailbox ui app cli)
   file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}
        ${SOURCE_DIR}/${folder}/*.h ${SOURCE_DIR}/${folder}/*.cpp ${SOURCE_DIR}/${folder}/*.rc)
   foreach(source IN LISTS sources)

@@ -86,6 +86,9 @@ void CSplashScreenEx::Show() {
         m_animate(m_hWnd, kFadeInMilliseconds, AW_BLEND);
     else
         ::ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
+    // The creator waits without dispatching messages, so the picture is painted
+    // now or never (the blend animation draws it itself where the system has one).
+    ::UpdateWindow(m_hWnd);
     if (m_displayTime) ::SetTimer(m_hWnd, kDisplayTimer, m_displayTime, nullptr);
 }
 

@@ -6,6 +6,7 @@
 #include "app/MorvathDlgAutoProxy.h"
 #include "app/MorvathDlgRes.h"
 #include "log/ActivityLog.h"
+#include "ui/SplashScreenEx.h"
 #include "res/resource.h"
 #include "wizard/PageFlow.h"
 #include "wizard/SystemMenu.h"
@@ -17,6 +18,7 @@ constexpr wchar_t kExitQuestion[] = L"Do you want to exit ?";
 constexpr UINT kQuestion = MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL;
 constexpr UINT kNotice = MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL;
 constexpr int kFileNameBufferUnits = 2562;
+constexpr DWORD kSplashMilliseconds = 2500;
 
 // Commands that mean nothing until a mailbox is chosen. The last five are not on
 // the wizard menu; graying an absent item does nothing.
@@ -29,12 +31,12 @@ bool EndsWithEdb(const CString& path) { return path.Right(3) == L"EDB"; }
 }  // namespace
 
 CMorvathDlg::CMorvathDlg(CWnd* parent)
-    : CDialog(IDD_MORVATH_DIALOG, parent),
+    : CSkinnedDialog(IDD_MORVATH_DIALOG, kPageSkinFile, parent),
       m_hIcon(::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_APPLICATION_ICON))) {
-    // Nothing is loaded here yet. The splash screen comes here, before the window
-    // exists ("Flash.bmp" from the program folder, shown 2.5 seconds on this
-    // thread, then faded out), and so does the loading of the skin bitmap; until
-    // they arrive the page draws with the system's colours.
+    // The splash shows while the rest of start-up waits, before this page's window exists.
+    CString splashPicture = g_programFolder;
+    splashPicture += kSplashPictureFile;
+    CSplashScreenEx::ShowAtStartup(this, splashPicture, kSplashMilliseconds);
 }
 
 CMorvathDlg::~CMorvathDlg() {
@@ -42,7 +44,7 @@ CMorvathDlg::~CMorvathDlg() {
     if (g_mainPage == this) g_mainPage = nullptr;
 }
 
-BEGIN_MESSAGE_MAP(CMorvathDlg, CDialog)
+BEGIN_MESSAGE_MAP(CMorvathDlg, CSkinnedDialog)
     ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
     ON_MESSAGE(WM_CLOSE, OnClose)
     ON_MESSAGE(WM_PAINT, OnPaint)
@@ -91,6 +93,7 @@ BOOL CMorvathDlg::OnInitDialog() {
     m_sourceFileList.InsertColumn(0, L" File No.", LVCFMT_LEFT, 60);
     m_sourceFileList.InsertColumn(1, L" File Name", LVCFMT_LEFT, 500);
     m_sourceFileList.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | 0x40000);
+    m_sourcePathLabel.SetFill(RGB(255, 255, 255));
     return TRUE;
 }
 
@@ -114,11 +117,11 @@ void CMorvathDlg::OnBrowse() {
     g_sourceFilePath.MakeUpper();
 
     if (!chosen) {
-        m_sourcePathLabel.SetWindowText(L"");
+        m_sourcePathLabel.SetCaption(L"");
         return;
     }
     m_sourcePathEdit.SetWindowText(g_sourceFilePath);
-    m_sourcePathLabel.SetWindowText(L"");
+    m_sourcePathLabel.SetCaption(L"");
     m_sourcePathLabel.SetWindowText(CString(L"  ") + g_sourceFilePath);
     m_pathText = m_sourcePathLabel.GetWindowText();
 
@@ -252,5 +255,5 @@ BOOL CMorvathDlg::PreTranslateMessage(MSG* message) {
         }
         if (message->wParam == VK_F1) LaunchHelp(L"Help - Korvane For Microsoft EDB To PST");
     }
-    return CDialog::PreTranslateMessage(message);
+    return CSkinnedDialog::PreTranslateMessage(message);
 }

@@ -3,10 +3,13 @@
 // The user names the source database here; its menu handlers also serve every
 // later page, which route the commands they do not handle to their owner.
 #include "framework/Afx.h"
+#include "ui/Label.h"
+#include "ui/SkinnedDialog.h"
+#include "ui/TransparentEditBox.h"
 
 class CMorvathDlgAutoProxy;
 
-class CMorvathDlg : public CDialog {
+class CMorvathDlg : public CSkinnedDialog {
 public:
     explicit CMorvathDlg(CWnd* parent = nullptr);
     ~CMorvathDlg() override;
@@ -52,8 +55,8 @@ private:
     CButton m_searchButton;
     CButton m_repairModeCheck;
     CEdit m_sourcePathEdit;
-    CStatic m_selectFileLabel;
-    CStatic m_sourcePathLabel;
+    CTransparentEditBox m_selectFileLabel;
+    CLabel m_sourcePathLabel;
     CString m_pathText;
     HICON m_hIcon;  // shared resource icon, not destroyed
 

@@ -40,6 +40,7 @@ bool RealRunProgramAndWait(const wchar_t* program, const wchar_t* arguments) {
     ::CloseHandle(process.hProcess);
     return true;
 }
+void RealPauseThread(DWORD milliseconds) { ::Sleep(milliseconds); }
 
 }  // namespace
 
@@ -54,6 +55,7 @@ EndProcessFn ExitOwnProcess = RealExitOwnProcess;
 CreateComObjectFn CreateComObject = RealCreateComObject;
 FindTopWindowFn FindTopWindow = RealFindTopWindow;
 RunAndWaitFn RunProgramAndWait = RealRunProgramAndWait;
+PauseThreadFn PauseThread = RealPauseThread;
 
 void RestoreAll() {
     ShowMessageBox = RealMessageBox;
@@ -65,6 +67,7 @@ void RestoreAll() {
     CreateComObject = RealCreateComObject;
     FindTopWindow = RealFindTopWindow;
     RunProgramAndWait = RealRunProgramAndWait;
+    PauseThread = RealPauseThread;
 }
 
 }  // namespace seam

@@ -19,6 +19,7 @@ using EndProcessFn = void (*)(UINT exitCode);
 using CreateComObjectFn = HRESULT (*)(const wchar_t* progId, REFIID iid, void** object);
 using FindTopWindowFn = HWND (*)(const wchar_t* className, const wchar_t* title);
 using RunAndWaitFn = bool (*)(const wchar_t* program, const wchar_t* arguments);
+using PauseThreadFn = void (*)(DWORD milliseconds);
 
 extern MessageBoxFn ShowMessageBox;
 extern OpenFileDialogFn ShowOpenFileDialog;
@@ -34,6 +35,8 @@ extern FindTopWindowFn FindTopWindow;
 // Starts `program` with `arguments` (no window) and waits for it to end; false
 // when it could not be started.
 extern RunAndWaitFn RunProgramAndWait;
+// Blocks the calling thread without dispatching messages (Sleep): the splash screen's wait.
+extern PauseThreadFn PauseThread;
 
 // Puts every seam back to the real Windows call.
 void RestoreAll();

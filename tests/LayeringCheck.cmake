@@ -8,7 +8,8 @@ set(layer_framework 0)
 set(layer_mail 1)
 set(layer_wizard 1)
 set(layer_quillon 2)
-set(layer_log 2)
+set(layer_ui 2)
+set(layer_log 3)
 set(layer_components 3)
 set(layer_mailbox 4)  # the page layer, as app: its scanner cores include pst-level folders only
 set(layer_search 1)
@@ -18,7 +19,7 @@ set(layer_sample 1)
 set(layer_app 4)
 
 set(violations "")
-foreach(folder pst framework mail sample wizard quillon log components mailbox search convert app cli)
+foreach(folder pst framework mail sample wizard quillon ui log components mailbox search convert app cli)
   file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}
        ${SOURCE_DIR}/${folder}/*.h ${SOURCE_DIR}/${folder}/*.cpp ${SOURCE_DIR}/${folder}/*.rc)
   foreach(source IN LISTS sources)

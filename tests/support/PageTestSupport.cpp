@@ -71,6 +71,7 @@ bool FakeRunProgramAndWait(const wchar_t* program, const wchar_t* arguments) {
 
 void FakeTerminate(UINT code) { SeamRecorder::current->terminations.push_back(code); }
 void FakeExit(UINT code) { SeamRecorder::current->exits.push_back(code); }
+void FakePause(DWORD milliseconds) { SeamRecorder::current->pauses.push_back(milliseconds); }
 
 }  // namespace
 
@@ -84,6 +85,7 @@ SeamRecorder::SeamRecorder() {
     seam::FindTopWindow = FakeFindTopWindow;
     g_realRunProgramAndWait = seam::RunProgramAndWait;
     seam::RunProgramAndWait = FakeRunProgramAndWait;
+    seam::PauseThread = FakePause;
 }
 
 SeamRecorder::~SeamRecorder() {

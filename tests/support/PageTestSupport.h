@@ -37,6 +37,7 @@ public:
     bool runProgramsForReal = false;        // programs run and waited for are started, not only recorded
     std::vector<UINT> terminations;         // exit codes of TerminateProcess on ourselves
     std::vector<UINT> exits;                // exit codes of the runtime's exit
+    std::vector<DWORD> pauses;              // waits asked for, in ms; none really happens
     std::vector<std::wstring> windowLookups;     // titles looked for among the top-level windows
     std::vector<std::wstring> openWindowTitles;  // lookups for these titles find a window
     HWND probeWindow = nullptr;             // its enabled state is recorded with each box

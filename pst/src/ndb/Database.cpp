@@ -59,23 +59,30 @@ std::unique_ptr<Database> Database::OpenExisting(std::unique_ptr<File> file, boo
   db->m_nodeTree.SetRoot(h.nodeTreeRoot);
   db->m_blockTree.SetRoot(h.blockTreeRoot);
   db->m_space.Reset((h.fileEof - kFirstAMapOffset) / kAMapIntervalBytes);
-  if (h.amapValid == 2)
-    db->LoadSpaceMap();
-  else
-    db->RebuildSpaceMap();
+  db->RebuildSpaceMap();
+  db->MarkStaleMapPages(h.amapValid == kAMapValid);
   return db;
 }
 
-void Database::LoadSpaceMap() {
+// The trees say exactly what is in use; the maps on disk may also mark what a
+// session that ended without Close() released last, or, after a power cut,
+// be torn. Every AMap page that differs from the rebuilt map is rewritten by
+// the next commit, so leaks do not outlive the session that finds them.
+void Database::MarkStaleMapPages(bool diskMapsValid) {
+  if (!diskMapsValid) {
+    m_space.MarkAllChanged();
+    return;
+  }
   uint8_t page[kPageSize];
   for (uint64_t k = 0; k < m_space.IntervalCount(); ++k) {
     uint64_t base = SpaceMap::IntervalBase(k);
     ReadRaw(base, page, kPageSize);
-    if (page[496] != kPageAMap || Get64(page + 504) != base) {
-      RebuildSpaceMap();
-      return;
+    bool same = m_space.MatchesAMapPage(k, page);
+    if (same && SpaceMap::HoldsFMap(k)) {
+      ReadRaw(base + 2 * kPageSize, page, kPageSize);
+      same = m_space.MatchesFMapPage(k, page);
     }
-    m_space.LoadInterval(k, page);
+    if (!same) m_space.MarkIntervalChanged(k);
   }
 }
 
@@ -84,6 +91,7 @@ void Database::RebuildSpaceMap() {
   auto markPage = [this](uint64_t ib) { m_space.MarkUsed(ib, kPageSize); };
   m_nodeTree.Walk(markPage, nullptr);
   m_blockTree.Walk(markPage, [this](const BtRecord& r) { m_space.MarkUsed(r.v1, BlockDiskSize(r.v2)); });
+  m_space.ClearChanged();
 }
 
 uint8_t* Database::StagePending(uint64_t offset, size_t size) {
@@ -352,25 +360,27 @@ void Database::Commit() {
   m_header.nodeTreeRoot = m_nodeTree.Commit();
   m_header.blockTreeRoot = m_blockTree.Commit();
   for (uint64_t k : m_space.TakeNewIntervals()) {
-    for (auto& page : m_space.MapPages(k)) WritePage(page.first, std::move(page.second));
     // Make the file as long as the header will say it is.
     uint64_t last = SpaceMap::IntervalBase(k) + kAMapIntervalBytes - kAllocationUnit;
     if (k + 1 == m_space.IntervalCount() && !m_space.IsUsed(last)) WritePage(last, Bytes(kAllocationUnit, 0));
   }
+  // The maps go down with the data, before the header: they mark this
+  // commit's new space and still mark what it releases.
+  for (auto& page : m_space.TakeChangedMapPages()) WritePage(page.first, std::move(page.second));
   WritePending();
   if (m_flushEachCommit) FlushFile();
-  m_header.amapValid = 0;
+  m_header.amapValid = kAMapValid;
   WriteHeader();
   if (m_flushEachCommit) FlushFile();
   m_space.ApplyReleases();
 }
 
 void Database::WriteExactMaps() {
-  for (uint64_t k = 0; k < m_space.IntervalCount(); ++k)
-    for (auto& page : m_space.MapPages(k)) WritePage(page.first, std::move(page.second));
+  // Only the space the last commit released differs from the maps on disk.
+  for (auto& page : m_space.TakeChangedMapPages()) WritePage(page.first, std::move(page.second));
   WritePending();
   FlushFile();
-  m_header.amapValid = 2;
+  m_header.amapValid = kAMapValid;
   WriteHeader();
   FlushFile();
 }

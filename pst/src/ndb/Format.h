@@ -15,6 +15,7 @@ constexpr uint64_t kFirstAMapOffset = 0x4400;
 constexpr uint64_t kAMapIntervalBytes = 0x3E000;  // 253,952 bytes covered by one AMap page
 constexpr uint32_t kUnitsPerInterval = 3968;      // 64-byte slots per AMap page (496 bytes x 8 bits)
 constexpr uint32_t kAllocationUnit = 64;
+constexpr uint8_t kAMapValid = 2;  // fAMapValid: VALID_AMAP2
 
 enum PageType : uint8_t {
   kPageBbt = 0x80,

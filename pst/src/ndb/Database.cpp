@@ -296,6 +296,34 @@ void Database::FreeSubnodeTree(uint64_t bid) {
   FreeSubnodeBlocks(bid);
 }
 
+uint64_t Database::StreamBytes(uint64_t bid) {
+  if (bid == 0) return 0;
+  if (!(bid & kBidInternalFlag)) {
+    BtRecord r;
+    if (!FindBlock(bid, r)) Fail("damaged PST: block " + std::to_string(bid) + " is missing");
+    return r.v2;
+  }
+  Bytes block = ReadBlock(bid);
+  uint64_t total = block.size();
+  size_t count = Get16(&block[2]);
+  for (size_t i = 0; i < count; ++i) total += StreamBytes(Get64(&block[8 + 8 * i]));
+  return total;
+}
+
+uint64_t Database::SubnodeTreeBytes(uint64_t bid) {
+  if (bid == 0) return 0;
+  Bytes b = ReadBlock(bid);
+  uint64_t total = b.size();
+  size_t count = Get16(&b[2]);
+  if (b[1] == 0) {
+    for (size_t i = 0; i < count; ++i)
+      total += StreamBytes(Get64(&b[16 + 24 * i])) + SubnodeTreeBytes(Get64(&b[24 + 24 * i]));
+  } else {
+    for (size_t i = 0; i < count; ++i) total += SubnodeTreeBytes(Get64(&b[16 + 16 * i]));
+  }
+  return total;
+}
+
 bool Database::FindNode(uint32_t nid, NodeEntry& out) {
   BtRecord r;
   if (!m_nodeTree.Find(nid, r)) return false;

@@ -88,6 +88,11 @@ class Database : private PageDevice {
   // Frees the structure and every stream and nested subnode tree below it.
   void FreeSubnodeTree(uint64_t bid);
 
+  // The stored data bytes (trailers and padding not counted) of every block
+  // of a data tree, or of a subnode tree with all its streams and nested trees.
+  uint64_t StreamBytes(uint64_t bid);
+  uint64_t SubnodeTreeBytes(uint64_t bid);
+
   bool FindNode(uint32_t nid, NodeEntry& out);
   NodeEntry GetNode(uint32_t nid);
   void PutNode(const NodeEntry& node);

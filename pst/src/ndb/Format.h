@@ -53,10 +53,13 @@ enum NidType : uint32_t {
   kNidTypeSearchFolder = 0x03,
   kNidTypeNormalMessage = 0x04,
   kNidTypeAttachment = 0x05,
+  kNidTypeSearchUpdateQueue = 0x06,
+  kNidTypeSearchCriteria = 0x07,
   kNidTypeAssocMessage = 0x08,
   kNidTypeHierarchyTable = 0x0D,
   kNidTypeContentsTable = 0x0E,
   kNidTypeAssocContentsTable = 0x0F,
+  kNidTypeSearchContentsTable = 0x10,
   kNidTypeLtp = 0x1F,
 };
 

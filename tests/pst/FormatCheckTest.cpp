@@ -25,7 +25,10 @@ void ExpectFolderViewsAgree(const Bytes& file, const pst::Folder& folder) {
   std::vector<uint32_t> linkedFolders, linkedMessages;
   auto it = checker.Children().find(folder.Id());
   if (it != checker.Children().end())
-    for (uint32_t nid : it->second) ((nid & 0x1F) == 0x02 ? linkedFolders : linkedMessages).push_back(nid);
+    for (uint32_t nid : it->second) {
+      bool folder = (nid & 0x1F) == 0x02 || (nid & 0x1F) == 0x03;  // normal or search folder
+      (folder ? linkedFolders : linkedMessages).push_back(nid);
+    }
   std::vector<uint32_t> rows;
   auto subfolders = folder.Subfolders();
   for (const auto& f : subfolders.Value()) rows.push_back(f.Id());

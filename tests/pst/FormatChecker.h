@@ -34,6 +34,13 @@ class FormatChecker {
   // NBT parent links: parent NID -> child NIDs (the root folder excluded from its own children).
   const std::map<uint32_t, std::vector<uint32_t>>& Children() const { return m_children; }
   size_t BlockCount() const { return m_blocks.size(); }
+  // The stored data of a block from the BBT (empty if there is none).
+  std::vector<uint8_t> BlockData(uint64_t bid) const {
+    auto it = m_blocks.find(bid);
+    if (it == m_blocks.end() || it->second.ib + it->second.cb > m_file.size()) return {};
+    return std::vector<uint8_t>(m_file.begin() + static_cast<std::ptrdiff_t>(it->second.ib),
+                                m_file.begin() + static_cast<std::ptrdiff_t>(it->second.ib + it->second.cb));
+  }
   // Bytes the maps mark although nothing reachable lives there.
   uint64_t LeakedBytes() const { return m_leakedUnits * 64; }
   // Node id -> (data BID, subnode BID).

@@ -52,6 +52,8 @@ void SpaceMap::Reset(uint64_t intervals) {
   m_newIntervals.clear();
   m_changed.clear();
   m_changedList.clear();
+  m_longestRun.clear();
+  m_longestRunKnown.clear();
   for (uint64_t k = 0; k < intervals; ++k) AddInterval();
   m_newIntervals.clear();
   ClearChanged();
@@ -62,6 +64,8 @@ void SpaceMap::AddInterval() {
   m_bits.resize(static_cast<size_t>(m_intervals * (kUnitsPerInterval / 8)), 0);
   m_freeUnits += kUnitsPerInterval;
   m_changed.push_back(0);
+  m_longestRun.push_back(0);
+  m_longestRunKnown.push_back(0);
   SetUnits(k * kUnitsPerInterval, MapUnitsOfInterval(k), true);
   m_newIntervals.push_back(k);
   m_fixedPagesDue.push_back(k);
@@ -70,6 +74,7 @@ void SpaceMap::AddInterval() {
 void SpaceMap::MarkChanged(uint64_t firstUnit, uint64_t units) {
   if (units == 0) return;
   for (uint64_t k = firstUnit / kUnitsPerInterval; k <= (firstUnit + units - 1) / kUnitsPerInterval; ++k) {
+    m_longestRunKnown[static_cast<size_t>(k)] = 0;
     if (!m_changed[static_cast<size_t>(k)]) {
       m_changed[static_cast<size_t>(k)] = 1;
       m_changedList.push_back(k);
@@ -287,6 +292,15 @@ uint64_t SpaceMap::LongestFreeRun(uint64_t k) const {
   return std::max(longest, run);
 }
 
+uint64_t SpaceMap::CachedLongestFreeRun(uint64_t k) const {
+  size_t i = static_cast<size_t>(k);
+  if (!m_longestRunKnown[i]) {
+    m_longestRun[i] = static_cast<uint16_t>(LongestFreeRun(k));
+    m_longestRunKnown[i] = 1;
+  }
+  return m_longestRun[i];
+}
+
 Bytes SpaceMap::AMapPage(uint64_t k) const {
   return MapPage(IntervalBase(k), kPageAMap, &m_bits[static_cast<size_t>(k * (kUnitsPerInterval / 8))], 0);
 }
@@ -296,7 +310,7 @@ Bytes SpaceMap::FMapPage(uint64_t k) const {
   // intervals past the end of the file have none.
   uint8_t body[496] = {};
   for (uint64_t i = 0; i < kIntervalsPerFMap && k + i < m_intervals; ++i)
-    body[i] = static_cast<uint8_t>(std::min<uint64_t>(255, LongestFreeRun(k + i)));
+    body[i] = static_cast<uint8_t>(std::min<uint64_t>(255, CachedLongestFreeRun(k + i)));
   return MapPage(IntervalBase(k) + 1024, kPageFMap, body, 0);
 }
 

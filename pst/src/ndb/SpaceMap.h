@@ -91,6 +91,10 @@ class SpaceMap {
   std::vector<uint64_t> m_newIntervals;
   std::vector<uint64_t> m_fixedPagesDue;  // new intervals whose PMap/FPMap are not yet handed out
   std::vector<uint8_t> m_changed;          // per interval
+  // Per interval: its longest free run, valid while the interval is unchanged.
+  mutable std::vector<uint16_t> m_longestRun;
+  mutable std::vector<uint8_t> m_longestRunKnown;
+  uint64_t CachedLongestFreeRun(uint64_t k) const;
   std::vector<uint64_t> m_changedList;
 };
 

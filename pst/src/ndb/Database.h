@@ -39,11 +39,15 @@
 // header is written last in one call. A power cut is different: without
 // flushEachCommit the operating system may write the header before the data
 // it points to, or lose recent commits, so the file can end up unreadable; a
-// torn map page is detected by its checksum and rebuilt. flushEachCommit makes
+// torn map page differs from the map Open() rebuilds and is rewritten. flushEachCommit makes
 // each commit durable at the price of two disk flushes per operation: on the
 // development VM pst_bench --fsync adds about 0.4 ms per message (about 2,000
 // messages/s instead of about 12,000). Keeping the maps valid at every commit
-// costs about MAPCOST. Close() always flushes.
+// costs the AMap pages of the intervals a commit touches (its new blocks and
+// the previous commit's releases lie in several): in pst_bench runs of 15,000
+// messages, 29.7 instead of 25.0 KB written per message (about nine more map
+// pages) and about 20 us more CPU per message, 15 to 25 percent more time.
+// Close() always flushes.
 //
 // A failure (a failed write, a full disk) throws out of the operation; the
 // caller must then stop using this Database: its memory may be ahead of the

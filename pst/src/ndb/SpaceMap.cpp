@@ -272,6 +272,28 @@ std::vector<uint64_t> SpaceMap::TakeNewIntervals() {
 }
 
 uint64_t SpaceMap::LongestFreeRun(uint64_t k) const {
+  // Per byte (most significant bit first): the free bits it starts with, the
+  // longest free run inside it and the free bits it ends with.
+  struct ByteRuns {
+    uint8_t lead[256], inner[256], trail[256];
+    ByteRuns() {
+      for (int b = 0; b < 256; ++b) {
+        int run = 0, best = 0, first = -1;
+        for (int i = 0; i < 8; ++i) {
+          if (b & (0x80 >> i)) {
+            if (first < 0) first = run;
+            run = 0;
+          } else {
+            best = std::max(best, ++run);
+          }
+        }
+        lead[b] = static_cast<uint8_t>(first < 0 ? 8 : first);
+        inner[b] = static_cast<uint8_t>(best);
+        trail[b] = static_cast<uint8_t>(run);
+      }
+    }
+  };
+  static const ByteRuns runs;
   uint64_t longest = 0, run = 0;
   const uint8_t* bits = &m_bits[static_cast<size_t>(k * (kUnitsPerInterval / 8))];
   for (size_t i = 0; i < kUnitsPerInterval / 8; ++i) {
@@ -280,14 +302,8 @@ uint64_t SpaceMap::LongestFreeRun(uint64_t k) const {
       run += 8;
       continue;
     }
-    for (int b = 0; b < 8; ++b) {
-      if (byte & (0x80u >> b)) {
-        longest = std::max(longest, run);
-        run = 0;
-      } else {
-        ++run;
-      }
-    }
+    longest = std::max({longest, run + runs.lead[byte], static_cast<uint64_t>(runs.inner[byte])});
+    run = runs.trail[byte];
   }
   return std::max(longest, run);
 }

@@ -117,6 +117,11 @@ TEST(MinimalStore, NewEmptyAndFilledStoresHoldWhatTheFormatRequires) {
     if (i == 5) m.submitTime = m.deliveryTime = 0;  // no date given: the time of writing
     for (size_t r = 0; i == 6 && r < 60; ++r)        // recipient rows past one heap allocation
       m.recipients.push_back({pst::RecipientType::To, "Person " + std::to_string(r), "p@example.com"});
+    if (i == 7) {  // values just under the heap limit: the message's own heap spans blocks
+      m.bodyText.assign(3500, 'b');
+      m.bodyHtml.assign(3500, 'h');
+      m.transportHeaders.assign(3500, 't');
+    }
     ASSERT_TRUE(inbox->AddMessage(m).IsOk());
   }
   ExpectMinimalStore(*data, FormatChecker::Ending::NotClosed, "store with messages");

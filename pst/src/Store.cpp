@@ -17,20 +17,45 @@ Result<std::unique_ptr<Store>> Store::Create(std::unique_ptr<File> file, const s
   }
 }
 
-Result<std::unique_ptr<Store>> Store::Create(const std::string& path, const std::string& displayName,
-                                             const StoreOptions& options) {
-  if (PathExists(path)) return Status::Failure("cannot create " + path + ": something exists there already");
-  Status dirs = CreateParentDirectories(path);
-  if (!dirs) return dirs;
-  std::unique_ptr<File> file;
-  Status st = CreateNewFile(path, file);
-  if (!st) return st;
-  auto created = Create(std::move(file), displayName, options);
+namespace {
+
+// A creation killed before its first commit leaves an empty or unfinished
+// file behind. It holds nothing, so it counts as no file: refusing it would
+// block every later attempt at that path. Opened (and so locked) here, so
+// that a creation still in progress in another process is not taken over.
+Status OpenIfUnfinished(const std::string& path, std::unique_ptr<File>& file) {
+  Status st = OpenExistingFile(path, file);
+  if (st && !Database::IsUnfinished(*file))
+    st = Status::Failure("cannot create " + path + ": something exists there already");
+  if (!st) file.reset();
+  return st;
+}
+
+Result<std::unique_ptr<Store>> CreateAt(const std::string& path, std::unique_ptr<File> file,
+                                        const std::string& displayName, const StoreOptions& options) {
+  auto created = Store::Create(std::move(file), displayName, options);
   // A store that never reached its first commit holds nothing; left behind, it
   // would only make the next attempt at this path refuse a file that is no PST.
-  // The file is closed by now and was created exclusively by this call.
+  // The file is closed by now, and held nothing before.
   if (!created) RemoveFile(path);
   return created;
+}
+
+}  // namespace
+
+Result<std::unique_ptr<Store>> Store::Create(const std::string& path, const std::string& displayName,
+                                             const StoreOptions& options) {
+  std::unique_ptr<File> file;
+  if (PathExists(path)) {
+    Status st = OpenIfUnfinished(path, file);
+    if (!st) return st;
+  } else {
+    Status dirs = CreateParentDirectories(path);
+    if (!dirs) return dirs;
+    Status st = CreateNewFile(path, file);
+    if (!st) return st;
+  }
+  return CreateAt(path, std::move(file), displayName, options);
 }
 
 Result<std::unique_ptr<Store>> Store::Open(std::unique_ptr<File> file, const StoreOptions& options) {
@@ -52,7 +77,11 @@ Result<std::unique_ptr<Store>> Store::Open(const std::string& path, const StoreO
 
 Result<std::unique_ptr<Store>> Store::OpenOrCreate(const std::string& path, const std::string& displayName,
                                                    const StoreOptions& options) {
-  if (PathExists(path)) return Open(path, options);
+  if (PathExists(path)) {
+    std::unique_ptr<File> unfinished;
+    if (!OpenIfUnfinished(path, unfinished)) return Open(path, options);
+    return CreateAt(path, std::move(unfinished), displayName, options);
+  }
   return Create(path, displayName, options);
 }
 
@@ -66,7 +95,7 @@ Status Store::Close() {
 
 const std::string& Store::DisplayName() const { return m_engine->DisplayName(); }
 
-Folder Store::RootFolder() const { return Folder(m_engine.get(), StoreEngine::kRootFolderNid); }
+Folder Store::RootFolder() const { return Folder(m_engine.get(), kRootFolderNid); }
 
 Folder Store::IpmSubtree() const { return Folder(m_engine.get(), m_engine->IpmSubtreeNid()); }
 

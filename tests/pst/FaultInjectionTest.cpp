@@ -147,3 +147,49 @@ TEST(FaultInjection, CreateFailingAtAnyWriteNeverLeavesAHalfStoreThatOpens) {
     }
   }
 }
+
+// What a power cut leaves, with and without flushEachCommit: a committed
+// operation survives only with it; an older state is complete either way; and
+// a file whose header outran its data, or whose header is torn, is refused
+// with a reason, never read as different content.
+TEST(FaultInjection, PowerCutKeepsWhatFlushEachCommitPromises) {
+  enum Outcome { Before, After, Refused };
+  struct Case {
+    const char* name;
+    bool flushEachCommit;
+    int failFlush;  // the flush of the operation at which power goes; 0: after it returned
+    PowerCut cut;
+    Outcome expected;
+  } cases[] = {
+      {"flushed commit, power cut after it returned", true, 0, PowerCut::TearUnflushed, After},
+      {"flushed commit, cut before its data was flushed", true, 1, PowerCut::TearUnflushed, Before},
+      {"flushed commit, cut before its header was flushed, header lost", true, 2, PowerCut::DropUnflushed, Before},
+      {"flushed commit, cut before its header was flushed, header torn", true, 2, PowerCut::TearUnflushed, Refused},
+      {"unflushed commit, cut after it returned, writes lost", false, 0, PowerCut::DropUnflushed, Before},
+      {"unflushed commit, header written before its data", false, 0, PowerCut::HeaderBeforeData, Refused},
+      {"unflushed commit, writes torn", false, 0, PowerCut::TearUnflushed, Refused},
+  };
+  const Snapshot before = Observe(BaseStore());
+  for (const auto& c : cases) {
+    auto data = std::make_shared<Bytes>(*BaseStore());
+    auto plan = std::make_shared<FaultyFile::Plan>();
+    pst::StoreOptions options;
+    options.flushEachCommit = c.flushEachCommit;
+    {
+      auto store = pst::Store::Open(std::unique_ptr<pst::File>(new FaultyFile(InMemory(data), plan)), options);
+      ASSERT_TRUE(store.IsOk()) << c.name;
+      if (c.failFlush) plan->failFlush = plan->flushes + c.failFlush;
+      EXPECT_EQ(c.failFlush == 0, AddLargeMessage(*store.Value())) << c.name;
+    }
+    CutPower(*data, *plan, c.cut);
+    if (c.expected == Refused) {
+      auto reopened = pst::Store::Open(InMemory(data));
+      EXPECT_FALSE(reopened.IsOk()) << c.name;
+      EXPECT_FALSE(reopened.Message().empty()) << c.name;
+      continue;
+    }
+    Snapshot now = Observe(data);
+    EXPECT_EQ(before.subjects.size() + (c.expected == After ? 1 : 0), now.subjects.size()) << c.name;
+    EXPECT_TRUE(now.folders == before.folders) << c.name;
+  }
+}

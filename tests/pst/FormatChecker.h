@@ -66,13 +66,7 @@ class FormatChecker {
     return total;
   }
 
- private:
-  struct Block {
-    uint64_t ib;
-    uint32_t cb;
-    int references = 0;
-  };
-
+  // The PST CRC, bit by bit.
   static uint32_t Crc(const uint8_t* p, size_t n) {
     uint32_t c = 0;
     for (size_t i = 0; i < n; ++i) {
@@ -81,6 +75,14 @@ class FormatChecker {
     }
     return c;
   }
+
+ private:
+  struct Block {
+    uint64_t ib;
+    uint32_t cb;
+    int references = 0;
+  };
+
   static uint16_t Sig(uint64_t ib, uint64_t bid) {
     uint64_t x = ib ^ bid;
     return static_cast<uint16_t>((x >> 16) ^ (x & 0xFFFF));

@@ -31,7 +31,6 @@ TEST(StoreRefusal, PathsHoldingSomethingElseAreLeftUntouched) {
     const char* name;
     std::string contents;
   } cases[] = {
-      {"empty.pst", ""},
       {"text.pst", "Dear diary, this is not a mail store.\n"},
       {"fake.pst", fakeHeader},
       {"ansi.pst", std::string("!BDN\0\0\0\0SM\x0e\0", 12) + std::string(20000, '\0')},
@@ -72,4 +71,22 @@ TEST(StoreRefusal, CreateMakesMissingDirectoriesAndNeverReplacesAStore) {
   ASSERT_TRUE(reopened.IsOk()) << reopened.Message();
   EXPECT_EQ("First", reopened.Value()->DisplayName());
   EXPECT_TRUE(reopened.Value()->IpmSubtree().FindSubfolder("Inbox")->IsValid());
+}
+
+TEST(StoreRefusal, AnEmptyFileCountsAsNoFileForCreateButIsNoStoreToOpen) {
+  // What a creation killed before its first commit leaves behind.
+  TempDir dir("empty");
+  for (bool viaOpenOrCreate : {false, true}) {
+    std::string path = dir.File(viaOpenOrCreate ? "a.pst" : "b.pst");
+    WriteAll(path, "");
+    EXPECT_FALSE(pst::Store::Open(path).IsOk());
+    {
+      auto store = viaOpenOrCreate ? pst::Store::OpenOrCreate(path, "Fresh") : pst::Store::Create(path, "Fresh");
+      ASSERT_TRUE(store.IsOk()) << store.Message();
+      ASSERT_TRUE(store.Value()->IpmSubtree().CreateSubfolder("Inbox").IsOk());
+    }
+    auto reopened = pst::Store::Open(path);
+    ASSERT_TRUE(reopened.IsOk()) << reopened.Message();
+    EXPECT_EQ("Fresh", reopened.Value()->DisplayName());
+  }
 }

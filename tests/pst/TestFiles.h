@@ -45,15 +45,23 @@ class MemoryFile : public pst::File {
 
 // Counts writes and flushes; fails the failWrite-th write (1-based) or the
 // failFlush-th flush and every call after it. A failing write may first write
-// the leading half of its data, as a torn write on a dying disk would.
+// the leading half of its data, as a torn write on a dying disk would. It also
+// keeps what every write since the last successful flush replaced, so that
+// CutPower() can tell what a power cut would leave on the disk.
 class FaultyFile : public pst::File {
  public:
+  struct Unflushed {
+    uint64_t offset;
+    size_t size;
+    Bytes replaced;  // the bytes before the write; shorter when it extended the file
+  };
   struct Plan {
     int failWrite = 0;
     int failFlush = 0;
     bool tornWrite = false;
     int writes = 0;
     int flushes = 0;
+    std::vector<Unflushed> unflushed;
   };
   FaultyFile(std::unique_ptr<pst::File> inner, std::shared_ptr<Plan> plan)
       : m_inner(std::move(inner)), m_plan(std::move(plan)) {}
@@ -67,6 +75,11 @@ class FaultyFile : public pst::File {
       m_failed = true;
       return pst::Status::Failure("injected write failure");
     }
+    uint64_t fileSize = 0;
+    m_inner->Size(fileSize);
+    Unflushed undo{offset, size, Bytes(offset < fileSize ? std::min<uint64_t>(size, fileSize - offset) : 0)};
+    if (!undo.replaced.empty()) m_inner->ReadAt(offset, undo.replaced.data(), undo.replaced.size());
+    m_plan->unflushed.push_back(std::move(undo));
     return m_inner->WriteAt(offset, data, size);
   }
   pst::Status Flush() override {
@@ -75,6 +88,7 @@ class FaultyFile : public pst::File {
       m_failed = true;
       return pst::Status::Failure("injected flush failure");
     }
+    m_plan->unflushed.clear();
     return m_inner->Flush();
   }
   pst::Status Size(uint64_t& size) override { return m_inner->Size(size); }
@@ -84,6 +98,20 @@ class FaultyFile : public pst::File {
   std::shared_ptr<Plan> m_plan;
   bool m_failed = false;
 };
+
+// What a power cut leaves of the writes since the last flush: none of them;
+// only the first 512-byte sector of each (torn); or, of all of them, only the
+// header, because the system wrote it before the data it points to.
+enum class PowerCut { DropUnflushed, TearUnflushed, HeaderBeforeData };
+
+inline void CutPower(Bytes& disk, const FaultyFile::Plan& plan, PowerCut how) {
+  for (auto it = plan.unflushed.rbegin(); it != plan.unflushed.rend(); ++it) {
+    if (how == PowerCut::HeaderBeforeData && it->offset == 0) continue;
+    size_t kept = how == PowerCut::TearUnflushed ? std::min<size_t>(512, it->size) : 0;
+    for (size_t i = kept; i < it->size; ++i)
+      disk[static_cast<size_t>(it->offset) + i] = i < it->replaced.size() ? it->replaced[i] : 0;
+  }
+}
 
 inline std::unique_ptr<pst::File> InMemory(const std::shared_ptr<Bytes>& data) {
   return std::unique_ptr<pst::File>(new MemoryFile(data));

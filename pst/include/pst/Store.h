@@ -27,16 +27,18 @@ struct StoreOptions {
 class Store {
  public:
   // Creates a new file (and the directories leading to it); fails without
-  // touching anything if something already exists at `path`.
+  // touching anything if something already exists at `path`. An empty file,
+  // or one a creation killed before its first commit left, counts as nothing.
   static Result<std::unique_ptr<Store>> Create(const std::string& path, const std::string& displayName,
                                                const StoreOptions& options = {});
-  // `file` must be empty.
+  // `file` must be empty (or left by a creation killed before its first commit).
   static Result<std::unique_ptr<Store>> Create(std::unique_ptr<File> file, const std::string& displayName,
                                                const StoreOptions& options = {});
   // Opens a PST this engine can append to; anything else is refused untouched.
   static Result<std::unique_ptr<Store>> Open(const std::string& path, const StoreOptions& options = {});
   static Result<std::unique_ptr<Store>> Open(std::unique_ptr<File> file, const StoreOptions& options = {});
-  // Opens the store at `path`, or creates it when nothing exists there.
+  // Opens the store at `path`, or creates it when nothing (or an empty or
+  // unfinished file, as above) exists there.
   static Result<std::unique_ptr<Store>> OpenOrCreate(const std::string& path, const std::string& displayName,
                                                      const StoreOptions& options = {});
 

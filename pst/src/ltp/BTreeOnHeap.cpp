@@ -1,6 +1,7 @@
 #include "ltp/BTreeOnHeap.h"
 
 #include <cstring>
+#include <string>
 
 #include "util/EngineError.h"
 
@@ -26,7 +27,19 @@ uint32_t BTreeOnHeap::Create(Heap& heap, uint8_t keySize, uint8_t dataSize) {
 BTreeOnHeap::Shape BTreeOnHeap::ReadShape(Heap& heap, uint32_t headerHid) {
   Bytes h = heap.Read(headerHid);
   if (h.size() < 8 || h[0] != kHeapBTree) Fail("damaged PST: BTree-on-heap header missing");
-  return Shape{h[1], h[2], h[3], Get32(&h[4])};
+  Shape s{h[1], h[2], h[3], Get32(&h[4])};
+  // Key sizes of the format; records of at most one allocation; and far more
+  // levels than the 65536 blocks of one heap can hold.
+  bool keyOk = s.keySize == 2 || s.keySize == 4 || s.keySize == 8 || s.keySize == 16;
+  if (!keyOk || s.dataSize == 0 || s.dataSize > 32 || s.levels > 8)
+    Fail("damaged PST: BTree-on-heap header has an impossible shape");
+  return s;
+}
+
+void BTreeOnHeap::CheckShape(Heap& heap, uint32_t headerHid, uint8_t keySize, uint8_t dataSize) {
+  Shape s = ReadShape(heap, headerHid);
+  if (s.keySize != keySize || s.dataSize != dataSize)
+    Fail("damaged PST: BTree-on-heap records of an unexpected size");
 }
 
 void BTreeOnHeap::WriteShape(Heap& heap, uint32_t headerHid, const Shape& s) {
@@ -141,21 +154,24 @@ bool BTreeOnHeap::Find(Heap& heap, uint32_t headerHid, uint32_t key, Bytes& data
   }
 }
 
-void BTreeOnHeap::Visit(Heap& heap, const Shape& s, uint32_t hid, int level,
+void BTreeOnHeap::Visit(Heap& heap, const Shape& s, uint32_t hid, int level, std::set<uint32_t>& seen,
                         const std::function<void(const uint8_t*)>& visit) {
+  // A node named twice would be visited twice, or without end through a cycle.
+  if (!seen.insert(hid).second) Fail("damaged PST: BTree-on-heap node " + std::to_string(hid) + " is named twice");
   Bytes node = heap.Read(hid);
   size_t recordSize = level == 0 ? size_t(s.keySize) + s.dataSize : size_t(s.keySize) + 4;
   for (size_t at = 0; at + recordSize <= node.size(); at += recordSize) {
     if (level == 0)
       visit(&node[at]);
     else
-      Visit(heap, s, Get32(&node[at + s.keySize]), level - 1, visit);
+      Visit(heap, s, Get32(&node[at + s.keySize]), level - 1, seen, visit);
   }
 }
 
 void BTreeOnHeap::ForEach(Heap& heap, uint32_t headerHid, const std::function<void(const uint8_t*)>& visit) {
   Shape s = ReadShape(heap, headerHid);
-  if (s.root != 0) Visit(heap, s, s.root, s.levels, visit);
+  std::set<uint32_t> seen;
+  if (s.root != 0) Visit(heap, s, s.root, s.levels, seen, visit);
 }
 
 }  // namespace pst

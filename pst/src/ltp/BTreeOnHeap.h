@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 
 #include "ltp/Heap.h"
 
@@ -20,6 +21,8 @@ class BTreeOnHeap {
   static void Append(Heap& heap, uint32_t headerHid, const uint8_t* record);
   static bool Find(Heap& heap, uint32_t headerHid, uint32_t key, Bytes& data);
   static void ForEach(Heap& heap, uint32_t headerHid, const std::function<void(const uint8_t* record)>& visit);
+  // Fails unless the tree holds records of exactly these sizes.
+  static void CheckShape(Heap& heap, uint32_t headerHid, uint8_t keySize, uint8_t dataSize);
 
  private:
   struct Shape {
@@ -37,7 +40,7 @@ class BTreeOnHeap {
   static Shape ReadShape(Heap& heap, uint32_t headerHid);
   static void WriteShape(Heap& heap, uint32_t headerHid, const Shape& s);
   static Grown AppendAt(Heap& heap, const Shape& s, uint32_t hid, int level, const uint8_t* record);
-  static void Visit(Heap& heap, const Shape& s, uint32_t hid, int level,
+  static void Visit(Heap& heap, const Shape& s, uint32_t hid, int level, std::set<uint32_t>& seen,
                     const std::function<void(const uint8_t*)>& visit);
 };
 

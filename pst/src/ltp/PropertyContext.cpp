@@ -1,6 +1,7 @@
 #include "ltp/PropertyContext.h"
 
 #include <algorithm>
+#include <string>
 
 #include "ltp/BTreeOnHeap.h"
 #include "util/EngineError.h"
@@ -81,7 +82,9 @@ std::vector<Property> PropertyContext::Read(Database& db, uint64_t bidData, uint
   std::vector<SubnodeEntry> subnodes;
   bool subnodesLoaded = false;
   std::vector<std::pair<uint32_t, uint32_t>> records;
+  BTreeOnHeap::CheckShape(heap, heap.UserRoot(), 2, 6);
   BTreeOnHeap::ForEach(heap, heap.UserRoot(), [&](const uint8_t* r) {
+    if (!records.empty() && Get16(r) <= records.back().first >> 16) Fail("damaged PST: properties out of order");
     records.emplace_back(MakeTag(Get16(r), Get16(r + 2)), Get32(r + 4));
   });
   for (const auto& rec : records) {
@@ -104,6 +107,9 @@ std::vector<Property> PropertyContext::Read(Database& db, uint64_t bidData, uint
       if (it == subnodes.end()) Fail("damaged PST: property value subnode missing");
       p.value = db.ReadStream(it->bidData);
     }
+    size_t fixed = FixedSizeOf(p.Type());
+    if (fixed && !IsInlineInPc(p.Type()) && !p.value.empty() && p.value.size() != fixed)
+      Fail("damaged PST: a fixed-size property holds " + std::to_string(p.value.size()) + " bytes");
     out.push_back(std::move(p));
   }
   return out;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "ltp/BTreeOnHeap.h"
 #include "util/EngineError.h"
@@ -19,7 +20,7 @@ TableContext::TableContext(Database& db, const NodeContent& node) : m_heap(new H
   if (m_heap->ClientSignature() != kHeapTableContext) Fail("damaged PST: node is not a table context");
   m_tcInfoHid = m_heap->UserRoot();
   m_schema = TableSchema::FromTcInfo(m_heap->Read(m_tcInfoHid), m_rowIndexHid, m_rowsHnid);
-  if (m_schema.RowSize() == 0) Fail("damaged PST: table rows of size 0");
+  BTreeOnHeap::CheckShape(*m_heap, m_rowIndexHid, 4, 4);
   m_bidSub = node.bidSub;
   for (const auto& e : db.ReadSubnodes(node.bidSub)) {
     if (e.nid == m_rowsHnid) {
@@ -143,6 +144,8 @@ void TableContext::AppendRow(uint32_t rowId, const std::vector<Property>& cells)
 
 Bytes TableContext::ReadRowBytes(size_t index) {
   size_t rowSize = m_schema.RowSize();
+  if (index >= m_rowCount) Fail("damaged PST: the row index names row " + std::to_string(index) + " of " +
+                                std::to_string(m_rowCount));
   if (!m_matrix) {
     Bytes rows = m_heap->Read(m_rowsHnid);
     return Bytes(rows.begin() + static_cast<std::ptrdiff_t>(index * rowSize),
@@ -198,9 +201,13 @@ Property TableContext::DecodeCell(const TableColumn& c, const uint8_t* row) {
     p.value = m_heap->Read(hnid);
     return p;
   }
-  for (const auto& e : m_otherSubnodes)
-    if (e.nid == hnid) p.value = m_db->ReadStream(e.bidData);
-  return p;
+  for (const auto& e : m_otherSubnodes) {
+    if (e.nid == hnid) {
+      p.value = m_db->ReadStream(e.bidData);
+      return p;
+    }
+  }
+  Fail("damaged PST: a table cell names a missing subnode");
 }
 
 std::vector<TableRow> TableContext::ReadRows() {
@@ -219,7 +226,9 @@ std::vector<TableRow> TableContext::ReadRows() {
         rows = m_matrix->ReadLeaf(*m_db, leaf);
         loadedLeaf = leaf;
       }
-      row = &rows[(i % RowsPerBlock()) * rowSize];
+      size_t at = (i % RowsPerBlock()) * rowSize;
+      if (at + rowSize > rows.size()) Fail("damaged PST: table row out of range");
+      row = &rows[at];
     } else {
       row = &rows[i * rowSize];
     }

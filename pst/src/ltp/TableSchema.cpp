@@ -1,8 +1,10 @@
 #include "ltp/TableSchema.h"
 
 #include <algorithm>
+#include <string>
 
 #include "ltp/Property.h"
+#include "ndb/Format.h"
 #include "util/EngineError.h"
 
 namespace pst {
@@ -55,7 +57,26 @@ TableSchema TableSchema::FromTcInfo(const Bytes& info, uint32_t& hidRowIndex, ui
     const uint8_t* d = &info[22 + 8 * i];
     s.m_columns.push_back(TableColumn{Get32(d), Get16(d + 4), d[6], d[7]});
   }
+  s.Validate();
   return s;
+}
+
+void TableSchema::Validate() const {
+  auto damaged = [](const std::string& why) { Fail("damaged PST: table header " + why); };
+  // Rows must fit a block, and the cell groups follow each other.
+  if (!(8 <= m_end[0] && m_end[0] <= m_end[1] && m_end[1] <= m_end[2] && m_end[2] <= m_end[3] &&
+        m_end[3] <= kMaxBlockData))
+    damaged("has an impossible row layout");
+  size_t cebBytes = size_t(m_end[3]) - m_end[2];
+  if (cebBytes != (m_columns.size() + 7) / 8) damaged("has a cell-existence map of the wrong size");
+  const TableColumn* rowId = Find(kTagLtpRowId);
+  if (!rowId || rowId->offset != 0 || rowId->size != 4) damaged("has no row id in its place");
+  for (size_t i = 0; i < m_columns.size(); ++i) {
+    const TableColumn& c = m_columns[i];
+    if (i > 0 && c.tag <= m_columns[i - 1].tag) damaged("has columns out of order");
+    if (c.size != TableCellSize(c.tag & 0xFFFF) || c.offset + c.size > m_end[2] || c.bit / 8u >= cebBytes)
+      damaged("has column " + std::to_string(c.tag) + " outside its rows");
+  }
 }
 
 Bytes TableSchema::TcInfo(uint32_t hidRowIndex, uint32_t hnidRows) const {

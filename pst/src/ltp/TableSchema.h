@@ -25,7 +25,8 @@ class TableSchema {
   TableSchema() = default;
   // Lays out the columns; RowId and RowVer are added when missing.
   explicit TableSchema(std::vector<uint32_t> tags);
-  // Reads the layout from a TCINFO allocation.
+  // Reads the layout from a TCINFO allocation; fails unless every column
+  // lies inside the row and the row inside a block.
   static TableSchema FromTcInfo(const Bytes& tcinfo, uint32_t& hidRowIndex, uint32_t& hnidRows);
   Bytes TcInfo(uint32_t hidRowIndex, uint32_t hnidRows) const;
 
@@ -34,6 +35,8 @@ class TableSchema {
   uint16_t RowSize() const { return m_end[3]; }
 
  private:
+  void Validate() const;
+
   std::vector<TableColumn> m_columns;
   uint16_t m_end[4] = {};  // TCI_4b, TCI_2b, TCI_1b, TCI_bm
 };

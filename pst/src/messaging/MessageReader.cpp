@@ -2,6 +2,7 @@
 
 #include "ltp/PropertyContext.h"
 #include "ltp/TableContext.h"
+#include "messaging/NodeIds.h"
 #include "messaging/PropertyTags.h"
 
 namespace pst {
@@ -48,7 +49,7 @@ StoredMessage MessageReader::Read(Database& db, uint32_t nid) {
   out.messageSize = static_cast<uint32_t>(Number(props, tag::kMessageSize));
 
   std::vector<SubnodeEntry> subnodes = db.ReadSubnodes(node.bidSub);
-  if (const SubnodeEntry* e = FindSubnode(subnodes, 0x692)) {
+  if (const SubnodeEntry* e = FindSubnode(subnodes, kRecipientTableNid)) {
     TableContext table(db, NodeContent{e->bidData, e->bidSub});
     for (const auto& row : table.ReadRows()) {
       Recipient r;
@@ -58,7 +59,7 @@ StoredMessage MessageReader::Read(Database& db, uint32_t nid) {
       m.recipients.push_back(r);
     }
   }
-  if (const SubnodeEntry* e = FindSubnode(subnodes, 0x671)) {
+  if (const SubnodeEntry* e = FindSubnode(subnodes, kAttachmentTableNid)) {
     TableContext table(db, NodeContent{e->bidData, e->bidSub});
     for (const auto& row : table.ReadRows()) {
       const SubnodeEntry* a = FindSubnode(subnodes, row.rowId);

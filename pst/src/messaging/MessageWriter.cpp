@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "ltp/TableContext.h"
+#include "messaging/NodeIds.h"
 #include "messaging/PropertyTags.h"
 #include "messaging/TableTemplates.h"
 #include "util/FileTime.h"
@@ -10,8 +11,6 @@
 namespace pst {
 namespace {
 
-constexpr uint32_t kRecipientTableNid = 0x692;
-constexpr uint32_t kAttachmentTableNid = 0x671;
 constexpr uint32_t kAttachByValue = 1;
 constexpr uint32_t kMailUser = 6;
 constexpr uint32_t kCodepageUtf8 = 65001;

@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <chrono>
 #include <random>
+#include <set>
+#include <string>
 
 #include "ltp/PropertyContext.h"
 #include "messaging/MessageReader.h"
 #include "messaging/MessageWriter.h"
 #include "messaging/NameIdMap.h"
+#include "messaging/NodeIds.h"
 #include "messaging/PropertyTags.h"
 #include "messaging/TableTemplates.h"
 #include "util/EngineError.h"
@@ -16,23 +19,6 @@
 namespace pst {
 namespace {
 
-constexpr uint32_t kMessageStoreNid = 0x21;
-constexpr uint32_t kNameIdMapNid = 0x61;
-constexpr uint32_t kSearchManagementQueueNid = 0x1E1;
-constexpr uint32_t kSearchActivityListNid = 0x201;
-constexpr uint32_t kSearchDomainNid = 0x261;
-constexpr uint32_t kHierarchyTemplateNid = 0x60D;
-constexpr uint32_t kContentsTemplateNid = 0x60E;
-constexpr uint32_t kAssocContentsTemplateNid = 0x60F;
-constexpr uint32_t kSearchContentsTemplateNid = 0x610;
-constexpr uint32_t kReceiveFolderTableNid = 0x62B;
-constexpr uint32_t kOutgoingQueueTableNid = 0x64C;
-constexpr uint32_t kAttachmentTemplateNid = 0x671;
-constexpr uint32_t kRecipientTemplateNid = 0x692;
-// The spam search folder every store holds below the root ([MS-PST] minimal
-// store), with the search update queue, criteria and contents table that go
-// with a search folder.
-constexpr uint32_t kSpamSearchFolderNid = 0x2223;
 constexpr const char* kSpamSearchFolderName = "SPAM Search Folder 2";
 // PidTagValidFolderMask: IPM subtree, wastebasket and finder are valid.
 constexpr uint32_t kValidFolders = 0x01 | 0x08 | 0x80;
@@ -282,8 +268,20 @@ FolderInfo StoreEngine::GetFolderInfo(uint32_t nid) {
 }
 
 std::vector<uint32_t> StoreEngine::ListSubfolders(uint32_t nid) {
+  // A folder whose parents lead back to the root, and children whose parent
+  // is this folder: whoever walks the tree down cannot meet a cycle.
+  std::set<uint32_t> ancestors;
+  for (uint32_t at = nid; at != kRootFolderNid;) {
+    if (!ancestors.insert(at).second) Fail("damaged PST: folder " + std::to_string(nid) + " is its own ancestor");
+    at = m_db->GetNode(at).nidParent;
+  }
   std::vector<uint32_t> out;
-  for (const auto& row : Hierarchy(StateOf(nid)).ReadRows()) out.push_back(row.rowId);
+  for (const auto& row : Hierarchy(StateOf(nid)).ReadRows()) {
+    NodeEntry child;
+    if (row.rowId == nid || !m_db->FindNode(row.rowId, child) || child.nidParent != nid)
+      Fail("damaged PST: folder " + std::to_string(nid) + " lists a subfolder that is not its own");
+    out.push_back(row.rowId);
+  }
   TrimCaches();
   return out;
 }

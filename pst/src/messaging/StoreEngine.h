@@ -11,6 +11,7 @@
 
 #include "ltp/Property.h"
 #include "ltp/TableContext.h"
+#include "messaging/NodeIds.h"
 #include "ndb/Database.h"
 #include "pst/Folder.h"
 #include "pst/MessageData.h"
@@ -21,8 +22,6 @@ namespace pst {
 
 class StoreEngine {
  public:
-  static constexpr uint32_t kRootFolderNid = 0x122;
-
   static std::unique_ptr<StoreEngine> Create(std::unique_ptr<File> file, const std::string& displayName,
                                              const StoreOptions& options);
   static std::unique_ptr<StoreEngine> Open(std::unique_ptr<File> file, const StoreOptions& options);

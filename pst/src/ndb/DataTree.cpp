@@ -1,5 +1,8 @@
 #include "ndb/DataTree.h"
 
+#include <string>
+
+#include "ndb/XBlock.h"
 #include "util/EngineError.h"
 
 namespace pst {
@@ -13,44 +16,49 @@ void DataTree::Load(Database& db, uint64_t rootBid) {
   m_totalSize = 0;
   m_changedGroups.clear();
   if (rootBid == 0) return;
-  auto leafOf = [&db](uint64_t bid) {
-    Leaf leaf;
-    leaf.bid = bid;
-    leaf.size = static_cast<uint32_t>(db.ReadBlock(bid).size());
-    return leaf;
-  };
   if (!(rootBid & kBidInternalFlag)) {
-    m_leaves.push_back(leafOf(rootBid));
+    m_leaves.push_back(Leaf{rootBid, static_cast<uint32_t>(db.BlockSize(rootBid))});
     m_totalSize = m_leaves[0].size;
     return;
   }
-  Bytes root = db.ReadBlock(rootBid);
-  m_level = root[1];
-  size_t count = Get16(&root[2]);
-  auto loadXBlock = [&](const Bytes& x) {
-    size_t n = Get16(&x[2]);
-    uint64_t remaining = Get32(&x[4]);
-    for (size_t i = 0; i < n; ++i) {
-      Leaf leaf;
-      leaf.bid = Get64(&x[8 + 8 * i]);
+  XBlock root = DecodeXBlock(db.ReadBlock(rootBid), rootBid);
+  m_level = root.level;
+  auto loadXBlock = [&](const XBlock& x, uint64_t bid) {
+    if (x.level != 1) Fail("damaged PST: data tree block " + std::to_string(bid) + " is at the wrong depth");
+    uint64_t remaining = x.totalSize;
+    for (size_t i = 0; i < x.bids.size(); ++i) {
+      if (x.bids[i] & kBidInternalFlag)
+        Fail("damaged PST: data tree block " + std::to_string(bid) + " lists an index block as data");
       // Every leaf but the last of a stream holds exactly kMaxBlockData bytes.
-      leaf.size = static_cast<uint32_t>(remaining > kMaxBlockData && i + 1 < n ? kMaxBlockData : remaining);
-      remaining -= leaf.size;
-      m_totalSize += leaf.size;
-      m_leaves.push_back(leaf);
+      uint32_t size = static_cast<uint32_t>(remaining > kMaxBlockData && i + 1 < x.bids.size() ? kMaxBlockData : remaining);
+      remaining -= size;
+      m_totalSize += size;
+      m_leaves.push_back(Leaf{x.bids[i], size});
     }
   };
   if (m_level == 1) {
-    loadXBlock(root);
-  } else if (m_level == 2) {
-    for (size_t g = 0; g < count; ++g) {
-      uint64_t xbid = Get64(&root[8 + 8 * g]);
-      m_groupBids.push_back(xbid);
-      loadXBlock(db.ReadBlock(xbid));
-    }
+    loadXBlock(root, rootBid);
   } else {
-    Fail("damaged PST: data tree of unknown depth");
+    for (size_t g = 0; g < root.bids.size(); ++g) {
+      uint64_t xbid = root.bids[g];
+      if (!(xbid & kBidInternalFlag)) Fail("damaged PST: XXBLOCK " + std::to_string(rootBid) + " lists a data block");
+      XBlock group = DecodeXBlock(db.ReadBlock(xbid), xbid);
+      // Groups before the last are full, so leaf i is always in group i / 1021.
+      if (g + 1 < root.bids.size() && group.bids.size() != kMaxXBlockEntries)
+        Fail("damaged PST: data tree group " + std::to_string(xbid) + " is not full");
+      m_groupBids.push_back(xbid);
+      loadXBlock(group, xbid);
+    }
+    if (m_totalSize != root.totalSize)
+      Fail("damaged PST: data tree " + std::to_string(rootBid) + " holds a different size than it states");
   }
+}
+
+Bytes DataTree::ReadLeaf(Database& db, size_t i) const {
+  Bytes leaf = db.ReadBlock(m_leaves[i].bid);
+  if (leaf.size() != m_leaves[i].size)
+    Fail("damaged PST: data block " + std::to_string(m_leaves[i].bid) + " has a size its data tree does not state");
+  return leaf;
 }
 
 void DataTree::SetLeaf(Database& db, size_t i, const Bytes& data) {
@@ -74,12 +82,7 @@ void DataTree::SetLeaf(Database& db, size_t i, const Bytes& data) {
 }
 
 uint64_t DataTree::WriteIndex(Database& db, const std::vector<uint64_t>& bids, uint8_t level, uint64_t total) {
-  Bytes b(8 + 8 * bids.size());
-  b[0] = 0x01;
-  b[1] = level;
-  Put16(&b[2], static_cast<uint16_t>(bids.size()));
-  Put32(&b[4], static_cast<uint32_t>(total));
-  for (size_t i = 0; i < bids.size(); ++i) Put64(&b[8 + 8 * i], bids[i]);
+  Bytes b = EncodeXBlock(level, bids.data(), bids.size(), total);
   return db.WriteBlock(b.data(), b.size(), true);
 }
 

@@ -19,7 +19,8 @@ class DataTree {
   size_t LeafCount() const { return m_leaves.size(); }
   uint32_t LeafSize(size_t i) const { return m_leaves[i].size; }
   uint64_t TotalSize() const { return m_totalSize; }
-  Bytes ReadLeaf(Database& db, size_t i) const { return db.ReadBlock(m_leaves[i].bid); }
+  // Fails when the block does not hold the size the tree's index states.
+  Bytes ReadLeaf(Database& db, size_t i) const;
 
   // Writes `data` as leaf i (i == LeafCount() appends) and frees the block it replaces.
   void SetLeaf(Database& db, size_t i, const Bytes& data);

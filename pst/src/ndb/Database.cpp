@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ndb/Trailer.h"
+#include "ndb/XBlock.h"
 #include "util/Crc.h"
 #include "util/EngineError.h"
 
@@ -12,11 +14,6 @@ namespace {
 constexpr uint64_t kFirstBlockBid = 4;
 constexpr uint64_t kFirstPageBid = 1;
 constexpr size_t kMaxMergedWrite = 4u << 20;
-
-uint16_t Signature(uint64_t ib, uint64_t bid) {
-  uint64_t x = ib ^ bid;
-  return static_cast<uint16_t>(static_cast<uint16_t>(x >> 16) ^ static_cast<uint16_t>(x));
-}
 
 }  // namespace
 
@@ -28,13 +25,18 @@ std::unique_ptr<Database> Database::CreateNew(std::unique_ptr<File> file, bool f
   uint64_t size = 0;
   Status st = db->m_file->Size(size);
   if (!st) Fail(st.Message());
-  if (size != 0) Fail("the file to create the store in is not empty; it is left untouched");
+  if (size != 0 && !IsUnfinished(*db->m_file))
+    Fail("the file to create the store in is not empty; it is left untouched");
   db->m_header.InitCounters();
   db->m_header.bidNextBlock = kFirstBlockBid;
   db->m_header.bidNextPage = kFirstPageBid;
   // Adds interval 0, whose map pages the first commit writes.
   db->m_space.Reset(0);
   db->m_space.MarkUsed(kFirstAMapOffset, kPageSize);
+  // First of all a header naming no trees, in one write within one page: until
+  // the first commit replaces it, a killed creation leaves a file recognisably
+  // unfinished (see IsUnfinished) rather than anonymous bytes.
+  db->WriteHeader();
   db->m_nodeTree.InitEmpty();
   db->m_blockTree.InitEmpty();
   return db;
@@ -50,18 +52,34 @@ std::unique_ptr<Database> Database::OpenExisting(std::unique_ptr<File> file, boo
   db->ReadRaw(0, raw, kHeaderSize);
   std::string why;
   if (!Header::Parse(raw, kHeaderSize, db->m_header, why)) Fail(why);
+  if (db->m_header.nodeTreeRoot.bid == 0 && db->m_header.blockTreeRoot.bid == 0)
+    Fail("the store's creation was interrupted before it held anything");
   if (db->m_header.cryptMethod != 0)
     Fail("the PST file uses an encoding this engine does not write; it is left untouched");
   const Header& h = db->m_header;
   if (h.fileEof < kFirstAMapOffset + kAMapIntervalBytes || (h.fileEof - kFirstAMapOffset) % kAMapIntervalBytes != 0 ||
-      h.lastAMapOffset + kAMapIntervalBytes != h.fileEof || h.fileEof > size + kAMapIntervalBytes)
+      h.lastAMapOffset + kAMapIntervalBytes != h.fileEof)
     Fail("the PST header describes a file layout this engine does not write");
+  // Every commit makes the file as long as its header says before writing it.
+  if (h.fileEof > size) Fail("damaged PST: the file is shorter than its header states (truncated)");
   db->m_nodeTree.SetRoot(h.nodeTreeRoot);
   db->m_blockTree.SetRoot(h.blockTreeRoot);
   db->m_space.Reset((h.fileEof - kFirstAMapOffset) / kAMapIntervalBytes);
   db->RebuildSpaceMap();
   db->MarkStaleMapPages(h.amapValid == kAMapValid);
   return db;
+}
+
+bool Database::IsUnfinished(File& file) {
+  uint64_t size = 0;
+  if (!file.Size(size)) return false;
+  if (size == 0) return true;
+  uint8_t raw[kHeaderSize];
+  Header header;
+  std::string why;
+  if (size < kHeaderSize || !file.ReadAt(0, raw, kHeaderSize) || !Header::Parse(raw, kHeaderSize, header, why))
+    return false;
+  return header.nodeTreeRoot.bid == 0 && header.blockTreeRoot.bid == 0;
 }
 
 // The trees say exactly what is in use; the maps on disk may also mark what a
@@ -88,10 +106,28 @@ void Database::MarkStaleMapPages(bool diskMapsValid) {
 
 void Database::RebuildSpaceMap() {
   m_space.Reset(m_space.IntervalCount());
-  auto markPage = [this](uint64_t ib) { m_space.MarkUsed(ib, kPageSize); };
+  auto markPage = [this](uint64_t ib) {
+    if (m_space.AnyUsed(ib, kPageSize)) Fail("damaged PST: B-tree page at offset " + std::to_string(ib) + " is used twice");
+    m_space.MarkUsed(ib, kPageSize);
+  };
   m_nodeTree.Walk(markPage, nullptr);
-  m_blockTree.Walk(markPage, [this](const BtRecord& r) { m_space.MarkUsed(r.v1, BlockDiskSize(r.v2)); });
+  m_blockTree.Walk(markPage, [this](const BtRecord& r) {
+    CheckBlockPlace(r);
+    uint64_t disk = BlockDiskSize(static_cast<size_t>(r.v2));
+    if (m_space.AnyUsed(r.v1, disk)) Fail("damaged PST: block " + std::to_string(r.key) + " overlaps other data");
+    m_space.MarkUsed(r.v1, disk);
+  });
   m_space.ClearChanged();
+}
+
+// Within the file as the allocator knows it: the committed end of file when a
+// store is opened, further once an operation in progress grows it, so that
+// the operation can read back what it staged.
+void Database::CheckBlockPlace(const BtRecord& r) const {
+  uint64_t ib = r.v1;
+  if (r.v2 > kMaxBlockData || ib % kAllocationUnit != 0 || ib < kFirstAMapOffset ||
+      ib + BlockDiskSize(static_cast<size_t>(r.v2)) > m_space.FileEof())
+    Fail("damaged PST: block " + std::to_string(r.key) + " lies outside the file");
 }
 
 uint8_t* Database::StagePending(uint64_t offset, size_t size) {
@@ -121,7 +157,11 @@ void Database::FlushFile() {
   if (!st) Fail(st.Message());
 }
 
-void Database::ReadPage(uint64_t ib, uint8_t* page) { ReadRaw(ib, page, kPageSize); }
+void Database::ReadPage(uint64_t ib, uint8_t* page) {
+  if (ib % kPageSize != 0 || ib < kFirstAMapOffset || ib + kPageSize > m_space.FileEof())
+    Fail("damaged PST: a B-tree page lies outside the file (offset " + std::to_string(ib) + ")");
+  ReadRaw(ib, page, kPageSize);
+}
 
 BlockRef Database::AllocatePage() {
   BlockRef ref;
@@ -145,7 +185,7 @@ uint64_t Database::WriteBlock(const uint8_t* data, size_t size, bool internal) {
   std::memset(raw + size, 0, disk - size);
   uint8_t* trailer = raw + disk - kBlockTrailerSize;
   Put16(trailer, static_cast<uint16_t>(size));
-  Put16(trailer + 2, Signature(ib, bid));
+  Put16(trailer + 2, TrailerSignature(ib, bid));
   Put32(trailer + 4, PstCrc(raw, size));
   Put64(trailer + 8, bid);
   m_blockTree.Put(BtRecord{bid, ib, size, 2});
@@ -157,11 +197,24 @@ bool Database::FindBlock(uint64_t bid, BtRecord& out) { return m_blockTree.Find(
 Bytes Database::ReadBlock(uint64_t bid) {
   BtRecord r;
   if (!FindBlock(bid, r)) Fail("damaged PST: block " + std::to_string(bid) + " is missing");
+  CheckBlockPlace(r);
   size_t size = static_cast<size_t>(r.v2);
   Bytes data(BlockDiskSize(size));
   ReadRaw(r.v1, data.data(), data.size());
+  const uint8_t* trailer = data.data() + data.size() - kBlockTrailerSize;
+  if (Get16(trailer) != size || Get64(trailer + 8) != r.key || Get16(trailer + 2) != TrailerSignature(r.v1, r.key))
+    Fail("damaged PST: block " + std::to_string(bid) + " is not where the block tree says");
+  if (!ChecksumMatches(Get32(trailer + 4), PstCrc(data.data(), size)))
+    Fail("damaged PST: block " + std::to_string(bid) + " fails its checksum");
   data.resize(size);
   return data;
+}
+
+size_t Database::BlockSize(uint64_t bid) {
+  BtRecord r;
+  if (!FindBlock(bid, r)) Fail("damaged PST: block " + std::to_string(bid) + " is missing");
+  CheckBlockPlace(r);
+  return static_cast<size_t>(r.v2);
 }
 
 void Database::FreeBlock(uint64_t bid) {
@@ -178,12 +231,7 @@ uint64_t Database::WriteStream(const uint8_t* data, size_t size) {
   for (size_t at = 0; at < size; at += kMaxBlockData)
     leaves.push_back(WriteBlock(data + at, std::min(kMaxBlockData, size - at), false));
   auto xblock = [this](const uint64_t* bids, size_t count, uint8_t level, uint64_t total) {
-    Bytes b(8 + 8 * count);
-    b[0] = 0x01;
-    b[1] = level;
-    Put16(&b[2], static_cast<uint16_t>(count));
-    Put32(&b[4], static_cast<uint32_t>(total));
-    for (size_t i = 0; i < count; ++i) Put64(&b[8 + 8 * i], bids[i]);
+    Bytes b = EncodeXBlock(level, bids, count, total);
     return WriteBlock(b.data(), b.size(), true);
   };
   if (leaves.size() <= kMaxXBlockEntries) return xblock(leaves.data(), leaves.size(), 1, size);
@@ -199,27 +247,34 @@ uint64_t Database::WriteStream(const uint8_t* data, size_t size) {
 }
 
 Bytes Database::ReadStream(uint64_t bid) {
-  Bytes block = ReadBlock(bid);
-  if (!(bid & kBidInternalFlag)) return block;
-  if (block.size() < 8 || block[0] != 0x01) Fail("damaged PST: bad XBLOCK " + std::to_string(bid));
-  size_t count = Get16(&block[2]);
-  uint32_t total = Get32(&block[4]);
   Bytes out;
-  out.reserve(total);
-  for (size_t i = 0; i < count; ++i) {
-    Bytes part = ReadStream(Get64(&block[8 + 8 * i]));
-    out.insert(out.end(), part.begin(), part.end());
-  }
+  AppendStream(bid, 0, out);
   return out;
+}
+
+void Database::AppendStream(uint64_t bid, int parentLevel, Bytes& out) {
+  if (!(bid & kBidInternalFlag)) {
+    if (parentLevel == 2) Fail("damaged PST: XXBLOCK " + std::to_string(bid) + " lists a data block");
+    Bytes block = ReadBlock(bid);
+    out.insert(out.end(), block.begin(), block.end());
+    return;
+  }
+  // A data tree is a leaf, an XBLOCK over leaves or an XXBLOCK over XBLOCKs:
+  // each step goes down one level, so no damage can make this recurse deeper.
+  XBlock x = DecodeXBlock(ReadBlock(bid), bid);
+  if (parentLevel != 0 && x.level + 1 != parentLevel)
+    Fail("damaged PST: data tree block " + std::to_string(bid) + " is at the wrong depth");
+  size_t start = out.size();
+  if (parentLevel == 0) out.reserve(x.totalSize);
+  for (uint64_t child : x.bids) AppendStream(child, x.level, out);
+  if (out.size() - start != x.totalSize)
+    Fail("damaged PST: data tree " + std::to_string(bid) + " holds a different size than it states");
 }
 
 void Database::FreeStream(uint64_t bid) {
   if (bid == 0) return;
-  if (bid & kBidInternalFlag) {
-    Bytes block = ReadBlock(bid);
-    size_t count = Get16(&block[2]);
-    for (size_t i = 0; i < count; ++i) FreeStream(Get64(&block[8 + 8 * i]));
-  }
+  if (bid & kBidInternalFlag)
+    for (uint64_t child : DecodeXBlock(ReadBlock(bid), bid).bids) FreeStream(child);
   FreeBlock(bid);
 }
 
@@ -254,32 +309,39 @@ uint64_t Database::WriteSubnodes(std::vector<SubnodeEntry> entries) {
   return WriteBlock(index.data(), index.size(), true);
 }
 
+Bytes Database::ReadSubnodeBlock(uint64_t bid, bool leafOnly) {
+  Bytes b = ReadBlock(bid);
+  bool valid = (bid & kBidInternalFlag) && b.size() >= 8 && b[0] == 0x02 && (b[1] == 0 || (b[1] == 1 && !leafOnly));
+  if (!valid || 8 + (b[1] == 0 ? 24u : 16u) * Get16(&b[2]) > b.size())
+    Fail("damaged PST: bad subnode block " + std::to_string(bid));
+  return b;
+}
+
 std::vector<SubnodeEntry> Database::ReadSubnodes(uint64_t bid) {
   std::vector<SubnodeEntry> out;
   if (bid == 0) return out;
-  Bytes b = ReadBlock(bid);
-  if (b.size() < 8 || b[0] != 0x02) Fail("damaged PST: bad subnode block " + std::to_string(bid));
-  size_t count = Get16(&b[2]);
-  if (b[1] == 0) {
-    for (size_t i = 0; i < count; ++i) {
+  auto readLeaf = [this, &out](const Bytes& leaf) {
+    for (size_t k = 0, n = Get16(&leaf[2]); k < n; ++k) {
       SubnodeEntry e;
-      e.nid = Get32(&b[8 + 24 * i]);
-      e.bidData = Get64(&b[16 + 24 * i]);
-      e.bidSub = Get64(&b[24 + 24 * i]);
+      e.nid = Get32(&leaf[8 + 24 * k]);
+      e.bidData = Get64(&leaf[16 + 24 * k]);
+      e.bidSub = Get64(&leaf[24 + 24 * k]);
       out.push_back(e);
     }
+  };
+  Bytes b = ReadSubnodeBlock(bid, false);
+  if (b[1] == 0) {
+    readLeaf(b);
   } else {
-    for (size_t i = 0; i < count; ++i) {
-      auto part = ReadSubnodes(Get64(&b[16 + 16 * i]));
-      out.insert(out.end(), part.begin(), part.end());
-    }
+    // An SIBLOCK lists SLBLOCKs only: the structure is at most two levels deep.
+    for (size_t i = 0, n = Get16(&b[2]); i < n; ++i) readLeaf(ReadSubnodeBlock(Get64(&b[16 + 16 * i]), true));
   }
   return out;
 }
 
 void Database::FreeSubnodeBlocks(uint64_t bid) {
   if (bid == 0) return;
-  Bytes b = ReadBlock(bid);
+  Bytes b = ReadSubnodeBlock(bid, false);
   if (b[1] == 1) {
     size_t count = Get16(&b[2]);
     for (size_t i = 0; i < count; ++i) FreeBlock(Get64(&b[16 + 16 * i]));

@@ -39,15 +39,22 @@
 // header is written last in one call. A power cut is different: without
 // flushEachCommit the operating system may write the header before the data
 // it points to, or lose recent commits, so the file can end up unreadable; a
-// torn map page differs from the map Open() rebuilds and is rewritten. flushEachCommit makes
-// each commit durable at the price of two disk flushes per operation: on the
-// development VM pst_bench --fsync adds about 0.4 ms per message (about 2,000
-// messages/s instead of about 12,000). Keeping the maps valid at every commit
-// costs the AMap pages of the intervals a commit touches (its new blocks and
-// the previous commit's releases lie in several): in pst_bench runs of 15,000
-// messages, 29.7 instead of 25.0 KB written per message (about nine more map
-// pages) and about 20 us more CPU per message, 15 to 25 percent more time.
-// Close() always flushes.
+// torn map page differs from the map Open() rebuilds and is rewritten.
+// flushEachCommit makes each commit durable at the price of two disk flushes
+// per operation: on the development VM pst_bench --fsync adds about 0.4 ms per
+// message (about 2,000 messages/s instead of about 12,000). Keeping the maps
+// valid at every commit costs the AMap pages of the intervals a commit touches
+// (its new blocks and the previous commit's releases lie in several): in
+// pst_bench runs of 15,000 messages, 29.7 instead of 25.0 KB written per
+// message (about nine more map pages) and about 20 us more CPU per message,
+// 15 to 25 percent more time. Close() always flushes. What remains is the
+// header itself: it spans two 512-byte sectors, and a power cut while it is
+// being written can leave it torn. Its checksums then fail and Open() refuses
+// the whole file, although every block of the last and of the previous commit
+// is intact on disk: a torn header costs the store until a repair tool
+// rebuilds the header from the trees, never its data. Every read checks what
+// it reads (trailers, checksums, bounds), so a file damaged by a cut without
+// flushEachCommit is refused in the same way, not read back wrong.
 //
 // A failure (a failed write, a full disk) throws out of the operation; the
 // caller must then stop using this Database: its memory may be ahead of the
@@ -69,13 +76,21 @@ namespace pst {
 
 class Database : private PageDevice {
  public:
+  // `file` must be empty or unfinished.
   static std::unique_ptr<Database> CreateNew(std::unique_ptr<File> file, bool flushEachCommit);
+  // True for an empty file or one whose creation was killed before its first
+  // commit (a header naming no trees): such a file holds nothing.
+  static bool IsUnfinished(File& file);
   // Throws with a reader-facing reason when the file is not a PST this engine can append to.
   static std::unique_ptr<Database> OpenExisting(std::unique_ptr<File> file, bool flushEachCommit);
 
   // Blocks ([MS-PST] 2.2.2.8). Data blocks carry at most kMaxBlockData bytes.
   uint64_t WriteBlock(const uint8_t* data, size_t size, bool internal);
+  // Fails when the block is missing, lies outside the file, or its trailer or
+  // checksum does not match: damaged bytes are never handed out.
   Bytes ReadBlock(uint64_t bid);
+  // The size the block tree records, without reading the block.
+  size_t BlockSize(uint64_t bid);
   void FreeBlock(uint64_t bid);
 
   // Data trees: one block, or an XBLOCK / XXBLOCK over full 8176-byte blocks.
@@ -126,6 +141,9 @@ class Database : private PageDevice {
   void RebuildSpaceMap();
   void MarkStaleMapPages(bool diskMapsValid);
   bool FindBlock(uint64_t bid, BtRecord& out);
+  void CheckBlockPlace(const BtRecord& record) const;
+  void AppendStream(uint64_t bid, int parentLevel, Bytes& out);
+  Bytes ReadSubnodeBlock(uint64_t bid, bool leafOnly);
 
   std::unique_ptr<File> m_file;
   bool m_flushEachCommit;

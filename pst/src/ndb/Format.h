@@ -10,7 +10,6 @@ constexpr size_t kHeaderSize = 564;
 constexpr size_t kPageSize = 512;
 constexpr size_t kBlockTrailerSize = 16;
 constexpr size_t kMaxBlockData = 8176;  // 8192 minus the trailer
-constexpr size_t kMaxBlockSize = 8192;
 constexpr uint64_t kFirstAMapOffset = 0x4400;
 constexpr uint64_t kAMapIntervalBytes = 0x3E000;  // 253,952 bytes covered by one AMap page
 constexpr uint32_t kUnitsPerInterval = 3968;      // 64-byte slots per AMap page (496 bytes x 8 bits)

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ndb/Trailer.h"
 #include "util/Crc.h"
 
 namespace pst {
@@ -54,7 +55,7 @@ bool Header::Parse(const uint8_t* h, size_t size, Header& out, std::string& why)
                                                                                     std::to_string(version) + ")";
     return false;
   }
-  if (Get32(h + 4) != PstCrc(h + 8, 471) || Get32(h + 524) != PstCrc(h + 8, 516)) {
+  if (!ChecksumMatches(Get32(h + 4), PstCrc(h + 8, 471)) || !ChecksumMatches(Get32(h + 524), PstCrc(h + 8, 516))) {
     why = "the PST header is damaged (checksum mismatch)";
     return false;
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ndb/Trailer.h"
 #include "util/Crc.h"
 #include "util/EngineError.h"
 
@@ -11,11 +12,9 @@ namespace {
 // Enough for the hot paths of both trees several times over; when full the
 // cache starts again from empty, which costs a few re-reads and no bookkeeping.
 constexpr size_t kCachedPagesPerTree = 4096;
-
-uint16_t Signature(uint64_t ib, uint64_t bid) {
-  uint64_t x = ib ^ bid;
-  return static_cast<uint16_t>(static_cast<uint16_t>(x >> 16) ^ static_cast<uint16_t>(x));
-}
+// Far more levels than a file of the format's maximum size needs; a deeper
+// tree on disk is damage, and the bound ends any descent through a cycle.
+constexpr uint8_t kMaxLevel = 8;
 
 }  // namespace
 
@@ -35,26 +34,33 @@ BlockRef PageBTree::NewDirty(Page page) {
   return BlockRef{kDirtyMark, id};
 }
 
-std::shared_ptr<const PageBTree::Page> PageBTree::Load(uint64_t ib) {
-  auto it = m_cache.find(ib);
-  if (it != m_cache.end()) return it->second;
+std::shared_ptr<const PageBTree::Page> PageBTree::Load(const BlockRef& ref) {
+  auto it = m_cache.find(ref.ib);
+  if (it != m_cache.end() && it->second->bid == ref.bid) return it->second;
   uint8_t raw[kPageSize];
-  m_device.ReadPage(ib, raw);
-  auto page = std::make_shared<const Page>(Parse(raw, ib));
+  m_device.ReadPage(ref.ib, raw);
+  auto page = std::make_shared<const Page>(Parse(raw, ref));
   if (m_cache.size() >= kCachedPagesPerTree) m_cache.clear();
-  m_cache.emplace(ib, page);
+  m_cache[ref.ib] = page;
   return page;
 }
 
-const PageBTree::Page& PageBTree::View(const BlockRef& ref, std::shared_ptr<const Page>& holder) {
+void PageBTree::CheckLevel(const Page& page, const BlockRef& ref, int parentLevel) const {
+  bool fits = parentLevel < 0 ? page.level <= kMaxLevel : page.level + 1 == parentLevel;
+  if (!fits) Fail("damaged PST: B-tree page at offset " + std::to_string(ref.ib) + " is at the wrong level");
+}
+
+const PageBTree::Page& PageBTree::View(const BlockRef& ref, std::shared_ptr<const Page>& holder, int parentLevel) {
   if (IsDirty(ref)) return m_dirty.at(ref.ib);
-  holder = Load(ref.ib);
+  holder = Load(ref);
+  CheckLevel(*holder, ref, parentLevel);
   return *holder;
 }
 
-PageBTree::Page& PageBTree::MakeDirty(BlockRef& ref) {
+PageBTree::Page& PageBTree::MakeDirty(BlockRef& ref, int parentLevel) {
   if (IsDirty(ref)) return m_dirty.at(ref.ib);
-  std::shared_ptr<const Page> committed = Load(ref.ib);
+  std::shared_ptr<const Page> committed = Load(ref);
+  CheckLevel(*committed, ref, parentLevel);
   m_device.ReleasePage(ref.ib);
   m_cache.erase(ref.ib);
   ref = NewDirty(*committed);
@@ -63,9 +69,11 @@ PageBTree::Page& PageBTree::MakeDirty(BlockRef& ref) {
 
 bool PageBTree::Find(uint64_t key, BtRecord& out) {
   BlockRef ref = m_root;
+  int parentLevel = -1;
   for (;;) {
     std::shared_ptr<const Page> holder;
-    const Page& page = View(ref, holder);
+    const Page& page = View(ref, holder, parentLevel);
+    parentLevel = page.level;
     const auto& recs = page.records;
     auto it = std::upper_bound(recs.begin(), recs.end(), key,
                                [](uint64_t k, const BtRecord& r) { return k < r.key; });
@@ -82,9 +90,10 @@ bool PageBTree::Find(uint64_t key, BtRecord& out) {
   }
 }
 
-PageBTree::Change PageBTree::Modify(BlockRef ref, const BtRecord& record, Op op, bool& found, BtRecord* removed) {
+PageBTree::Change PageBTree::Modify(BlockRef ref, int parentLevel, const BtRecord& record, Op op, bool& found,
+                                    BtRecord* removed) {
   Change change;
-  Page* page = &MakeDirty(ref);
+  Page* page = &MakeDirty(ref, parentLevel);
   change.ref = ref;
   bool appendedAtEnd = false;
   if (page->level == 0) {
@@ -108,7 +117,7 @@ PageBTree::Change PageBTree::Modify(BlockRef ref, const BtRecord& record, Op op,
     auto it = std::upper_bound(recs.begin(), recs.end(), record.key,
                                [](uint64_t k, const BtRecord& r) { return k < r.key; });
     size_t idx = it == recs.begin() ? 0 : static_cast<size_t>(it - recs.begin()) - 1;
-    Change child = Modify(BlockRef{recs[idx].v1, recs[idx].v2}, record, op, found, removed);
+    Change child = Modify(BlockRef{recs[idx].v1, recs[idx].v2}, page->level, record, op, found, removed);
     page = &m_dirty.at(ref.ib);
     auto& recs2 = page->records;
     if (child.empty) {
@@ -149,7 +158,7 @@ PageBTree::Change PageBTree::Modify(BlockRef ref, const BtRecord& record, Op op,
 
 void PageBTree::Put(const BtRecord& record) {
   bool found = false;
-  Change c = Modify(m_root, record, Op::Put, found, nullptr);
+  Change c = Modify(m_root, -1, record, Op::Put, found, nullptr);
   if (c.split) {
     uint8_t level = static_cast<uint8_t>(m_dirty.at(c.ref.ib).level + 1);
     Page root;
@@ -166,7 +175,7 @@ bool PageBTree::Erase(uint64_t key, BtRecord* removed) {
   bool found = false;
   BtRecord probe;
   probe.key = key;
-  Change c = Modify(m_root, probe, Op::Erase, found, removed);
+  Change c = Modify(m_root, -1, probe, Op::Erase, found, removed);
   m_root = c.ref;  // an emptied root stays as an empty page of its level
   if (c.empty) {
     Page& root = m_dirty.at(m_root.ib);
@@ -191,6 +200,7 @@ BlockRef PageBTree::CommitPage(const BlockRef& ref) {
   BlockRef at = m_device.AllocatePage();
   m_device.WritePage(at.ib, Serialize(page, at));
   if (m_cache.size() >= kCachedPagesPerTree) m_cache.clear();
+  page.bid = at.bid;
   m_cache[at.ib] = std::make_shared<const Page>(std::move(page));
   return at;
 }
@@ -228,23 +238,29 @@ Bytes PageBTree::Serialize(const Page& page, const BlockRef& at) const {
   uint8_t ptype = m_isNodeTree ? kPageNbt : kPageBbt;
   raw[496] = ptype;
   raw[497] = ptype;
-  Put16(&raw[498], Signature(at.ib, at.bid));
+  Put16(&raw[498], TrailerSignature(at.ib, at.bid));
   Put32(&raw[500], PstCrc(raw.data(), 496));
   Put64(&raw[504], at.bid);
   return raw;
 }
 
-PageBTree::Page PageBTree::Parse(const uint8_t* raw, uint64_t ib) const {
+PageBTree::Page PageBTree::Parse(const uint8_t* raw, const BlockRef& ref) const {
+  auto damaged = [&ref](const char* why) {
+    Fail("damaged PST: B-tree page at offset " + std::to_string(ref.ib) + " " + why);
+  };
   uint8_t ptype = m_isNodeTree ? kPageNbt : kPageBbt;
-  if (raw[496] != ptype || raw[497] != ptype)
-    Fail("damaged B-tree page at offset " + std::to_string(ib) + ": wrong page type");
+  if (raw[496] != ptype || raw[497] != ptype) damaged("has the wrong page type");
+  if (Get64(raw + 504) != ref.bid || Get16(raw + 498) != TrailerSignature(ref.ib, ref.bid))
+    damaged("is not the page its parent names");
+  if (!ChecksumMatches(Get32(raw + 500), PstCrc(raw, 496))) damaged("fails its checksum");
   Page page;
+  page.bid = ref.bid;
   page.level = raw[491];
   size_t count = raw[488];
   size_t entrySize = raw[490];
   size_t expected = page.level > 0 ? kIntermediateEntrySize : (m_isNodeTree ? kNbtLeafEntrySize : kBbtLeafEntrySize);
-  if (entrySize != expected || count * entrySize > kBtEntriesBytes)
-    Fail("damaged B-tree page at offset " + std::to_string(ib) + ": bad entry layout");
+  if (entrySize != expected || count > MaxRecords(page.level) || (page.level > 0 && count == 0))
+    damaged("has a bad entry layout");
   page.records.resize(count);
   for (size_t i = 0; i < count; ++i) {
     const uint8_t* p = raw + i * entrySize;
@@ -263,14 +279,16 @@ PageBTree::Page PageBTree::Parse(const uint8_t* raw, uint64_t ib) const {
       r.v2 = Get16(p + 16);
       r.v3 = Get16(p + 18);
     }
+    if (i > 0 && r.key <= page.records[i - 1].key) damaged("has keys out of order");
   }
   return page;
 }
 
-void PageBTree::WalkPage(const BlockRef& ref, const std::function<void(uint64_t)>& onPage,
+void PageBTree::WalkPage(const BlockRef& ref, int parentLevel, const std::function<void(uint64_t)>& onPage,
                          const std::function<void(const BtRecord&)>& onRecord) {
   std::shared_ptr<const Page> holder;
-  const Page& page = View(ref, holder);
+  const Page& page = View(ref, holder, parentLevel);
+  int level = page.level;
   if (!IsDirty(ref) && onPage) onPage(ref.ib);
   if (page.level == 0) {
     if (onRecord)
@@ -279,11 +297,11 @@ void PageBTree::WalkPage(const BlockRef& ref, const std::function<void(uint64_t)
   }
   std::vector<BlockRef> children;
   for (const auto& r : page.records) children.push_back(BlockRef{r.v1, r.v2});
-  for (const auto& c : children) WalkPage(c, onPage, onRecord);
+  for (const auto& c : children) WalkPage(c, level, onPage, onRecord);
 }
 
 void PageBTree::Walk(const std::function<void(uint64_t)>& onPage, const std::function<void(const BtRecord&)>& onRecord) {
-  WalkPage(m_root, onPage, onRecord);
+  WalkPage(m_root, -1, onPage, onRecord);
 }
 
 }  // namespace pst

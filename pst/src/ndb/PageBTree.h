@@ -53,13 +53,13 @@ class PageBTree {
   bool Erase(uint64_t key, BtRecord* removed);
 
   BlockRef Commit();
-  bool HasChanges() const { return !m_dirty.empty(); }
 
   // Visits every committed page and leaf record (used to rebuild the allocation map).
   void Walk(const std::function<void(uint64_t pageIb)>& onPage, const std::function<void(const BtRecord&)>& onRecord);
 
  private:
   struct Page {
+    uint64_t bid = 0;  // of the committed page; 0 while dirty
     uint8_t level = 0;
     std::vector<BtRecord> records;  // intermediate: key, v1 = child bid, v2 = child ib
   };
@@ -76,16 +76,19 @@ class PageBTree {
   static bool IsDirty(const BlockRef& r) { return (r.bid & kDirtyMark) != 0; }
   static constexpr uint64_t kDirtyMark = 1ull << 63;
 
-  std::shared_ptr<const Page> Load(uint64_t ib);
-  const Page& View(const BlockRef& ref, std::shared_ptr<const Page>& holder);
-  Page& MakeDirty(BlockRef& ref);
+  // `parentLevel` is the level of the page that names `ref`, -1 for the root:
+  // a child must sit exactly one level below its parent.
+  std::shared_ptr<const Page> Load(const BlockRef& ref);
+  void CheckLevel(const Page& page, const BlockRef& ref, int parentLevel) const;
+  const Page& View(const BlockRef& ref, std::shared_ptr<const Page>& holder, int parentLevel);
+  Page& MakeDirty(BlockRef& ref, int parentLevel);
   BlockRef NewDirty(Page page);
-  Change Modify(BlockRef ref, const BtRecord& record, Op op, bool& found, BtRecord* removed);
+  Change Modify(BlockRef ref, int parentLevel, const BtRecord& record, Op op, bool& found, BtRecord* removed);
   size_t MaxRecords(uint8_t level) const;
   BlockRef CommitPage(const BlockRef& ref);
   Bytes Serialize(const Page& page, const BlockRef& at) const;
-  Page Parse(const uint8_t* raw, uint64_t ib) const;
-  void WalkPage(const BlockRef& ref, const std::function<void(uint64_t)>& onPage,
+  Page Parse(const uint8_t* raw, const BlockRef& ref) const;
+  void WalkPage(const BlockRef& ref, int parentLevel, const std::function<void(uint64_t)>& onPage,
                 const std::function<void(const BtRecord&)>& onRecord);
 
   bool m_isNodeTree;

@@ -107,6 +107,12 @@ bool SpaceMap::MatchesFMapPage(uint64_t k, const uint8_t* page) const {
   return std::memcmp(expected.data(), page, kPageSize) == 0;
 }
 
+bool SpaceMap::AnyUsed(uint64_t offset, uint64_t bytes) const {
+  for (uint64_t u = UnitOf(offset), end = UnitOf(offset + bytes + kAllocationUnit - 1); u < end; ++u)
+    if (UnitUsed(u)) return true;
+  return false;
+}
+
 void SpaceMap::SetUnits(uint64_t u, uint64_t n, bool used) {
   MarkChanged(u, n);
   uint64_t end = u + n;

@@ -41,8 +41,6 @@ class SpaceMap {
   void ReleaseAfterCommit(uint64_t offset, uint64_t bytes);
   // Called once the header that no longer references the released space is written.
   void ApplyReleases();
-  // Forgets releases of an operation that did not commit.
-  void DropReleases() { m_pendingReleases.clear(); }
 
   // Intervals added since the last call.
   std::vector<uint64_t> TakeNewIntervals();
@@ -58,6 +56,8 @@ class SpaceMap {
   bool IsUsed(uint64_t offset) const { return UnitUsed(UnitOf(offset)); }
   // Longest run of free slots in interval k, the value its FMap byte summarises.
   uint64_t LongestFreeRun(uint64_t k) const;
+  // True when any slot of the range is in use (the range must lie in the map).
+  bool AnyUsed(uint64_t offset, uint64_t bytes) const;
 
  private:
   static uint64_t UnitOf(uint64_t offset) { return (offset - kFirstAMapOffset) / kAllocationUnit; }

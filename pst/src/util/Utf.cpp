@@ -1,6 +1,7 @@
 #include "util/Utf.h"
 
 namespace pst {
+namespace {
 
 std::u16string Utf8ToUtf16(const std::string& text) {
   std::u16string out;
@@ -39,7 +40,10 @@ std::u16string Utf8ToUtf16(const std::string& text) {
       }
       cp = (cp << 6) | (cc & 0x3F);
     }
-    if (!valid || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    // Overlong forms would smuggle in characters (a NUL as C0 80) that the
+    // shortest form makes visible.
+    static const uint32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (!valid || cp < kShortest[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
       out.push_back(0xFFFD);
       ++i;
       continue;
@@ -55,6 +59,8 @@ std::u16string Utf8ToUtf16(const std::string& text) {
   }
   return out;
 }
+
+}  // namespace
 
 Bytes Utf8ToUtf16Le(const std::string& text) {
   std::u16string u = Utf8ToUtf16(text);
@@ -72,11 +78,13 @@ std::string Utf16LeToUtf8(const uint8_t* data, size_t size) {
   size_t count = size / 2;
   for (size_t i = 0; i < count; ++i) {
     uint32_t cp = Get16(data + 2 * i);
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < count) {
-      uint32_t lo = Get16(data + 2 * i + 2);
-      if (lo >= 0xDC00 && lo <= 0xDFFF) {
+    if (cp >= 0xD800 && cp <= 0xDFFF) {
+      uint32_t lo = i + 1 < count ? Get16(data + 2 * i + 2) : 0;
+      if (cp <= 0xDBFF && lo >= 0xDC00 && lo <= 0xDFFF) {
         cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
         ++i;
+      } else {
+        cp = 0xFFFD;  // a lone surrogate has no UTF-8 form
       }
     }
     if (cp < 0x80) {
@@ -95,6 +103,7 @@ std::string Utf16LeToUtf8(const uint8_t* data, size_t size) {
       out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
     }
   }
+  if (size % 2) out += "\xEF\xBF\xBD";  // half a code unit: show that something was there
   return out;
 }
 

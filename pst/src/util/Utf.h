@@ -1,7 +1,8 @@
 #pragma once
 // PST strings are UTF-16LE without a terminating NUL; the API speaks UTF-8.
-// Invalid UTF-8 becomes U+FFFD rather than an error: a mail with a broken byte
-// must still be stored.
+// Invalid UTF-8 (overlong forms and encoded surrogates included) and lone
+// UTF-16 surrogates become U+FFFD rather than an error: a mail with a broken
+// byte must still be stored, and what comes out is always valid.
 
 #include <string>
 
@@ -12,6 +13,5 @@ namespace pst {
 Bytes Utf8ToUtf16Le(const std::string& text);
 std::string Utf16LeToUtf8(const uint8_t* data, size_t size);
 inline std::string Utf16LeToUtf8(const Bytes& b) { return Utf16LeToUtf8(b.data(), b.size()); }
-std::u16string Utf8ToUtf16(const std::string& text);
 
 }  // namespace pst

@@ -47,7 +47,7 @@
 // allocates in: best fit spreads a message's blocks and B-tree pages over
 // about 8.5 intervals, so pst_bench (100,000 messages) writes 36.4 instead of
 // 30.6 KB per message and runs about 30 percent slower (6,800 instead of
-// 9,350 messages/s in back-to-back runs on the shared VM, about 20 us more
+// 9,350 messages/s in back-to-back runs on the shared VM, about 40 us more
 // per message). Close() always flushes. What remains is the
 // header itself: it spans two 512-byte sectors, and a power cut while it is
 // being written can leave it torn. Its checksums then fail and Open() refuses

@@ -320,7 +320,7 @@ Bytes Database::ReadSubnodeBlock(uint64_t bid, bool leafOnly) {
 std::vector<SubnodeEntry> Database::ReadSubnodes(uint64_t bid) {
   std::vector<SubnodeEntry> out;
   if (bid == 0) return out;
-  auto readLeaf = [this, &out](const Bytes& leaf) {
+  auto readLeaf = [&out](const Bytes& leaf) {
     for (size_t k = 0, n = Get16(&leaf[2]); k < n; ++k) {
       SubnodeEntry e;
       e.nid = Get32(&leaf[8 + 24 * k]);

@@ -62,7 +62,8 @@ NodeContent PropertyContext::Write(Database& db, std::vector<Property> propertie
   Put32(&shape[4], leaf);
   heap.Write(header, shape);
   if (sizeTag) {
-    auto at = std::find_if(properties.begin(), properties.end(), [sizeTag](const Property& p) { return p.tag == sizeTag; });
+    auto at = std::find_if(properties.begin(), properties.end(),
+                           [sizeTag](const Property& p) { return p.tag == sizeTag; });
     if (at == properties.end() || at->Type() != kTypeInt32) Fail("internal error: no size property to fill in");
     if (leaf) heap.Write(leaf, records);
     uint64_t size = db.SubnodeTreeBytes(out.bidSub) + heap.StoredSize();

@@ -54,6 +54,7 @@ void SpaceMap::Reset(uint64_t intervals) {
   m_changedList.clear();
   m_longestRun.clear();
   m_longestRunKnown.clear();
+  m_fmapsOnDisk.clear();
   for (uint64_t k = 0; k < intervals; ++k) AddInterval();
   m_newIntervals.clear();
   ClearChanged();
@@ -83,6 +84,7 @@ void SpaceMap::MarkChanged(uint64_t firstUnit, uint64_t units) {
 }
 
 void SpaceMap::MarkAllChanged() {
+  m_fmapsOnDisk.clear();
   for (uint64_t k = 0; k < m_intervals; ++k) MarkChanged(k * kUnitsPerInterval, 1);
   m_fixedPagesDue.clear();
   for (uint64_t k = 0; k < m_intervals; ++k)
@@ -102,9 +104,11 @@ bool SpaceMap::MatchesAMapPage(uint64_t k, const uint8_t* page) const {
 
 bool SpaceMap::HoldsFMap(uint64_t k) { return HasFMap(k); }
 
-bool SpaceMap::MatchesFMapPage(uint64_t k, const uint8_t* page) const {
+bool SpaceMap::MatchesFMapPage(uint64_t k, const uint8_t* page) {
   Bytes expected = FMapPage(k);
-  return std::memcmp(expected.data(), page, kPageSize) == 0;
+  if (std::memcmp(expected.data(), page, kPageSize) != 0) return false;
+  m_fmapsOnDisk[k] = std::move(expected);
+  return true;
 }
 
 bool SpaceMap::AnyUsed(uint64_t offset, uint64_t bytes) const {
@@ -351,8 +355,12 @@ std::vector<std::pair<uint64_t, Bytes>> SpaceMap::TakeChangedMapPages() {
     if (k < kIntervalsBeforeFMaps) continue;
     uint64_t owner = FMapOwner(k);
     if (owner != lastFMap && owner < m_intervals) {
-      pages.emplace_back(IntervalBase(owner) + 1024, FMapPage(owner));
       lastFMap = owner;
+      Bytes page = FMapPage(owner);
+      Bytes& onDisk = m_fmapsOnDisk[owner];
+      if (page == onDisk) continue;
+      onDisk = page;
+      pages.emplace_back(IntervalBase(owner) + 1024, std::move(page));
     }
   }
   ClearChanged();

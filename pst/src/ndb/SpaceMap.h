@@ -26,7 +26,7 @@ class SpaceMap {
   bool MatchesAMapPage(uint64_t k, const uint8_t* page) const;
   // Interval k holds an FMap page; then `page` is compared with what it should say.
   static bool HoldsFMap(uint64_t k);
-  bool MatchesFMapPage(uint64_t k, const uint8_t* page) const;
+  bool MatchesFMapPage(uint64_t k, const uint8_t* page);
 
   uint64_t IntervalCount() const { return m_intervals; }
   uint64_t FileEof() const { return kFirstAMapOffset + m_intervals * kAMapIntervalBytes; }
@@ -91,6 +91,9 @@ class SpaceMap {
   std::vector<uint64_t> m_newIntervals;
   std::vector<uint64_t> m_fixedPagesDue;  // new intervals whose PMap/FPMap are not yet handed out
   std::vector<uint8_t> m_changed;          // per interval
+  // FMap pages as last handed out (or found on disk), by interval: a commit
+  // rewrites an FMap only when one of its bytes changed.
+  std::map<uint64_t, Bytes> m_fmapsOnDisk;
   // Per interval: its longest free run, valid while the interval is unchanged.
   mutable std::vector<uint16_t> m_longestRun;
   mutable std::vector<uint8_t> m_longestRunKnown;

@@ -44,13 +44,13 @@
 // per operation: on the development VM pst_bench --fsync adds about 0.4 ms per
 // message (about 2,000 messages/s instead of about 12,000). Keeping the maps
 // valid at every commit costs the AMap pages of the intervals a commit
-// allocates in: best fit spreads a message's blocks and B-tree pages over
-// about 8.5 intervals, so pst_bench (100,000 messages) writes 36.4 instead of
-// 30.6 KB per message and runs about 30 percent slower (6,800 instead of
-// 9,350 messages/s in back-to-back runs on the shared VM, about 40 us more
-// per message). Close() always flushes. What remains is the
-// header itself: it spans two 512-byte sectors, and a power cut while it is
-// being written can leave it torn. Its checksums then fail and Open() refuses
+// allocates in (best fit spreads a message's blocks and B-tree pages over
+// about 8.5 intervals) and the FMap pages whose bytes change: pst_bench
+// (100,000 messages) writes 35.4 instead of 30.6 KB per message and runs 15 to
+// 30 percent slower, about 40 us more per message (6,800 instead of 9,350 and
+// 2,960 instead of 3,430 messages/s in back-to-back runs on the shared VM).
+// Close() always flushes. What remains is the header itself: it spans two
+// 512-byte sectors, and a power cut while it is being written can leave it torn. Its checksums then fail and Open() refuses
 // the whole file, although every block of the last and of the previous commit
 // is intact on disk: a torn header costs the store until a repair tool
 // rebuilds the header from the trees, never its data. Every read checks what

@@ -77,6 +77,8 @@ BTreeOnHeap::Grown BTreeOnHeap::AppendAt(Heap& heap, const Shape& s, uint32_t hi
     out.splitHid = heap.Allocate(Bytes(record, record + recordSize));
     return out;
   }
+  if (node.size() < recordSize || node.size() % recordSize != 0)
+    Fail("damaged PST: BTree-on-heap index node " + std::to_string(hid) + " has a bad size");
   size_t lastAt = node.size() - recordSize;
   uint32_t child = Get32(&node[lastAt + s.keySize]);
   Grown below = AppendAt(heap, s, child, level - 1, record);

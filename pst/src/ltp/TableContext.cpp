@@ -212,7 +212,7 @@ Property TableContext::DecodeCell(const TableColumn& c, const uint8_t* row) {
 
 std::vector<TableRow> TableContext::ReadRows() {
   std::vector<TableRow> out;
-  out.reserve(m_rowCount);
+  out.reserve(std::min<size_t>(m_rowCount, 1u << 16));  // the count is only proven row by row
   size_t rowSize = m_schema.RowSize();
   size_t cebAt = rowSize - (m_schema.Columns().size() + 7) / 8;
   Bytes rows;

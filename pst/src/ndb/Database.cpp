@@ -265,7 +265,9 @@ void Database::AppendStream(uint64_t bid, int parentLevel, Bytes& out) {
   if (parentLevel != 0 && x.level + 1 != parentLevel)
     Fail("damaged PST: data tree block " + std::to_string(bid) + " is at the wrong depth");
   size_t start = out.size();
-  if (parentLevel == 0) out.reserve(x.totalSize);
+  // The stated size is not yet proven by the blocks below: reserve only what a
+  // damaged size can cost without harm.
+  if (parentLevel == 0) out.reserve(std::min<size_t>(x.totalSize, 16u << 20));
   for (uint64_t child : x.bids) AppendStream(child, x.level, out);
   if (out.size() - start != x.totalSize)
     Fail("damaged PST: data tree " + std::to_string(bid) + " holds a different size than it states");

@@ -50,12 +50,14 @@
 // 30 percent slower, about 40 us more per message (6,800 instead of 9,350 and
 // 2,960 instead of 3,430 messages/s in back-to-back runs on the shared VM).
 // Close() always flushes. What remains is the header itself: it spans two
-// 512-byte sectors, and a power cut while it is being written can leave it torn. Its checksums then fail and Open() refuses
-// the whole file, although every block of the last and of the previous commit
-// is intact on disk: a torn header costs the store until a repair tool
-// rebuilds the header from the trees, never its data. Every read checks what
-// it reads (trailers, checksums, bounds), so a file damaged by a cut without
-// flushEachCommit is refused in the same way, not read back wrong.
+// 512-byte sectors, and a power cut while it is being written can leave it
+// torn. Its checksums then fail and Open() refuses the whole file, although
+// every block of the last and of the previous commit is intact on disk: a torn
+// header costs the store until a repair tool rebuilds the header from the
+// trees, never its data. Every read checks what it reads (trailers, checksums,
+// bounds), so a file damaged by a cut without flushEachCommit is refused in
+// the same way rather than read back wrong (short of a 32-bit checksum
+// collision).
 //
 // A failure (a failed write, a full disk) throws out of the operation; the
 // caller must then stop using this Database: its memory may be ahead of the

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+#include "FormatChecker.h"
 #include "TestFiles.h"
 
 using namespace pst_test;
@@ -30,6 +31,11 @@ Snapshot Observe(const std::shared_ptr<Bytes>& data) {
   EXPECT_EQ(inbox->Info()->contentCount, messages->size());
   for (const auto& m : messages.Value()) s.subjects.push_back(m.data.subject);
   return s;
+}
+
+void ExpectSound(const Bytes& file, FormatChecker::Ending ending, const std::string& stage) {
+  FormatChecker checker(file, ending);
+  for (const auto& p : checker.Problems()) ADD_FAILURE() << stage << ": " << p;
 }
 
 bool operator==(const Snapshot& a, const Snapshot& b) { return a.folders == b.folders && a.subjects == b.subjects; }
@@ -82,6 +88,12 @@ void FailEveryWrite(const Operation& op, bool torn) {
     auto after = store.Value()->IpmSubtree().CreateSubfolder("Later");
     EXPECT_FALSE(after.IsOk()) << "the store accepted work after a failed write";
     EXPECT_TRUE(Observe(data) == before) << "failure at write " << k << " of " << writes << " changed the file";
+    // Never closed: its maps must still cover all it holds, and the next
+    // session must leave them whole again.
+    std::string stage = "failure at write " + std::to_string(k);
+    ExpectSound(*data, FormatChecker::Ending::Crashed, stage);
+    ASSERT_TRUE(AddFolder(*pst::Store::Open(InMemory(data)).Value()));
+    ExpectSound(*data, FormatChecker::Ending::NotClosed, stage + ", then one more commit");
   }
 }
 

@@ -3,11 +3,17 @@
 // but Outlook and its repair tool do: header, page and block checksums and
 // signatures, trailer BIDs against the BREFs and BBT entries, key order, every
 // block referenced exactly once (nothing leaked, nothing shared by mistake),
-// no two structures overlapping, and, when the header declares them valid,
-// allocation maps that match the space in use. It parses the bytes itself and
-// uses its own bitwise CRC, so it shares no code with the engine.
+// no two structures overlapping, and allocation maps declared valid that mark
+// every byte the header reaches. How exact the maps must be depends on how the
+// writer stopped: after Close() they equal the space in use; a store that was
+// not closed may still mark what its last commit released (counted by
+// LeakedBytes()); one that died mid-commit may hold map pages of the commit
+// that did not finish, even torn ones, so only their coverage is checked then.
+// It parses the bytes itself and uses its own bitwise CRC, so it shares no
+// code with the engine.
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <set>
@@ -18,12 +24,47 @@ namespace pst_test {
 
 class FormatChecker {
  public:
-  explicit FormatChecker(const std::vector<uint8_t>& file) : m_file(file) { Check(); }
+  enum class Ending { Closed, NotClosed, Crashed };
+  explicit FormatChecker(const std::vector<uint8_t>& file, Ending ending = Ending::Closed)
+      : m_file(file), m_ending(ending) {
+    Check();
+  }
 
   const std::vector<std::string>& Problems() const { return m_problems; }
   // NBT parent links: parent NID -> child NIDs (the root folder excluded from its own children).
   const std::map<uint32_t, std::vector<uint32_t>>& Children() const { return m_children; }
   size_t BlockCount() const { return m_blocks.size(); }
+  // The stored data of a block from the BBT (empty if there is none).
+  std::vector<uint8_t> BlockData(uint64_t bid) const {
+    auto it = m_blocks.find(bid);
+    if (it == m_blocks.end() || it->second.ib + it->second.cb > m_file.size()) return {};
+    return std::vector<uint8_t>(m_file.begin() + static_cast<std::ptrdiff_t>(it->second.ib),
+                                m_file.begin() + static_cast<std::ptrdiff_t>(it->second.ib + it->second.cb));
+  }
+  // Bytes the maps mark although nothing reachable lives there.
+  uint64_t LeakedBytes() const { return m_leakedUnits * 64; }
+  // Node id -> (data BID, subnode BID).
+  const std::map<uint32_t, std::pair<uint64_t, uint64_t>>& Nodes() const { return m_nodes; }
+  // The stored data sizes of every block reachable from `bid` (XBLOCK and subnode trees followed).
+  uint64_t ReachableBytes(uint64_t bid) const {
+    auto it = m_blocks.find(bid);
+    if (bid == 0 || it == m_blocks.end()) return 0;
+    uint64_t total = it->second.cb;
+    if (!(bid & 2)) return total;
+    uint64_t at = it->second.ib;
+    uint8_t type = m_file[at], level = m_file[at + 1];
+    size_t count = U16(at + 2);
+    for (size_t i = 0; i < count; ++i) {
+      if (type == 0x01) {
+        total += ReachableBytes(U64(at + 8 + 8 * i));
+      } else if (level == 0) {
+        total += ReachableBytes(U64(at + 16 + 24 * i)) + ReachableBytes(U64(at + 24 + 24 * i));
+      } else {
+        total += ReachableBytes(U64(at + 16 + 16 * i));
+      }
+    }
+    return total;
+  }
 
   // The PST CRC, bit by bit.
   static uint32_t Crc(const uint8_t* p, size_t n) {
@@ -91,7 +132,8 @@ class FormatChecker {
     for (const auto& b : m_blocks)
       if (b.second.references != 1)
         Problem("block " + std::to_string(b.first) + " referenced " + std::to_string(b.second.references) + " times");
-    if (m_file[248] == 2) CheckMaps(intervals);
+    if (m_file[248] != 2) Problem("fAMapValid is " + std::to_string(m_file[248]) + ", not VALID_AMAP2");
+    CheckMaps(intervals);
   }
 
   void WalkTree(uint64_t bid, uint64_t ib, uint8_t ptype, int expectLevel, uint64_t expectFirst, bool nodes) {
@@ -185,25 +227,46 @@ class FormatChecker {
 
   void CheckMaps(uint64_t intervals) {
     uint64_t clear = 0;
+    std::vector<uint64_t> longestFree(intervals, 0);
     for (uint64_t k = 0; k < intervals; ++k) {
       uint64_t base = 0x4400 + k * 0x3E000;
-      if (m_file[base + 496] != 0x84 || U64(base + 504) != base || U32(base + 500) != Crc(&m_file[base], 496))
-        Problem("AMap page of interval " + std::to_string(k));
+      // A write torn by the failure may have cut a map page; its bits must still cover.
+      bool sound = m_file[base + 496] == 0x84 && U64(base + 504) == base && U32(base + 500) == Crc(&m_file[base], 496);
+      if (!sound && m_ending != Ending::Crashed) Problem("AMap page of interval " + std::to_string(k));
+      uint64_t run = 0;
       for (uint64_t i = 0; i < 3968; ++i) {
         bool bit = (m_file[base + i / 8] & (0x80 >> (i % 8))) != 0;
         uint64_t u = k * 3968 + i;
         bool used = u < m_used.size() && m_used[u];
-        if (bit != used) {
-          Problem("AMap bit of offset " + std::to_string(base + 64 * i) + (bit ? " set for free space" : " clear for data"));
-          return;
-        }
+        if (used && !bit) Problem("AMap bit clear for data at offset " + std::to_string(base + 64 * i));
+        if (bit && !used) ++m_leakedUnits;
         clear += bit ? 0 : 1;
+        run = bit ? 0 : run + 1;
+        longestFree[k] = std::max(longestFree[k], run);
       }
     }
+    if (m_ending == Ending::Closed && m_leakedUnits)
+      Problem("a closed store's maps mark " + std::to_string(m_leakedUnits * 64) + " bytes nothing uses");
+    if (m_ending == Ending::Crashed) return;
     if (U64(200) != 64 * clear) Problem("cbAMapFree differs from the maps");
+    if (U64(208) != 0) Problem("cbPMapFree is not 0 although the PMaps say nothing");
+    for (uint64_t k = 128; k < intervals; k += 496) {
+      uint64_t at = 0x4400 + k * 0x3E000 + 1024;
+      if (m_file[at + 496] != 0x82 || U32(at + 500) != Crc(&m_file[at], 496)) Problem("FMap page at interval " + std::to_string(k));
+      for (uint64_t i = 0; i < 496; ++i) {
+        uint64_t want = k + i < intervals ? std::min<uint64_t>(255, longestFree[k + i]) : 0;
+        if (m_file[at + i] != want) {
+          Problem("FMap byte of interval " + std::to_string(k + i) + " is " + std::to_string(m_file[at + i]) +
+                  ", the map's longest free run " + std::to_string(want));
+          break;
+        }
+      }
+    }
   }
 
   const std::vector<uint8_t>& m_file;
+  Ending m_ending;
+  uint64_t m_leakedUnits = 0;
   std::vector<std::string> m_problems;
   std::vector<bool> m_used;
   std::map<uint64_t, Block> m_blocks;

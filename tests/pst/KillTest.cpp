@@ -102,7 +102,7 @@ TEST(KillTest, EveryKillLeavesAPrefixThatBothReadersOpen) {
     store.Value().reset();
     std::string text = Slurp(path);
     const std::vector<uint8_t> bytes(text.begin(), text.end());
-    FormatChecker checker(bytes);
+    FormatChecker checker(bytes, FormatChecker::Ending::Crashed);
     for (const auto& p : checker.Problems()) ADD_FAILURE() << "round " << round << ": " << p;
 
     if (readers) {

@@ -65,7 +65,8 @@ TEST(StoreRoundTrip, NewStoreHoldsTheStandardFoldersUnderItsName) {
   auto store = Reopen(data);
   ASSERT_TRUE(store);
   EXPECT_EQ("Mailbox \xE2\x80\x93 Anna", store->DisplayName());
-  EXPECT_EQ((std::vector<std::string>{"Top of Personal Folders", "Search Root"}), Names(store->RootFolder()));
+  EXPECT_EQ((std::vector<std::string>{"SPAM Search Folder 2", "Top of Personal Folders", "Search Root"}),
+            Names(store->RootFolder()));
   EXPECT_EQ((std::vector<std::string>{"Deleted Items"}), Names(store->IpmSubtree()));
   EXPECT_EQ("Deleted Items", store->DeletedItems().Info()->name);
 }
@@ -217,12 +218,13 @@ TEST(StoreRoundTrip, FreedSpaceIsReusedSoTheFileStaysNearItsContent) {
   EXPECT_LT(static_cast<double>(data->size()), 1.8 * static_cast<double>(raw));
 }
 
-TEST(SubjectPrefix, SplitsOnlyShortPrefixesFollowedByColonAndSpace) {
+TEST(SubjectPrefix, SplitsShortPrefixesFollowedByColonAndAnyBlanks) {
   struct Case {
     const char* subject;
     size_t prefix;
   } cases[] = {
-      {"RE: Hello", 4},  {"Fwd: Hello", 5},        {"AW: x", 4},        {"Re:Hello", 0},
+      {"RE: Hello", 4},  {"Fwd: Hello", 5},        {"AW: x", 4},        {"Re:Hello", 3},
+      {"RE:x", 3},       {"RE:  x", 5},            {"RE:", 3},          {"Four: x", 0},
       {"Meeting: 10", 0}, {"At 10: noon", 0},      {"1: first", 0},     {"\xC3\x84W: x", 5},
       {"", 0},           {"Subject without", 0},   {": x", 0},
   };

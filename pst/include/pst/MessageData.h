@@ -55,9 +55,11 @@ struct StoredMessage {
   uint32_t messageSize = 0;
 };
 
-// Splits a subject into its prefix ("RE: ") and normalized part the way mail
-// clients do: a prefix is 1-3 characters without spaces or digits followed by
-// ": ". Returns the prefix length in bytes (0 when there is none).
+// Splits a subject into its prefix ("RE: ") and normalized part by the
+// messaging protocols' rule: one to three characters other than a colon, a
+// blank or a digit, followed by a colon and any number of blanks ("RE:x" and
+// "RE:  x" have prefixes "RE:" and "RE:  "). Returns the prefix length in
+// bytes, blanks included (0 when there is none).
 size_t SubjectPrefixLength(const std::string& subject);
 
 }  // namespace pst

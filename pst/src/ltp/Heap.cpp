@@ -202,6 +202,17 @@ Bytes Heap::Serialize(size_t index, bool pad) const {
   return out;
 }
 
+size_t Heap::StoredSize() const {
+  size_t total = 0;
+  for (size_t i = 0; i < m_blocks.size(); ++i) {
+    if (!m_blocks[i].loaded) Fail("internal error: size of a heap not held in memory");
+    total += Serialize(i, i + 1 < m_blocks.size()).size();
+  }
+  if (m_blocks.size() > kMaxXBlockEntries) Fail("internal error: object too large to size");
+  if (m_blocks.size() > 1) total += 8 + 8 * m_blocks.size();
+  return total;
+}
+
 uint64_t Heap::Commit(Database& db) {
   m_db = &db;
   // In block order: a new block is appended to the data tree after the one before it.

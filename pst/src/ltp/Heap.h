@@ -42,6 +42,9 @@ class Heap {
   uint32_t Reallocate(uint32_t hid, const Bytes& data);
   void Free(uint32_t hid);
 
+  // The bytes Commit() will store for a heap held wholly in memory: its
+  // blocks as written plus the XBLOCK listing them when there are several.
+  size_t StoredSize() const;
   // Writes the changed blocks; returns the root BID of the node's stream.
   uint64_t Commit(Database& db);
   // Drops clean blocks not used since the previous call: appends keep

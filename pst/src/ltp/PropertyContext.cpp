@@ -15,8 +15,16 @@ bool IsInlineInPc(uint16_t type) {
 
 }  // namespace
 
+// The size of a stored message or attachment (PidTagMessageSize,
+// PidTagAttachSize) is the number of data bytes in every block its node owns:
+// the blocks of its property context's heap (with their XBLOCK) and every
+// block of its subnode tree, with the streams of large values, the recipient
+// and attachment tables and attached objects. Block trailers and alignment
+// padding are not counted. The value is stored inline in the property context,
+// so writing it does not change what it measures.
 NodeContent PropertyContext::Write(Database& db, std::vector<Property> properties,
-                                   std::vector<SubnodeEntry> extraSubnodes) {
+                                   std::vector<SubnodeEntry> extraSubnodes, uint32_t sizeTag,
+                                   uint32_t* storedSize) {
   std::sort(properties.begin(), properties.end(), [](const Property& a, const Property& b) { return a.tag < b.tag; });
   Heap heap(kHeapPropertyContext);
   uint32_t header = BTreeOnHeap::Create(heap, 2, 6);
@@ -48,13 +56,23 @@ NodeContent PropertyContext::Write(Database& db, std::vector<Property> propertie
     }
     Put32(r + 4, value);
   }
-  if (leaf) heap.Write(leaf, records);
+  NodeContent out;
+  out.bidSub = db.WriteSubnodes(std::move(subnodes));
   Bytes shape = heap.Read(header);
   Put32(&shape[4], leaf);
   heap.Write(header, shape);
-  NodeContent out;
+  if (sizeTag) {
+    auto at = std::find_if(properties.begin(), properties.end(),
+                           [sizeTag](const Property& p) { return p.tag == sizeTag; });
+    if (at == properties.end() || at->Type() != kTypeInt32) Fail("internal error: no size property to fill in");
+    if (leaf) heap.Write(leaf, records);
+    uint64_t size = db.SubnodeTreeBytes(out.bidSub) + heap.StoredSize();
+    uint32_t value = size > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(size);
+    Put32(&records[8 * static_cast<size_t>(at - properties.begin()) + 4], value);
+    if (storedSize) *storedSize = value;
+  }
+  if (leaf) heap.Write(leaf, records);
   out.bidData = heap.Commit(db);
-  out.bidSub = db.WriteSubnodes(std::move(subnodes));
   return out;
 }
 

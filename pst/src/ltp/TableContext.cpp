@@ -22,20 +22,20 @@ TableContext::TableContext(Database& db, const NodeContent& node) : m_heap(new H
   m_schema = TableSchema::FromTcInfo(m_heap->Read(m_tcInfoHid), m_rowIndexHid, m_rowsHnid);
   BTreeOnHeap::CheckShape(*m_heap, m_rowIndexHid, 4, 4);
   m_bidSub = node.bidSub;
-  if (m_rowsHnid == 0) return;
-  if ((m_rowsHnid & 0x1F) == 0) {
-    m_rowCount = static_cast<uint32_t>(m_heap->SizeOf(m_rowsHnid) / m_schema.RowSize());
-    return;
-  }
-  std::vector<SubnodeEntry> subnodes = db.ReadSubnodes(node.bidSub);
-  for (const auto& e : subnodes) {
+  for (const auto& e : db.ReadSubnodes(node.bidSub)) {
     if (e.nid == m_rowsHnid) {
       m_matrix.reset(new DataTree());
       m_matrix->Load(db, e.bidData);
       m_matrixRoot = e.bidData;
     } else {
       m_otherSubnodes.push_back(e);
+      m_nextCellSubnode = std::max(m_nextCellSubnode, NidIndex(e.nid) + 1);
     }
+  }
+  if (m_rowsHnid == 0) return;
+  if ((m_rowsHnid & 0x1F) == 0) {
+    m_rowCount = static_cast<uint32_t>(m_heap->SizeOf(m_rowsHnid) / m_schema.RowSize());
+    return;
   }
   if (!m_matrix) Fail("damaged PST: table row matrix missing");
   size_t leaves = m_matrix->LeafCount();
@@ -61,13 +61,23 @@ Bytes TableContext::BuildRow(uint32_t rowId, const std::vector<Property>& cells)
       std::memcpy(&row[c->offset], cell.value.data(), std::min<size_t>(c->size, cell.value.size()));
     } else {
       if (cell.value.empty()) continue;
-      Bytes value = cell.value;
-      if (value.size() > kMaxHeapAllocation) value.resize(kMaxHeapAllocation);
-      Put32(&row[c->offset], m_heap->Allocate(value));
+      Put32(&row[c->offset], StoreCell(cell.value));
     }
     setBit(c->bit);
   }
   return row;
+}
+
+uint32_t TableContext::StoreCell(const Bytes& value) {
+  if (value.size() <= kMaxHeapAllocation) return m_heap->Allocate(value);
+  // Too long for the heap: the cell names a subnode of the table holding the
+  // whole value, so the row still equals the object it copies.
+  SubnodeEntry e;
+  e.nid = MakeNid(kNidTypeLtp, m_nextCellSubnode++);
+  e.bidData = m_db->WriteStream(value);
+  m_otherSubnodes.push_back(e);
+  m_subnodesChanged = true;
+  return e.nid;
 }
 
 void TableContext::MoveMatrixToSubnode(const Bytes& rows) {
@@ -237,19 +247,17 @@ NodeContent TableContext::Commit(Database& db) {
   m_db = &db;
   NodeContent out;
   out.bidData = m_heap->Commit(db);
-  out.bidSub = m_bidSub;
-  if (m_matrix) {
-    uint64_t root = m_matrix->Commit(db);
-    if (root != m_matrixRoot || m_bidSub == 0) {
-      std::vector<SubnodeEntry> subnodes = m_otherSubnodes;
-      subnodes.push_back(SubnodeEntry{kMatrixSubnode, root, 0});
-      uint64_t old = m_bidSub;
-      m_bidSub = db.WriteSubnodes(subnodes);
-      db.FreeSubnodeBlocks(old);
-      m_matrixRoot = root;
-      out.bidSub = m_bidSub;
-    }
+  uint64_t root = m_matrix ? m_matrix->Commit(db) : 0;
+  if (m_subnodesChanged || (m_matrix && (root != m_matrixRoot || m_bidSub == 0))) {
+    std::vector<SubnodeEntry> subnodes = m_otherSubnodes;
+    if (m_matrix) subnodes.push_back(SubnodeEntry{kMatrixSubnode, root, 0});
+    uint64_t old = m_bidSub;
+    m_bidSub = db.WriteSubnodes(subnodes);
+    db.FreeSubnodeBlocks(old);
+    m_matrixRoot = root;
+    m_subnodesChanged = false;
   }
+  out.bidSub = m_bidSub;
   return out;
 }
 

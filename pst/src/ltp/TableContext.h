@@ -33,8 +33,8 @@ class TableContext {
   const TableSchema& Schema() const { return m_schema; }
   uint32_t RowCount() const { return m_rowCount; }
 
-  // Cells whose tag is not a column are ignored; over-long values are cut to
-  // one heap allocation (the full value stays in the object itself).
+  // Cells whose tag is not a column are ignored; values longer than a heap
+  // allocation are stored whole in a subnode of the table.
   void AppendRow(uint32_t rowId, const std::vector<Property>& cells);
   // Changes fixed-size cells of an existing row; false if there is no such row.
   bool UpdateRow(uint32_t rowId, const std::vector<Property>& cells);
@@ -50,6 +50,8 @@ class TableContext {
   size_t RowsPerBlock() const { return kMaxBlockData / m_schema.RowSize(); }
   void WriteTcInfo();
   Bytes BuildRow(uint32_t rowId, const std::vector<Property>& cells);
+  // Returns the HNID of a variable-size cell value: a HID, or a subnode NID.
+  uint32_t StoreCell(const Bytes& value);
   void MoveMatrixToSubnode(const Bytes& rows);
   Bytes ReadRowBytes(size_t index);
   void WriteRowBytes(size_t index, const Bytes& row);
@@ -65,7 +67,9 @@ class TableContext {
   std::unique_ptr<DataTree> m_matrix;  // when the rows live in subnode 0x3F
   uint64_t m_bidSub = 0;
   uint64_t m_matrixRoot = 0;
-  std::vector<SubnodeEntry> m_otherSubnodes;  // subnodes of cells written by others
+  std::vector<SubnodeEntry> m_otherSubnodes;  // subnodes of long cells
+  uint32_t m_nextCellSubnode = 2;             // NID index; 1 is the row matrix
+  bool m_subnodesChanged = false;
   // The last row-matrix block as last written, so appends need not read it back.
   Bytes m_tailBlock;
   size_t m_tailIndex = SIZE_MAX;

@@ -6,6 +6,7 @@
 #include "messaging/NodeIds.h"
 #include "messaging/PropertyTags.h"
 #include "messaging/TableTemplates.h"
+#include "util/FileTime.h"
 
 namespace pst {
 namespace {
@@ -85,8 +86,7 @@ void WriteAttachments(Database& db, const MessageData& m, std::vector<SubnodeEnt
   for (const auto& a : m.attachments) {
     uint32_t nid = MakeNid(kNidTypeAttachment, ++index);
     std::vector<Property> props;
-    uint32_t size = static_cast<uint32_t>(a.bytes.size());
-    props.push_back(Int32Property(tag::kAttachSize, size));
+    props.push_back(Int32Property(tag::kAttachSize, 0));  // filled in as written
     props.push_back(Int32Property(tag::kAttachMethod, kAttachByValue));
     props.push_back(Int32Property(tag::kRenderingPosition, 0xFFFFFFFF));
     props.push_back(BinaryProperty(tag::kAttachDataBinary, a.bytes));
@@ -97,7 +97,9 @@ void WriteAttachments(Database& db, const MessageData& m, std::vector<SubnodeEnt
     AddString(props, tag::kAttachMimeTag, a.mimeType);
     AddString(props, tag::kAttachContentId, a.contentId);
     props.push_back(BoolProperty(tag::kAttachmentHidden, false));
-    NodeContent c = PropertyContext::Write(db, props);
+    uint32_t stored = 0;
+    NodeContent c = PropertyContext::Write(db, props, {}, tag::kAttachSize, &stored);
+    props[0] = Int32Property(tag::kAttachSize, stored);
     subnodes.push_back(SubnodeEntry{nid, c.bidData, c.bidSub});
     table.AppendRow(nid, props);
   }
@@ -114,6 +116,7 @@ NodeContent MessageWriter::Write(Database& db, uint32_t nid, const MessageData& 
   uint32_t flags = m.flags & ~uint32_t(kMessageHasAttachments);
   if (!m.attachments.empty()) flags |= kMessageHasAttachments;
   uint64_t modified = m.deliveryTime ? m.deliveryTime : m.submitTime;
+  if (!modified) modified = FileTimeNow();
 
   props.push_back(StringProperty(tag::kMessageClass, m.messageClass.empty() ? "IPM.Note" : m.messageClass));
   AddString(props, tag::kSubject, m.subject);
@@ -122,10 +125,8 @@ NodeContent MessageWriter::Write(Database& db, uint32_t nid, const MessageData& 
   AddString(props, tag::kConversationTopic, normalized);
   if (m.submitTime) props.push_back(Int64Property(tag::kClientSubmitTime, m.submitTime));
   if (m.deliveryTime) props.push_back(Int64Property(tag::kMessageDeliveryTime, m.deliveryTime));
-  if (modified) {
-    props.push_back(Int64Property(tag::kCreationTime, modified));
-    props.push_back(Int64Property(tag::kLastModificationTime, modified));
-  }
+  props.push_back(Int64Property(tag::kCreationTime, modified));
+  props.push_back(Int64Property(tag::kLastModificationTime, modified));
   props.push_back(Int32Property(tag::kMessageFlags, flags));
   props.push_back(Int32Property(tag::kMessageStatus, 0));
   props.push_back(Int32Property(tag::kImportance, 1));
@@ -160,16 +161,15 @@ NodeContent MessageWriter::Write(Database& db, uint32_t nid, const MessageData& 
   AddLongText(props, tag::kTransportMessageHeaders, m.transportHeaders);
   AddString(props, tag::kInternetMessageId, m.internetMessageId);
 
-  // The size readers display: what the message's properties and attachments hold.
-  size_t size = 0;
-  for (const auto& p : props) size += p.value.size();
-  for (const auto& a : m.attachments) size += a.bytes.size() + 2 * a.fileName.size() + 64;
-  props.push_back(Int32Property(tag::kMessageSize, static_cast<uint32_t>(size + 16 * props.size())));
+  props.push_back(Int32Property(tag::kMessageSize, 0));  // filled in as written
 
   std::vector<SubnodeEntry> subnodes;
   subnodes.push_back(WriteRecipients(db, m));
   if (!m.attachments.empty()) WriteAttachments(db, m, subnodes);
-  return PropertyContext::Write(db, props, subnodes);
+  uint32_t stored = 0;
+  NodeContent c = PropertyContext::Write(db, props, subnodes, tag::kMessageSize, &stored);
+  props.back() = Int32Property(tag::kMessageSize, stored);
+  return c;
 }
 
 }  // namespace pst

@@ -21,6 +21,9 @@ constexpr uint32_t kReceiveFolderTableNid = 0x62B;
 constexpr uint32_t kOutgoingQueueTableNid = 0x64C;
 constexpr uint32_t kAttachmentTemplateNid = 0x671;
 constexpr uint32_t kRecipientTemplateNid = 0x692;
+// The spam search folder of the minimal store, below the root folder; its
+// tables, search update queue and criteria share its NID index.
+constexpr uint32_t kSpamSearchFolderNid = 0x2223;
 
 constexpr uint32_t kAttachmentTableNid = 0x671;
 constexpr uint32_t kRecipientTableNid = 0x692;

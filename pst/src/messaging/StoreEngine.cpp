@@ -14,10 +14,12 @@
 #include "messaging/PropertyTags.h"
 #include "messaging/TableTemplates.h"
 #include "util/EngineError.h"
+#include "util/FileTime.h"
 
 namespace pst {
 namespace {
 
+constexpr const char* kSpamSearchFolderName = "SPAM Search Folder 2";
 // PidTagValidFolderMask: IPM subtree, wastebasket and finder are valid.
 constexpr uint32_t kValidFolders = 0x01 | 0x08 | 0x80;
 constexpr size_t kMaxCachedFolders = 64;
@@ -65,6 +67,11 @@ std::unique_ptr<StoreEngine> StoreEngine::Create(std::unique_ptr<File> file, con
   e->m_recordKey = RandomRecordKey();
 
   e->CreateFolderNodes(kRootFolderNid, kRootFolderNid, "", "", true);
+  // Hierarchy rows go in ascending NID order: the spam folder's NID is the lowest.
+  e->AddFolderRow(kRootFolderNid, kSpamSearchFolderNid, kSpamSearchFolderName, "");
+  db.PutNode(NodeEntry{MakeNid(kNidTypeSearchUpdateQueue, NidIndex(kSpamSearchFolderNid)), 0, 0, 0});
+  db.PutNode(NodeEntry{MakeNid(kNidTypeSearchCriteria, NidIndex(kSpamSearchFolderNid)), 0, 0, 0});
+  e->WriteEmptyTable(MakeNid(kNidTypeSearchContentsTable, NidIndex(kSpamSearchFolderNid)), ContentsTableSchema());
   e->m_ipmSubtreeNid = e->AddFolder(kRootFolderNid, "Top of Personal Folders", "");
   uint32_t searchRoot = e->AddFolder(kRootFolderNid, "Search Root", "");
   e->m_deletedItemsNid = e->AddFolder(e->m_ipmSubtreeNid, "Deleted Items", "IPF.Note");
@@ -127,7 +134,8 @@ StoreEngine::FolderState& StoreEngine::StateOf(uint32_t nid) {
     m_recentlyUsed.push_back(nid);
     return *it->second;
   }
-  if (NidType(nid) != kNidTypeNormalFolder) Fail("not a folder id: " + std::to_string(nid));
+  if (NidType(nid) != kNidTypeNormalFolder && NidType(nid) != kNidTypeSearchFolder)
+    Fail("not a folder id: " + std::to_string(nid));
   std::unique_ptr<FolderState> f(new FolderState());
   f->node = m_db->GetNode(nid);
   f->properties = PropertyContext::Read(*m_db, f->node.bidData, f->node.bidSub);
@@ -187,11 +195,15 @@ uint32_t StoreEngine::CreateFolderNodes(uint32_t nid, uint32_t parent, const std
                                         const std::string& containerClass, bool hasSubfolders) {
   std::unique_ptr<FolderState> f(new FolderState());
   f->node = NodeEntry{nid, 0, 0, parent};
-  if (!name.empty()) f->properties.push_back(StringProperty(tag::kDisplayName, name));
+  // Every folder has a name, the root's being empty as in Outlook's stores.
+  f->properties.push_back(StringProperty(tag::kDisplayName, name));
   f->properties.push_back(Int32Property(tag::kContentCount, 0));
   f->properties.push_back(Int32Property(tag::kContentUnreadCount, 0));
   f->properties.push_back(BoolProperty(tag::kSubfolders, hasSubfolders));
   if (!containerClass.empty()) f->properties.push_back(StringProperty(tag::kContainerClass, containerClass));
+  uint64_t now = FileTimeNow();
+  f->properties.push_back(Int64Property(tag::kCreationTime, now));
+  f->properties.push_back(Int64Property(tag::kLastModificationTime, now));
   NodeContent c = PropertyContext::Write(*m_db, f->properties);
   f->node.bidData = c.bidData;
   f->node.bidSub = c.bidSub;
@@ -206,8 +218,13 @@ uint32_t StoreEngine::CreateFolderNodes(uint32_t nid, uint32_t parent, const std
 }
 
 uint32_t StoreEngine::AddFolder(uint32_t parentNid, const std::string& name, const std::string& containerClass) {
-  FolderState& parent = StateOf(parentNid);
   uint32_t nid = m_db->AllocateNid(kNidTypeNormalFolder);
+  return AddFolderRow(parentNid, nid, name, containerClass);
+}
+
+uint32_t StoreEngine::AddFolderRow(uint32_t parentNid, uint32_t nid, const std::string& name,
+                                   const std::string& containerClass) {
+  FolderState& parent = StateOf(parentNid);
   m_db->RaiseNidCounter(kNidTypeHierarchyTable, NidIndex(nid));
   m_db->RaiseNidCounter(kNidTypeContentsTable, NidIndex(nid));
   m_db->RaiseNidCounter(kNidTypeAssocContentsTable, NidIndex(nid));
@@ -287,6 +304,7 @@ uint32_t StoreEngine::FindSubfolder(uint32_t parent, const std::string& name) {
 }
 
 uint32_t StoreEngine::CreateFolder(uint32_t parent, const std::string& name, const std::string& containerClass) {
+  if (NidType(parent) != kNidTypeNormalFolder) Fail("a search folder holds no folders of its own");
   uint32_t nid = AddFolder(parent, name, containerClass);
   m_db->Commit();
   TrimCaches();
@@ -294,6 +312,7 @@ uint32_t StoreEngine::CreateFolder(uint32_t parent, const std::string& name, con
 }
 
 uint32_t StoreEngine::AddMessage(uint32_t folderNid, const MessageData& message) {
+  if (NidType(folderNid) != kNidTypeNormalFolder) Fail("a search folder holds no messages of its own");
   FolderState& folder = StateOf(folderNid);
   uint32_t nid = m_db->AllocateNid(kNidTypeNormalMessage);
   std::vector<Property> props;

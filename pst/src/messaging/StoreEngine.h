@@ -75,6 +75,8 @@ class StoreEngine {
   uint32_t CreateFolderNodes(uint32_t nid, uint32_t parent, const std::string& name, const std::string& containerClass,
                              bool hasSubfolders);
   uint32_t AddFolder(uint32_t parent, const std::string& name, const std::string& containerClass);
+  // Creates folder `nid` (a normal or search folder) and its row in the parent's hierarchy table.
+  uint32_t AddFolderRow(uint32_t parent, uint32_t nid, const std::string& name, const std::string& containerClass);
   void WriteEmptyTable(uint32_t nid, const TableSchema& schema);
   Bytes EntryId(uint32_t nid) const;
   void TrimCaches();

@@ -65,10 +65,8 @@ std::unique_ptr<Database> Database::OpenExisting(std::unique_ptr<File> file, boo
   db->m_nodeTree.SetRoot(h.nodeTreeRoot);
   db->m_blockTree.SetRoot(h.blockTreeRoot);
   db->m_space.Reset((h.fileEof - kFirstAMapOffset) / kAMapIntervalBytes);
-  if (h.amapValid == 2)
-    db->LoadSpaceMap();
-  else
-    db->RebuildSpaceMap();
+  db->RebuildSpaceMap();
+  db->MarkStaleMapPages(h.amapValid == kAMapValid);
   return db;
 }
 
@@ -84,17 +82,25 @@ bool Database::IsUnfinished(File& file) {
   return header.nodeTreeRoot.bid == 0 && header.blockTreeRoot.bid == 0;
 }
 
-void Database::LoadSpaceMap() {
+// The trees say exactly what is in use; the maps on disk may also mark what a
+// session that ended without Close() released last, or, after a power cut,
+// be torn. Every AMap page that differs from the rebuilt map is rewritten by
+// the next commit, so leaks do not outlive the session that finds them.
+void Database::MarkStaleMapPages(bool diskMapsValid) {
+  if (!diskMapsValid) {
+    m_space.MarkAllChanged();
+    return;
+  }
   uint8_t page[kPageSize];
   for (uint64_t k = 0; k < m_space.IntervalCount(); ++k) {
     uint64_t base = SpaceMap::IntervalBase(k);
     ReadRaw(base, page, kPageSize);
-    // A map that is not exactly as written would hand out space in use.
-    if (page[496] != kPageAMap || Get64(page + 504) != base || Get32(page + 500) != PstCrc(page, 496)) {
-      RebuildSpaceMap();
-      return;
+    bool same = m_space.MatchesAMapPage(k, page);
+    if (same && SpaceMap::HoldsFMap(k)) {
+      ReadRaw(base + 2 * kPageSize, page, kPageSize);
+      same = m_space.MatchesFMapPage(k, page);
     }
-    m_space.LoadInterval(k, page);
+    if (!same) m_space.MarkIntervalChanged(k);
   }
 }
 
@@ -111,12 +117,16 @@ void Database::RebuildSpaceMap() {
     if (m_space.AnyUsed(r.v1, disk)) Fail("damaged PST: block " + std::to_string(r.key) + " overlaps other data");
     m_space.MarkUsed(r.v1, disk);
   });
+  m_space.ClearChanged();
 }
 
+// Within the file as the allocator knows it: the committed end of file when a
+// store is opened, further once an operation in progress grows it, so that
+// the operation can read back what it staged.
 void Database::CheckBlockPlace(const BtRecord& r) const {
   uint64_t ib = r.v1;
   if (r.v2 > kMaxBlockData || ib % kAllocationUnit != 0 || ib < kFirstAMapOffset ||
-      ib + BlockDiskSize(static_cast<size_t>(r.v2)) > m_header.fileEof)
+      ib + BlockDiskSize(static_cast<size_t>(r.v2)) > m_space.FileEof())
     Fail("damaged PST: block " + std::to_string(r.key) + " lies outside the file");
 }
 
@@ -148,7 +158,7 @@ void Database::FlushFile() {
 }
 
 void Database::ReadPage(uint64_t ib, uint8_t* page) {
-  if (ib % kPageSize != 0 || ib < kFirstAMapOffset || ib + kPageSize > m_header.fileEof)
+  if (ib % kPageSize != 0 || ib < kFirstAMapOffset || ib + kPageSize > m_space.FileEof())
     Fail("damaged PST: a B-tree page lies outside the file (offset " + std::to_string(ib) + ")");
   ReadRaw(ib, page, kPageSize);
 }
@@ -350,6 +360,34 @@ void Database::FreeSubnodeTree(uint64_t bid) {
   FreeSubnodeBlocks(bid);
 }
 
+uint64_t Database::StreamBytes(uint64_t bid) {
+  if (bid == 0) return 0;
+  if (!(bid & kBidInternalFlag)) {
+    BtRecord r;
+    if (!FindBlock(bid, r)) Fail("damaged PST: block " + std::to_string(bid) + " is missing");
+    return r.v2;
+  }
+  Bytes block = ReadBlock(bid);
+  uint64_t total = block.size();
+  size_t count = Get16(&block[2]);
+  for (size_t i = 0; i < count; ++i) total += StreamBytes(Get64(&block[8 + 8 * i]));
+  return total;
+}
+
+uint64_t Database::SubnodeTreeBytes(uint64_t bid) {
+  if (bid == 0) return 0;
+  Bytes b = ReadBlock(bid);
+  uint64_t total = b.size();
+  size_t count = Get16(&b[2]);
+  if (b[1] == 0) {
+    for (size_t i = 0; i < count; ++i)
+      total += StreamBytes(Get64(&b[16 + 24 * i])) + SubnodeTreeBytes(Get64(&b[24 + 24 * i]));
+  } else {
+    for (size_t i = 0; i < count; ++i) total += SubnodeTreeBytes(Get64(&b[16 + 16 * i]));
+  }
+  return total;
+}
+
 bool Database::FindNode(uint32_t nid, NodeEntry& out) {
   BtRecord r;
   if (!m_nodeTree.Find(nid, r)) return false;
@@ -414,25 +452,27 @@ void Database::Commit() {
   m_header.nodeTreeRoot = m_nodeTree.Commit();
   m_header.blockTreeRoot = m_blockTree.Commit();
   for (uint64_t k : m_space.TakeNewIntervals()) {
-    for (auto& page : m_space.MapPages(k)) WritePage(page.first, std::move(page.second));
     // Make the file as long as the header will say it is.
     uint64_t last = SpaceMap::IntervalBase(k) + kAMapIntervalBytes - kAllocationUnit;
     if (k + 1 == m_space.IntervalCount() && !m_space.IsUsed(last)) WritePage(last, Bytes(kAllocationUnit, 0));
   }
+  // The maps go down with the data, before the header: they mark this
+  // commit's new space and still mark what it releases.
+  for (auto& page : m_space.TakeChangedMapPages()) WritePage(page.first, std::move(page.second));
   WritePending();
   if (m_flushEachCommit) FlushFile();
-  m_header.amapValid = 0;
+  m_header.amapValid = kAMapValid;
   WriteHeader();
   if (m_flushEachCommit) FlushFile();
   m_space.ApplyReleases();
 }
 
 void Database::WriteExactMaps() {
-  for (uint64_t k = 0; k < m_space.IntervalCount(); ++k)
-    for (auto& page : m_space.MapPages(k)) WritePage(page.first, std::move(page.second));
+  // Only the space the last commit released differs from the maps on disk.
+  for (auto& page : m_space.TakeChangedMapPages()) WritePage(page.first, std::move(page.second));
   WritePending();
   FlushFile();
-  m_header.amapValid = 2;
+  m_header.amapValid = kAMapValid;
   WriteHeader();
   FlushFile();
 }

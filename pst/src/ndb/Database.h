@@ -12,35 +12,52 @@
 //  2. Anything past the committed roots (pages and blocks of an operation that
 //     had not committed, map pages of intervals being added) is unreachable
 //     garbage that no reader visits.
-//  3. The allocation maps on disk are exact only when the header says so
-//     (fAMapValid = 2, written by Close()). Every other commit writes
-//     fAMapValid = 0, the state [MS-PST] 2.6.1.3.7 defines for "maps not to be
-//     trusted": readers do not consult them and Outlook rebuilds them, as
-//     Open() here does.
+//  3. The allocation maps on disk (AMaps, and FMaps past 32 MB) mark every
+//     page and block any header ever written can reach, at every instant, and
+//     every header says fAMapValid = VALID_AMAP2: [MS-PST]'s notes say Outlook
+//     2013 and later ignore the flag and trust the maps, so a store that is
+//     never closed (a killed or terminated process) must not offer our blocks
+//     as free space. A commit writes the map pages of the intervals it changed
+//     together with its data, before its header: they mark its new space and
+//     still mark the space it releases, which becomes free in the maps only
+//     with the next commit. A crash can therefore leak space (the unfinished
+//     commit's new blocks, the last commit's releases) but never offer space
+//     in use; Open() rebuilds the map from the trees and rewrites the pages
+//     that differ, so leaks end with the next session's first commit. Between
+//     a crash and that commit, cbAMapFree may disagree with half-updated maps.
 //
-// COMMIT ORDER (Commit()): (1) the operation's new blocks and the copied
-// B-tree paths are written, merged into as few writes as possible, to fresh
-// space; (2) with flushEachCommit, flush; (3) the 564-byte header, one write
-// at offset 0, naming the new roots, counters and end of file; (4) with
-// flushEachCommit, flush again; (5) the space of superseded pages and blocks
-// becomes reusable.
+// COMMIT ORDER (Commit()): (1) the operation's new blocks, the copied B-tree
+// paths and the changed map pages are written, merged into as few writes as
+// possible (new data to fresh space, map pages in place); (2) with
+// flushEachCommit, flush; (3) the 564-byte header, one write at offset 0,
+// naming the new roots, counters, end of file and the maps' free space;
+// (4) with flushEachCommit, flush again; (5) the space of superseded pages and
+// blocks becomes reusable.
 //
 // DURABILITY: a process that is killed loses nothing that Commit() returned
 // for, because every write has reached the operating system by then and the
 // header is written last in one call. A power cut is different: without
 // flushEachCommit the operating system may write the header before the data
-// it points to, or lose recent commits, so the file can end up unreadable.
+// it points to, or lose recent commits, so the file can end up unreadable; a
+// torn map page differs from the map Open() rebuilds and is rewritten.
 // flushEachCommit makes each commit durable at the price of two disk flushes
 // per operation: on the development VM pst_bench --fsync adds about 0.4 ms per
-// message (about 2,000 messages/s instead of about 12,000). Close() always
-// flushes. What remains is the header itself: it spans two 512-byte sectors,
-// and a power cut while it is being written can leave it torn. Its checksums
-// then fail and Open() refuses the whole file, although every block of the
-// last and of the previous commit is intact on disk: a torn header costs the
-// store until a repair tool rebuilds the header from the trees, never its
-// data. Every read checks what it reads (trailers, checksums, bounds), so a
-// file damaged by a cut without flushEachCommit is refused in the same way
-// rather than read back wrong (short of a 32-bit checksum collision).
+// message (about 2,000 messages/s instead of about 12,000). Keeping the maps
+// valid at every commit costs the AMap pages of the intervals a commit
+// allocates in (best fit spreads a message's blocks and B-tree pages over
+// about 8.5 intervals) and the FMap pages whose bytes change: pst_bench
+// (100,000 messages) writes 35.4 instead of 30.6 KB per message and runs 15 to
+// 30 percent slower, about 40 us more per message (6,800 instead of 9,350 and
+// 2,960 instead of 3,430 messages/s in back-to-back runs on the shared VM).
+// Close() always flushes. What remains is the header itself: it spans two
+// 512-byte sectors, and a power cut while it is being written can leave it
+// torn. Its checksums then fail and Open() refuses the whole file, although
+// every block of the last and of the previous commit is intact on disk: a torn
+// header costs the store until a repair tool rebuilds the header from the
+// trees, never its data. Every read checks what it reads (trailers, checksums,
+// bounds), so a file damaged by a cut without flushEachCommit is refused in
+// the same way rather than read back wrong (short of a 32-bit checksum
+// collision).
 //
 // A failure (a failed write, a full disk) throws out of the operation; the
 // caller must then stop using this Database: its memory may be ahead of the
@@ -93,6 +110,11 @@ class Database : private PageDevice {
   // Frees the structure and every stream and nested subnode tree below it.
   void FreeSubnodeTree(uint64_t bid);
 
+  // The stored data bytes (trailers and padding not counted) of every block
+  // of a data tree, or of a subnode tree with all its streams and nested trees.
+  uint64_t StreamBytes(uint64_t bid);
+  uint64_t SubnodeTreeBytes(uint64_t bid);
+
   bool FindNode(uint32_t nid, NodeEntry& out);
   NodeEntry GetNode(uint32_t nid);
   void PutNode(const NodeEntry& node);
@@ -101,7 +123,8 @@ class Database : private PageDevice {
   void RaiseNidCounter(uint32_t type, uint32_t index);
 
   void Commit();
-  // Writes exact allocation maps and a header that declares them valid.
+  // Writes the map pages the last commit's releases changed, so the maps are
+  // exact, and flushes.
   void WriteExactMaps();
   uint64_t FileEof() const { return m_space.FileEof(); }
 
@@ -119,7 +142,7 @@ class Database : private PageDevice {
   void WritePending();
   void WriteHeader();
   void RebuildSpaceMap();
-  void LoadSpaceMap();
+  void MarkStaleMapPages(bool diskMapsValid);
   bool FindBlock(uint64_t bid, BtRecord& out);
   void CheckBlockPlace(const BtRecord& record) const;
   void AppendStream(uint64_t bid, int parentLevel, Bytes& out);

@@ -14,6 +14,7 @@ constexpr uint64_t kFirstAMapOffset = 0x4400;
 constexpr uint64_t kAMapIntervalBytes = 0x3E000;  // 253,952 bytes covered by one AMap page
 constexpr uint32_t kUnitsPerInterval = 3968;      // 64-byte slots per AMap page (496 bytes x 8 bits)
 constexpr uint32_t kAllocationUnit = 64;
+constexpr uint8_t kAMapValid = 2;  // fAMapValid: VALID_AMAP2
 
 enum PageType : uint8_t {
   kPageBbt = 0x80,
@@ -51,10 +52,13 @@ enum NidType : uint32_t {
   kNidTypeSearchFolder = 0x03,
   kNidTypeNormalMessage = 0x04,
   kNidTypeAttachment = 0x05,
+  kNidTypeSearchUpdateQueue = 0x06,
+  kNidTypeSearchCriteria = 0x07,
   kNidTypeAssocMessage = 0x08,
   kNidTypeHierarchyTable = 0x0D,
   kNidTypeContentsTable = 0x0E,
   kNidTypeAssocContentsTable = 0x0F,
+  kNidTypeSearchContentsTable = 0x10,
   kNidTypeLtp = 0x1F,
 };
 

@@ -19,7 +19,7 @@ struct Header {
   uint64_t amapFreeBytes = 0;
   BlockRef nodeTreeRoot;
   BlockRef blockTreeRoot;
-  uint8_t amapValid = 0;  // 0 = maps stale (a reader rebuilds them), 2 = exact
+  uint8_t amapValid = 0;  // kAMapValid when the maps cover everything the header reaches
   uint8_t cryptMethod = 0;
 
   // The counters of a new file ([MS-PST] 2.2.2.6, rgnid).

@@ -1,5 +1,6 @@
 #include "ndb/SpaceMap.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 
@@ -14,6 +15,13 @@ constexpr uint64_t kUnitsPerPage = kPageSize / kAllocationUnit;
 bool HasPMap(uint64_t k) { return k % 8 == 0; }
 bool HasFMap(uint64_t k) { return k >= 128 && (k - 128) % 496 == 0; }
 bool HasFPMap(uint64_t k) { return k >= 8192 && (k - 8192) % 31744 == 0; }
+// The header's rgbFM stands for the first 128 intervals; each FMap page after
+// it stands for the 496 intervals starting with its own.
+constexpr uint64_t kIntervalsBeforeFMaps = 128;
+constexpr uint64_t kIntervalsPerFMap = 496;
+uint64_t FMapOwner(uint64_t k) {
+  return kIntervalsBeforeFMaps + (k - kIntervalsBeforeFMaps) / kIntervalsPerFMap * kIntervalsPerFMap;
+}
 
 Bytes MapPage(uint64_t offset, uint8_t ptype, const uint8_t* body, uint8_t fill) {
   Bytes page(kPageSize, fill);
@@ -42,25 +50,65 @@ void SpaceMap::Reset(uint64_t intervals) {
   m_extentsStale = true;
   m_pendingReleases.clear();
   m_newIntervals.clear();
+  m_changed.clear();
+  m_changedList.clear();
+  m_longestRun.clear();
+  m_longestRunKnown.clear();
+  m_fmapsOnDisk.clear();
   for (uint64_t k = 0; k < intervals; ++k) AddInterval();
   m_newIntervals.clear();
+  ClearChanged();
 }
 
 void SpaceMap::AddInterval() {
   uint64_t k = m_intervals++;
   m_bits.resize(static_cast<size_t>(m_intervals * (kUnitsPerInterval / 8)), 0);
   m_freeUnits += kUnitsPerInterval;
+  m_changed.push_back(0);
+  m_longestRun.push_back(0);
+  m_longestRunKnown.push_back(0);
   SetUnits(k * kUnitsPerInterval, MapUnitsOfInterval(k), true);
   m_newIntervals.push_back(k);
+  m_fixedPagesDue.push_back(k);
 }
 
-void SpaceMap::LoadInterval(uint64_t k, const uint8_t* bitmap) {
-  uint64_t base = k * kUnitsPerInterval;
-  for (uint64_t i = 0; i < kUnitsPerInterval; ++i) {
-    bool used = (bitmap[i >> 3] & (0x80u >> (i & 7))) != 0;
-    if (used && !UnitUsed(base + i)) SetUnits(base + i, 1, true);
+void SpaceMap::MarkChanged(uint64_t firstUnit, uint64_t units) {
+  if (units == 0) return;
+  for (uint64_t k = firstUnit / kUnitsPerInterval; k <= (firstUnit + units - 1) / kUnitsPerInterval; ++k) {
+    m_longestRunKnown[static_cast<size_t>(k)] = 0;
+    if (!m_changed[static_cast<size_t>(k)]) {
+      m_changed[static_cast<size_t>(k)] = 1;
+      m_changedList.push_back(k);
+    }
   }
-  m_extentsStale = true;
+}
+
+void SpaceMap::MarkAllChanged() {
+  m_fmapsOnDisk.clear();
+  for (uint64_t k = 0; k < m_intervals; ++k) MarkChanged(k * kUnitsPerInterval, 1);
+  m_fixedPagesDue.clear();
+  for (uint64_t k = 0; k < m_intervals; ++k)
+    if (HasPMap(k) || HasFPMap(k)) m_fixedPagesDue.push_back(k);
+}
+
+void SpaceMap::ClearChanged() {
+  for (uint64_t k : m_changedList) m_changed[static_cast<size_t>(k)] = 0;
+  m_changedList.clear();
+  m_fixedPagesDue.clear();
+}
+
+bool SpaceMap::MatchesAMapPage(uint64_t k, const uint8_t* page) const {
+  Bytes expected = AMapPage(k);
+  return std::memcmp(expected.data(), page, kPageSize) == 0;
+}
+
+bool SpaceMap::HoldsFMap(uint64_t k) { return HasFMap(k); }
+
+bool SpaceMap::MatchesFMapPage(uint64_t k, const uint8_t* page) {
+  Bytes expected = FMapPage(k);
+  if (std::memcmp(expected.data(), page, kPageSize) != 0) return false;
+  m_fmapsOnDisk[k] = std::move(expected);
+  return true;
 }
 
 bool SpaceMap::AnyUsed(uint64_t offset, uint64_t bytes) const {
@@ -70,6 +118,7 @@ bool SpaceMap::AnyUsed(uint64_t offset, uint64_t bytes) const {
 }
 
 void SpaceMap::SetUnits(uint64_t u, uint64_t n, bool used) {
+  MarkChanged(u, n);
   uint64_t end = u + n;
   while (u < end) {
     uint8_t& byte = m_bits[static_cast<size_t>(u >> 3)];
@@ -232,14 +281,89 @@ std::vector<uint64_t> SpaceMap::TakeNewIntervals() {
   return out;
 }
 
-std::vector<std::pair<uint64_t, Bytes>> SpaceMap::MapPages(uint64_t k) const {
+uint64_t SpaceMap::LongestFreeRun(uint64_t k) const {
+  // Per byte (most significant bit first): the free bits it starts with, the
+  // longest free run inside it and the free bits it ends with.
+  struct ByteRuns {
+    uint8_t lead[256], inner[256], trail[256];
+    ByteRuns() {
+      for (int b = 0; b < 256; ++b) {
+        int run = 0, best = 0, first = -1;
+        for (int i = 0; i < 8; ++i) {
+          if (b & (0x80 >> i)) {
+            if (first < 0) first = run;
+            run = 0;
+          } else {
+            best = std::max(best, ++run);
+          }
+        }
+        lead[b] = static_cast<uint8_t>(first < 0 ? 8 : first);
+        inner[b] = static_cast<uint8_t>(best);
+        trail[b] = static_cast<uint8_t>(run);
+      }
+    }
+  };
+  static const ByteRuns runs;
+  uint64_t longest = 0, run = 0;
+  const uint8_t* bits = &m_bits[static_cast<size_t>(k * (kUnitsPerInterval / 8))];
+  for (size_t i = 0; i < kUnitsPerInterval / 8; ++i) {
+    uint8_t byte = bits[i];
+    if (byte == 0) {
+      run += 8;
+      continue;
+    }
+    longest = std::max({longest, run + runs.lead[byte], static_cast<uint64_t>(runs.inner[byte])});
+    run = runs.trail[byte];
+  }
+  return std::max(longest, run);
+}
+
+uint64_t SpaceMap::CachedLongestFreeRun(uint64_t k) const {
+  size_t i = static_cast<size_t>(k);
+  if (!m_longestRunKnown[i]) {
+    m_longestRun[i] = static_cast<uint16_t>(LongestFreeRun(k));
+    m_longestRunKnown[i] = 1;
+  }
+  return m_longestRun[i];
+}
+
+Bytes SpaceMap::AMapPage(uint64_t k) const {
+  return MapPage(IntervalBase(k), kPageAMap, &m_bits[static_cast<size_t>(k * (kUnitsPerInterval / 8))], 0);
+}
+
+Bytes SpaceMap::FMapPage(uint64_t k) const {
+  // One byte per interval: its longest free run in slots, saturated at 255;
+  // intervals past the end of the file have none.
+  uint8_t body[496] = {};
+  for (uint64_t i = 0; i < kIntervalsPerFMap && k + i < m_intervals; ++i)
+    body[i] = static_cast<uint8_t>(std::min<uint64_t>(255, CachedLongestFreeRun(k + i)));
+  return MapPage(IntervalBase(k) + 1024, kPageFMap, body, 0);
+}
+
+std::vector<std::pair<uint64_t, Bytes>> SpaceMap::TakeChangedMapPages() {
   std::vector<std::pair<uint64_t, Bytes>> pages;
-  uint64_t base = IntervalBase(k);
-  pages.emplace_back(base, MapPage(base, kPageAMap, &m_bits[static_cast<size_t>(k * (kUnitsPerInterval / 8))], 0));
   // Deprecated maps: present with valid trailers, contents saying "no hint".
-  if (HasPMap(k)) pages.emplace_back(base + 512, MapPage(base + 512, kPagePMap, nullptr, 0xFF));
-  if (HasFMap(k)) pages.emplace_back(base + 1024, MapPage(base + 1024, kPageFMap, nullptr, 0x00));
-  if (HasFPMap(k)) pages.emplace_back(base + 1024, MapPage(base + 1024, kPageFPMap, nullptr, 0xFF));
+  for (uint64_t k : m_fixedPagesDue) {
+    uint64_t base = IntervalBase(k);
+    if (HasPMap(k)) pages.emplace_back(base + 512, MapPage(base + 512, kPagePMap, nullptr, 0xFF));
+    if (HasFPMap(k)) pages.emplace_back(base + 1024, MapPage(base + 1024, kPageFPMap, nullptr, 0xFF));
+  }
+  std::sort(m_changedList.begin(), m_changedList.end());
+  uint64_t lastFMap = UINT64_MAX;
+  for (uint64_t k : m_changedList) {
+    pages.emplace_back(IntervalBase(k), AMapPage(k));
+    if (k < kIntervalsBeforeFMaps) continue;
+    uint64_t owner = FMapOwner(k);
+    if (owner != lastFMap && owner < m_intervals) {
+      lastFMap = owner;
+      Bytes page = FMapPage(owner);
+      Bytes& onDisk = m_fmapsOnDisk[owner];
+      if (page == onDisk) continue;
+      onDisk = page;
+      pages.emplace_back(IntervalBase(owner) + 1024, std::move(page));
+    }
+  }
+  ClearChanged();
   return pages;
 }
 

@@ -3,7 +3,9 @@
 // mirror of the AMap pages ([MS-PST] 2.2.2.7.2). It costs one byte per 512
 // bytes of file. Space released by a commit becomes allocatable only after
 // that commit's header is written, so a new commit never overwrites anything
-// the committed header can reach.
+// the committed header can reach. It remembers which intervals changed since
+// their map pages were last handed out, so each commit rewrites only those
+// AMap pages and the FMap pages that summarise them.
 
 #include <cstdint>
 #include <map>
@@ -20,8 +22,11 @@ class SpaceMap {
  public:
   // A fresh map of `intervals` AMap intervals with only the map pages in use.
   void Reset(uint64_t intervals);
-  // Loads the 496 bitmap bytes of interval k (after Reset).
-  void LoadInterval(uint64_t k, const uint8_t* bitmap);
+  // True when `page` is a sound AMap page of interval k saying what memory says.
+  bool MatchesAMapPage(uint64_t k, const uint8_t* page) const;
+  // Interval k holds an FMap page; then `page` is compared with what it should say.
+  static bool HoldsFMap(uint64_t k);
+  bool MatchesFMapPage(uint64_t k, const uint8_t* page);
 
   uint64_t IntervalCount() const { return m_intervals; }
   uint64_t FileEof() const { return kFirstAMapOffset + m_intervals * kAMapIntervalBytes; }
@@ -37,11 +42,20 @@ class SpaceMap {
   // Called once the header that no longer references the released space is written.
   void ApplyReleases();
 
-  // Intervals added since the last call; their map pages must be written.
+  // Intervals added since the last call.
   std::vector<uint64_t> TakeNewIntervals();
-  // The map pages (AMap, PMap, FMap, FPMap) of interval k with their offsets.
-  std::vector<std::pair<uint64_t, Bytes>> MapPages(uint64_t k) const;
+  // The map pages that differ from what was last handed out, with their
+  // offsets: the AMap of every changed interval, the FMaps summarising them,
+  // and the fixed PMap/FPMap pages of new intervals.
+  std::vector<std::pair<uint64_t, Bytes>> TakeChangedMapPages();
+  // Every map page is rewritten at the next TakeChangedMapPages().
+  void MarkAllChanged();
+  void MarkIntervalChanged(uint64_t k) { MarkChanged(k * kUnitsPerInterval, 1); }
+  // Forget changes: the pages on disk already say what memory says.
+  void ClearChanged();
   bool IsUsed(uint64_t offset) const { return UnitUsed(UnitOf(offset)); }
+  // Longest run of free slots in interval k, the value its FMap byte summarises.
+  uint64_t LongestFreeRun(uint64_t k) const;
   // True when any slot of the range is in use (the range must lie in the map).
   bool AnyUsed(uint64_t offset, uint64_t bytes) const;
 
@@ -49,6 +63,9 @@ class SpaceMap {
   static uint64_t UnitOf(uint64_t offset) { return (offset - kFirstAMapOffset) / kAllocationUnit; }
   bool UnitUsed(uint64_t u) const { return (m_bits[u >> 3] & (0x80u >> (u & 7))) != 0; }
   void SetUnits(uint64_t u, uint64_t n, bool used);
+  void MarkChanged(uint64_t firstUnit, uint64_t units);
+  Bytes AMapPage(uint64_t k) const;
+  Bytes FMapPage(uint64_t k) const;
   void AddInterval();
   static uint64_t MapUnitsOfInterval(uint64_t k);
   // Free extents, derived from the bitmap, for best-fit allocation.
@@ -72,6 +89,16 @@ class SpaceMap {
   std::set<std::pair<uint64_t, uint64_t>> m_longBySize;  // (length, start)
   std::vector<std::pair<uint64_t, uint64_t>> m_pendingReleases;
   std::vector<uint64_t> m_newIntervals;
+  std::vector<uint64_t> m_fixedPagesDue;  // new intervals whose PMap/FPMap are not yet handed out
+  std::vector<uint8_t> m_changed;          // per interval
+  // FMap pages as last handed out (or found on disk), by interval: a commit
+  // rewrites an FMap only when one of its bytes changed.
+  std::map<uint64_t, Bytes> m_fmapsOnDisk;
+  // Per interval: its longest free run, valid while the interval is unchanged.
+  mutable std::vector<uint16_t> m_longestRun;
+  mutable std::vector<uint8_t> m_longestRunKnown;
+  uint64_t CachedLongestFreeRun(uint64_t k) const;
+  std::vector<uint64_t> m_changedList;
 };
 
 }  // namespace pst

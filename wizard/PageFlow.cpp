@@ -11,11 +11,15 @@ namespace pageflow {
 RunPageFn RunMailboxPage = PageNotInThisBuild;
 RunPageFn RunSearchPage = PageNotInThisBuild;
 RunPageFn RunAboutDialog = PageNotInThisBuild;
+RunPageFn RunPreviewPage = PageNotInThisBuild;
+RunPageFn RunConversionPage = PageNotInThisBuild;
 
 void RestoreAll() {
     RunMailboxPage = PageNotInThisBuild;
     RunSearchPage = PageNotInThisBuild;
     RunAboutDialog = PageNotInThisBuild;
+    RunPreviewPage = PageNotInThisBuild;
+    RunConversionPage = PageNotInThisBuild;
 }
 
 }  // namespace pageflow

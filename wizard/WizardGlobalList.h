@@ -22,3 +22,22 @@ KORVANE_WIZARD_GLOBAL(int, g_searchPageVisited, 0)
 KORVANE_WIZARD_GLOBAL(CString, g_selectedEdbFile, CString())
 KORVANE_WIZARD_GLOBAL(int, g_sourceFromSearch, 0)
 KORVANE_WIZARD_GLOBAL(int, g_savingAborted, 0)
+
+// Mailboxes and the preview: the selected mailboxes in list order, the tree
+// root names, the analysis results and the destinations the Save commands chose.
+KORVANE_WIZARD_GLOBAL(std::vector<CString>, g_selectedMailboxes, std::vector<CString>())
+KORVANE_WIZARD_GLOBAL(CString, g_selectedCountText, CString())       // decimal text of the selected mailboxes' number
+KORVANE_WIZARD_GLOBAL(CString, g_currentMailboxName, CString())      // set by Convert; the tree root when nothing is previewed
+KORVANE_WIZARD_GLOBAL(CString, g_previewedMailboxName, CString())    // set by Previous/Next Mailbox
+KORVANE_WIZARD_GLOBAL(CString, g_lastAnalysedMailboxName, CString())
+KORVANE_WIZARD_GLOBAL(CString, g_mailboxNumberText, CString())       // the shown mailbox's number when the preview opened
+KORVANE_WIZARD_GLOBAL(uint64_t, g_analysisMessageCount, 0)           // header markers found by the last scan
+KORVANE_WIZARD_GLOBAL(CString, g_analysisMessageCountText, CString())  // 0-based number of the last marker found
+KORVANE_WIZARD_GLOBAL(int, g_treeReady, 0)              // the preview's tree has its images
+KORVANE_WIZARD_GLOBAL(int, g_analysisAborted, 0)        // the user stopped the last analysis
+KORVANE_WIZARD_GLOBAL(int, g_skipNoticePending, 0)      // the preview still owes the "Analysis skiped" notice
+KORVANE_WIZARD_GLOBAL(std::vector<CString>, g_tickedFolders, std::vector<CString>())  // full paths, for Save Current Mailbox
+KORVANE_WIZARD_GLOBAL(CString, g_runFolder, CString())          // destination of Save Current Mailbox
+KORVANE_WIZARD_GLOBAL(CString, g_destinationFolder, CString())  // destination of Save All
+KORVANE_WIZARD_GLOBAL(int, g_saveCurrentPending, 0)
+KORVANE_WIZARD_GLOBAL(int, g_savingCurrentMailbox, 0)

@@ -5,7 +5,9 @@
 #include "app/AutomationServer.h"
 #include "app/MorvathDlg.h"
 #include "log/ActivityLog.h"
+#include "mailbox/Preview.h"
 #include "res/resource.h"
+#include "wizard/PageFlow.h"
 #include "wizard/Settings.h"
 #include "wizard/WizardGlobals.h"
 
@@ -69,6 +71,7 @@ BOOL CMorvathApp::InitInstance() {
     if (!ApplyAutomationSwitches(commandLine)) return FALSE;
 
     LoadSettings();
+    pageflow::RunPreviewPage = RunPreviewPageModal;
 
     CMorvathDlg page;
     m_pMainWnd = &page;

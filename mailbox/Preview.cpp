@@ -452,3 +452,8 @@ BOOL CPreview::PreTranslateMessage(MSG* message) {
     }
     return CDialog::PreTranslateMessage(message);
 }
+
+void RunPreviewPageModal(CWnd* owner) {
+    CPreview page(owner);
+    page.DoModal();
+}

@@ -84,3 +84,7 @@ private:
     std::atomic<uint64_t> m_listingCount{0};
     CWorker m_listing;  // last: it ends before the members it uses go
 };
+
+// Runs the preview page modally for the mailbox page: what the program puts in
+// pageflow::RunPreviewPage.
+void RunPreviewPageModal(CWnd* owner);

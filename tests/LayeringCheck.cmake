@@ -13,7 +13,7 @@ set(layer_components 3)
 set(layer_mailbox 4)
 set(layer_cli 5)
 set(layer_sample 1)
-set(layer_app 4)
+set(layer_app 5)  # the program in app/ wires the page folders together
 
 set(violations "")
 foreach(folder pst framework mail sample wizard quillon log components mailbox app cli)

@@ -130,7 +130,10 @@ TEST_F(AnalysisDialogTest, PausedWorkerWaitsUntilResumed) {
     Click(IDC_PAUSE_ANALYSIS);
     EXPECT_EQ(PauseCaption(), L"Resume");
     ::SetEvent(gate);
-    EXPECT_FALSE(Finished(300));
+    PumpFor(200);
+    ::ShowWindow(dialog->m_hWnd, SW_SHOWNOACTIVATE);
+    previewtest::SaveSnapshot(dialog->m_hWnd, "analysis-dialog");
+    EXPECT_FALSE(Finished(100));
     Click(IDC_PAUSE_ANALYSIS);
     EXPECT_EQ(PauseCaption(), L"Pause");
     ASSERT_TRUE(Finished());

@@ -12,12 +12,14 @@ RunPageFn RunMailboxPage = PageNotInThisBuild;
 RunPageFn RunSearchPage = PageNotInThisBuild;
 RunPageFn RunAboutDialog = PageNotInThisBuild;
 RunPageFn RunPreviewPage = PageNotInThisBuild;
+RunPageFn RunConversionPage = PageNotInThisBuild;
 
 void RestoreAll() {
     RunMailboxPage = PageNotInThisBuild;
     RunSearchPage = PageNotInThisBuild;
     RunAboutDialog = PageNotInThisBuild;
     RunPreviewPage = PageNotInThisBuild;
+    RunConversionPage = PageNotInThisBuild;
 }
 
 }  // namespace pageflow

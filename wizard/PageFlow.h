@@ -12,7 +12,10 @@ using RunPageFn = void (*)(CWnd* owner);
 extern RunPageFn RunMailboxPage;
 extern RunPageFn RunSearchPage;
 extern RunPageFn RunAboutDialog;
-extern RunPageFn RunPreviewPage;  // run by the mailbox page's Convert
+// The preview page, run by the mailbox page's Convert; the conversion page, run
+// by the preview page's Save commands.
+extern RunPageFn RunPreviewPage;
+extern RunPageFn RunConversionPage;
 
 void RestoreAll();
 

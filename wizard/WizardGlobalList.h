@@ -32,3 +32,17 @@ KORVANE_WIZARD_GLOBAL(CString, g_selectedCountText, CString())  // decimal count
 KORVANE_WIZARD_GLOBAL(unsigned long long, g_sourceFileLength, 0ULL)  // measured by the mailbox scan
 KORVANE_WIZARD_GLOBAL(int, g_skipNoticePending, 0)  // the preview page shows its skip notice once
 KORVANE_WIZARD_GLOBAL(int, g_treeReady, 0)          // the folder tree's images are set up
+
+// The preview: the shown mailbox, the analysis results and the destinations
+// the Save commands chose.
+KORVANE_WIZARD_GLOBAL(CString, g_previewedMailboxName, CString())    // set by Previous/Next Mailbox
+KORVANE_WIZARD_GLOBAL(CString, g_lastAnalysedMailboxName, CString())
+KORVANE_WIZARD_GLOBAL(CString, g_mailboxNumberText, CString())       // the shown mailbox's number when the preview opened
+KORVANE_WIZARD_GLOBAL(uint64_t, g_analysisMessageCount, 0)           // header markers found by the last scan
+KORVANE_WIZARD_GLOBAL(CString, g_analysisMessageCountText, CString())  // 0-based number of the last marker found
+KORVANE_WIZARD_GLOBAL(int, g_analysisAborted, 0)        // the user stopped the last analysis
+KORVANE_WIZARD_GLOBAL(std::vector<CString>, g_tickedFolders, std::vector<CString>())  // full paths, for Save Current Mailbox
+KORVANE_WIZARD_GLOBAL(CString, g_runFolder, CString())          // destination of Save Current Mailbox
+KORVANE_WIZARD_GLOBAL(CString, g_destinationFolder, CString())  // destination of Save All
+KORVANE_WIZARD_GLOBAL(int, g_saveCurrentPending, 0)
+KORVANE_WIZARD_GLOBAL(int, g_savingCurrentMailbox, 0)

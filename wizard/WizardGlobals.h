@@ -3,6 +3,9 @@
 // are modal and open one another, so what one hands to the next lives here.
 // Nothing locks these: the page order keeps the user-interface thread and the
 // workers from touching the same value at the same time.
+#include <cstdint>
+#include <vector>
+
 #include "framework/String.h"
 #include "wizard/SelectedMailboxList.h"
 

@@ -45,6 +45,17 @@ BOOL FakeOpenFileDialog(OPENFILENAMEW* request) {
     return TRUE;
 }
 
+PIDLIST_ABSOLUTE FakeBrowseForFolder(BROWSEINFOW* request) {
+    SeamRecorder* r = SeamRecorder::current;
+    r->folderBrowserTitles.push_back(request->lpszTitle ? request->lpszTitle : L"");
+    std::wstring pick;
+    if (!r->foldersToPick.empty()) {
+        pick = r->foldersToPick.front();
+        r->foldersToPick.pop_front();
+    }
+    return pick.empty() ? nullptr : ::ILCreateFromPathW(pick.c_str());
+}
+
 HINSTANCE FakeShellExecute(HWND, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
                            const wchar_t*, int) {
     SeamRecorder::current->launches.push_back({verb ? verb : L"", file ? file : L"", parameters ? parameters : L""});
@@ -79,6 +90,7 @@ SeamRecorder::SeamRecorder() {
     current = this;
     seam::ShowMessageBox = FakeMessageBox;
     seam::ShowOpenFileDialog = FakeOpenFileDialog;
+    seam::BrowseForFolder = FakeBrowseForFolder;
     seam::ShellExecuteOpen = FakeShellExecute;
     seam::TerminateOwnProcess = FakeTerminate;
     seam::ExitOwnProcess = FakeExit;

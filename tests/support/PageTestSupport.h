@@ -31,6 +31,8 @@ public:
 
     std::deque<int> boxAnswers;             // IDYES, IDNO...; IDOK when empty
     std::deque<std::wstring> filesToPick;   // next open-file dialog picks this; "" means Cancel
+    std::deque<std::wstring> foldersToPick; // next folder browser picks this; "" or none means Cancel
+    std::vector<std::wstring> folderBrowserTitles;
     std::vector<RecordedBox> boxes;
     std::vector<OPENFILENAMEW> fileDialogs;
     std::vector<RecordedLaunch> launches;   // programs run and waited for are recorded with the verb "run"

@@ -1,0 +1,20 @@
+#include "ImageLists.h"
+
+#include "framework/App.h"
+#include "res/resource.h"
+
+UniqueImageList MakeIconList(UINT colourFlags, std::initializer_list<int> iconIds) {
+    UniqueImageList list(::ImageList_Create(16, 16, colourFlags, static_cast<int>(iconIds.size()), 0));
+    if (!list) return list;
+    HINSTANCE resources = AfxGetResourceHandle();
+    for (int id : iconIds) {
+        auto icon = static_cast<HICON>(::LoadImageW(resources, MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0));
+        if (!icon) {
+            icon = static_cast<HICON>(
+                ::LoadImageW(resources, MAKEINTRESOURCEW(IDI_APPLICATION_ICON), IMAGE_ICON, 16, 16, 0));
+        }
+        ::ImageList_AddIcon(list.get(), icon);  // copies the image
+        if (icon) ::DestroyIcon(icon);
+    }
+    return list;
+}

@@ -1,0 +1,21 @@
+#pragma once
+// The icon lists of the preview page's tree and message list. An image list
+// given to a tree view or a shared-image list view stays the caller's, so the
+// page owns it here and frees it with the page object.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <initializer_list>
+
+#include "framework/Handles.h"
+
+struct ImageListTraits {
+    using Handle = HIMAGELIST;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle h) { ::ImageList_Destroy(h); }
+};
+using UniqueImageList = UniqueResource<ImageListTraits>;
+
+// A 16 by 16 list of the given icon resources, in order. An icon the resources
+// lack takes the application icon's place, so every index keeps its meaning.
+UniqueImageList MakeIconList(UINT colourFlags, std::initializer_list<int> iconIds);

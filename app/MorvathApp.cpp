@@ -45,7 +45,10 @@ BOOL CMorvathApp::InitInstance() {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xFF};
     ::InitCommonControlsEx(&controls);
     CWinApp::InitInstance();
-    SetErrorLogWriter([](const wchar_t* text) { AppendActivityLog(L"\r\n"); AppendActivityLog(text); });
+    SetErrorLogWriter([](const wchar_t* text) {
+        AppendActivityLog(L"\r\n");
+        AppendActivityLog(text);
+    });
 
     if (AnotherInstanceIsRunning()) {
         ShowAlreadyRunningAndExit();

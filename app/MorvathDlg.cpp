@@ -22,9 +22,16 @@ constexpr DWORD kSplashMilliseconds = 2500;
 
 // Commands that mean nothing until a mailbox is chosen. The last five are not on
 // the wizard menu; graying an absent item does nothing.
-constexpr UINT kGrayedCommands[] = {ID_SAVE_CURRENT_MAILBOX, ID_SAVE_ALL_MAILBOX, ID_SELECT_ALL, ID_CONVERT,
-                                    ID_SELECT_DIRECTORY,     32781,               32782,         32783,
-                                    32791,                   32792};
+constexpr UINT kGrayedCommands[] = {ID_SAVE_CURRENT_MAILBOX,
+                                    ID_SAVE_ALL_MAILBOX,
+                                    ID_SELECT_ALL,
+                                    ID_CONVERT,
+                                    ID_SELECT_DIRECTORY,
+                                    32781,
+                                    32782,
+                                    32783,
+                                    32791,
+                                    32792};
 
 bool EndsWithEdb(const CString& path) { return path.Right(3) == L"EDB"; }
 

@@ -18,7 +18,7 @@ public:
 
     // Set and cleared by the automation proxy; while one is attached, closing only hides the page.
     CMorvathDlgAutoProxy* m_pAutoProxy = nullptr;  // not owned
-    bool m_hiddenByClose = false;  // the user closed the page while a client held it
+    bool m_hiddenByClose = false;                  // the user closed the page while a client held it
 
     void OnAbout();
 

@@ -68,19 +68,20 @@ Span Pass(const fs::path& source, int stage, uint64_t& markers) {
     size_t sink = 0;
     Timer timer;
     markers = mailbox::ForEachHeader(*file, token, nullptr, [&](const mailbox::HeaderMarker& marker) {
-        std::wstring text = codePage.Decode(marker.text, marker.TextSize());
-        sink += mailbox::SubjectText(text).size();
-        if (stage == 0) return true;
-        std::wstring path = temp->Write(marker.number + 1, convert::MessageFileBytes(marker.text, marker.TextSize()), tempError);
-        if (stage == 2) {
-            std::ifstream in(fs::path(mailbox::ToUtf8(path)), std::ios::binary);
-            std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            mail::MessageTexts texts{" name", "06/12/2026 09:05 AM", mailbox::ToUtf8(text)};
-            sink += mail::BuildMessage(bytes, texts, 0).subject.size();
-        }
-        temp->Remove(path);
-        return true;
-    }).markers;
+                  std::wstring text = codePage.Decode(marker.text, marker.TextSize());
+                  sink += mailbox::SubjectText(text).size();
+                  if (stage == 0) return true;
+                  std::wstring path = temp->Write(marker.number + 1,
+                                                  convert::MessageFileBytes(marker.text, marker.TextSize()), tempError);
+                  if (stage == 2) {
+                      std::ifstream in(fs::path(mailbox::ToUtf8(path)), std::ios::binary);
+                      std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+                      mail::MessageTexts texts{" name", "06/12/2026 09:05 AM", mailbox::ToUtf8(text)};
+                      sink += mail::BuildMessage(bytes, texts, 0).subject.size();
+                  }
+                  temp->Remove(path);
+                  return true;
+              }).markers;
     Span span = timer.Elapsed();
     if (sink == 1) std::printf(" ");
     return span;
@@ -123,22 +124,25 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "edb2pst convert failed (%d): %s\n", status, console.err.c_str());
         return 1;
     }
-    std::printf("edb2pst convert: %.0f messages/s end to end by processor time (%.2f s), %.0f by the wall clock "
-                "(%.2f s); goal 5,000\n",
-                markers / total.cpu, total.cpu, markers / total.wall, total.wall);
+    std::printf(
+        "edb2pst convert: %.0f messages/s end to end by processor time (%.2f s), %.0f by the wall clock "
+        "(%.2f s); goal 5,000\n",
+        markers / total.cpu, total.cpu, markers / total.wall, total.wall);
     std::printf("  %s", console.out.c_str());
     std::printf("  %-36s %8s %7s %12s %8s\n", "stage", "cpu s", "share", "us/message", "wall s");
     auto share = [&](const char* what, Span a, Span b) {
         double cpu = a.cpu - b.cpu, wall = a.wall - b.wall;
-        std::printf("  %-36s %8.2f %6.1f%% %12.1f %8.2f\n", what, cpu, 100 * cpu / total.cpu, 1e6 * cpu / markers, wall);
+        std::printf("  %-36s %8.2f %6.1f%% %12.1f %8.2f\n", what, cpu, 100 * cpu / total.cpu, 1e6 * cpu / markers,
+                    wall);
     };
     share("scanning (decoding, name text)", scan, Span{});
     share("temporary message files", scanWrite, scan);
     share("component: read and parse each file", scanWriteParse, scanWrite);
     share("PST engine and the rest", total, scanWriteParse);
-    std::printf("peer: copying the source file took %.3f s wall, %.3f s processor; convert takes %.0fx the copy's "
-                "wall time\n",
-                copy.wall, copy.cpu, total.wall / copy.wall);
+    std::printf(
+        "peer: copying the source file took %.3f s wall, %.3f s processor; convert takes %.0fx the copy's "
+        "wall time\n",
+        copy.wall, copy.cpu, total.wall / copy.wall);
     fs::remove_all(work);
     return 0;
 }

@@ -21,42 +21,43 @@
 namespace {
 
 long ResidentKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.compare(0, 6, "VmRSS:") == 0) return std::atol(line.c_str() + 6);
-  return 0;
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.compare(0, 6, "VmRSS:") == 0) return std::atol(line.c_str() + 6);
+    return 0;
 }
 
 // Bytes this process handed to write calls: what the engine really wrote,
 // rewrites included, as opposed to the size the file ends up with.
 double BytesWrittenByProcess() {
-  std::ifstream io("/proc/self/io");
-  std::string key;
-  double value = 0;
-  while (io >> key >> value)
-    if (key == "wchar:") return value;
-  return 0;
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    double value = 0;
+    while (io >> key >> value)
+        if (key == "wchar:") return value;
+    return 0;
 }
 
 long PeakResidentKiB() {
-  struct rusage usage;
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
+    struct rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
 }
 
 std::string Text(std::mt19937& random, size_t bytes) {
-  static const char* const kWords[] = {"mailbox", "quarterly", "report", "meeting", "the", "and", "schedule",
-                                       "invoice", "please", "review", "attached", "regards", "project", "update",
-                                       "tomorrow", "budget", "of", "to", "a", "customer"};
-  std::string out;
-  out.reserve(bytes + 16);
-  while (out.size() < bytes) {
-    out += kWords[random() % 20];
-    out += (random() % 12 == 0) ? ".\r\n" : " ";
-  }
-  out.resize(bytes);
-  return out;
+    static const char* const kWords[] = {"mailbox",  "quarterly", "report",  "meeting", "the",
+                                         "and",      "schedule",  "invoice", "please",  "review",
+                                         "attached", "regards",   "project", "update",  "tomorrow",
+                                         "budget",   "of",        "to",      "a",       "customer"};
+    std::string out;
+    out.reserve(bytes + 16);
+    while (out.size() < bytes) {
+        out += kWords[random() % 20];
+        out += (random() % 12 == 0) ? ".\r\n" : " ";
+    }
+    out.resize(bytes);
+    return out;
 }
 
 // The peer: the same content appended to a plain file, one write per message
@@ -64,115 +65,115 @@ std::string Text(std::mt19937& random, size_t bytes) {
 // mail faster than this, so engine time over peer time is the engine's overhead.
 double PlainAppendSeconds(const std::string& path, long count, const std::vector<std::string>& bodies,
                           const std::vector<uint8_t>& attachment, bool flushEach) {
-  std::FILE* out = std::fopen(path.c_str(), "wb");
-  if (!out) return 0;
-  auto start = std::chrono::steady_clock::now();
-  for (long i = 0; i < count; ++i) {
-    std::string record = "Benchmark message " + std::to_string(i) + "Sender " + std::to_string(i % 97) + "sender" +
-                         std::to_string(i % 97) + "@example.com" + bodies[static_cast<size_t>(i) % bodies.size()];
-    if (i % 10 == 0) record.append(attachment.begin(), attachment.end());
-    std::fwrite(record.data(), 1, record.size(), out);
-    std::fflush(out);
-    if (flushEach) fdatasync(fileno(out));
-  }
-  std::fclose(out);
-  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::remove(path.c_str());
-  return seconds;
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out) return 0;
+    auto start = std::chrono::steady_clock::now();
+    for (long i = 0; i < count; ++i) {
+        std::string record = "Benchmark message " + std::to_string(i) + "Sender " + std::to_string(i % 97) + "sender" +
+                             std::to_string(i % 97) + "@example.com" + bodies[static_cast<size_t>(i) % bodies.size()];
+        if (i % 10 == 0) record.append(attachment.begin(), attachment.end());
+        std::fwrite(record.data(), 1, record.size(), out);
+        std::fflush(out);
+        if (flushEach) fdatasync(fileno(out));
+    }
+    std::fclose(out);
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::remove(path.c_str());
+    return seconds;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  long count = 100000;
-  std::string keep;
-  pst::StoreOptions options;
-  for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--messages") && i + 1 < argc) {
-      count = std::atol(argv[++i]);
-    } else if (!std::strcmp(argv[i], "--keep") && i + 1 < argc) {
-      keep = argv[++i];
-    } else if (!std::strcmp(argv[i], "--fsync")) {
-      options.flushEachCommit = true;
-    } else {
-      std::fprintf(stderr, "usage: %s [--messages N] [--keep FILE] [--fsync]\n", argv[0]);
-      return 2;
+    long count = 100000;
+    std::string keep;
+    pst::StoreOptions options;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--messages") && i + 1 < argc) {
+            count = std::atol(argv[++i]);
+        } else if (!std::strcmp(argv[i], "--keep") && i + 1 < argc) {
+            keep = argv[++i];
+        } else if (!std::strcmp(argv[i], "--fsync")) {
+            options.flushEachCommit = true;
+        } else {
+            std::fprintf(stderr, "usage: %s [--messages N] [--keep FILE] [--fsync]\n", argv[0]);
+            return 2;
+        }
     }
-  }
-  std::string path = keep.empty() ? "/tmp/pst_bench_" + std::to_string(getpid()) + ".pst" : keep;
+    std::string path = keep.empty() ? "/tmp/pst_bench_" + std::to_string(getpid()) + ".pst" : keep;
 
-  auto created = pst::Store::Create(path, "Benchmark", options);
-  if (!created) {
-    std::fprintf(stderr, "%s\n", created.Message().c_str());
-    return 1;
-  }
-  std::unique_ptr<pst::Store> store = std::move(created.Value());
-  auto inbox = store->IpmSubtree().CreateSubfolder("Inbox");
-  if (!inbox) {
-    std::fprintf(stderr, "%s\n", inbox.Message().c_str());
-    return 1;
-  }
-  std::mt19937 random(42);
-  // Message texts are prepared before timing so that the figures are the engine's.
-  std::vector<std::string> bodies;
-  for (int i = 0; i < 64; ++i) bodies.push_back(Text(random, 1800 + random() % 400));
-  std::vector<uint8_t> attachment(20 * 1024);
-  for (auto& b : attachment) b = static_cast<uint8_t>(random());
-
-  uint64_t rawBytes = 0;
-  long rssQuarter = 0;
-  double writtenBefore = BytesWrittenByProcess();
-  auto start = std::chrono::steady_clock::now();
-  for (long i = 0; i < count; ++i) {
-    pst::MessageData m;
-    m.subject = "Benchmark message " + std::to_string(i);
-    m.bodyText = bodies[static_cast<size_t>(i) % bodies.size()];
-    m.senderName = "Sender " + std::to_string(i % 97);
-    m.senderAddress = "sender" + std::to_string(i % 97) + "@example.com";
-    m.recipients.push_back({pst::RecipientType::To, "Recipient", "recipient@example.com"});
-    m.submitTime = 133000000000000000ULL + static_cast<uint64_t>(i) * 600000000ULL;
-    m.deliveryTime = m.submitTime + 20000000;
-    if (i % 10 == 0) {
-      pst::Attachment a;
-      a.fileName = "report" + std::to_string(i) + ".bin";
-      a.mimeType = "application/octet-stream";
-      a.bytes = attachment;
-      m.attachments.push_back(std::move(a));
+    auto created = pst::Store::Create(path, "Benchmark", options);
+    if (!created) {
+        std::fprintf(stderr, "%s\n", created.Message().c_str());
+        return 1;
     }
-    rawBytes += m.subject.size() + m.bodyText.size() + m.senderName.size() + m.senderAddress.size() + 30;
-    for (const auto& a : m.attachments) rawBytes += a.bytes.size() + a.fileName.size();
-    auto added = inbox->AddMessage(m);
-    if (!added) {
-      std::fprintf(stderr, "message %ld: %s\n", i, added.Message().c_str());
-      return 1;
+    std::unique_ptr<pst::Store> store = std::move(created.Value());
+    auto inbox = store->IpmSubtree().CreateSubfolder("Inbox");
+    if (!inbox) {
+        std::fprintf(stderr, "%s\n", inbox.Message().c_str());
+        return 1;
     }
-    if (i == count / 4) rssQuarter = ResidentKiB();
-  }
-  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  double written = BytesWrittenByProcess() - writtenBefore;
-  long rssEnd = ResidentKiB();
-  pst::Status closed = store->Close();
-  store.reset();
-  if (!closed) {
-    std::fprintf(stderr, "close: %s\n", closed.Message().c_str());
-    return 1;
-  }
-  std::ifstream f(path, std::ios::binary | std::ios::ate);
-  double fileBytes = static_cast<double>(f.tellg());
-  double peerSeconds = PlainAppendSeconds(path + ".peer", count, bodies, attachment, options.flushEachCommit);
+    std::mt19937 random(42);
+    // Message texts are prepared before timing so that the figures are the engine's.
+    std::vector<std::string> bodies;
+    for (int i = 0; i < 64; ++i) bodies.push_back(Text(random, 1800 + random() % 400));
+    std::vector<uint8_t> attachment(20 * 1024);
+    for (auto& b : attachment) b = static_cast<uint8_t>(random());
 
-  std::printf("messages:            %ld%s\n", count, options.flushEachCommit ? " (flush per commit)" : "");
-  std::printf("time:                %.2f s\n", seconds);
-  std::printf("messages per second: %.0f\n", count / seconds);
-  std::printf("MB/s written:        %.1f (%.1f KB written per message, rewrites included)\n", written / seconds / 1e6,
-              written / count / 1e3);
-  std::printf("content MB/s:        %.1f (raw bytes stored per second)\n", rawBytes / seconds / 1e6);
-  std::printf("resident memory:     %.1f MiB at 1/4, %.1f MiB at end, %.1f MiB peak\n", rssQuarter / 1024.0,
-              rssEnd / 1024.0, PeakResidentKiB() / 1024.0);
-  std::printf("file size:           %.1f MB for %.1f MB raw content: ratio %.2f\n", fileBytes / 1e6, rawBytes / 1e6,
-              fileBytes / rawBytes);
-  std::printf("peer:                %.2f s to append the same content to a plain file; engine/peer %.1fx\n",
-              peerSeconds, peerSeconds > 0 ? seconds / peerSeconds : 0.0);
-  if (keep.empty()) std::remove(path.c_str());
-  return 0;
+    uint64_t rawBytes = 0;
+    long rssQuarter = 0;
+    double writtenBefore = BytesWrittenByProcess();
+    auto start = std::chrono::steady_clock::now();
+    for (long i = 0; i < count; ++i) {
+        pst::MessageData m;
+        m.subject = "Benchmark message " + std::to_string(i);
+        m.bodyText = bodies[static_cast<size_t>(i) % bodies.size()];
+        m.senderName = "Sender " + std::to_string(i % 97);
+        m.senderAddress = "sender" + std::to_string(i % 97) + "@example.com";
+        m.recipients.push_back({pst::RecipientType::To, "Recipient", "recipient@example.com"});
+        m.submitTime = 133000000000000000ULL + static_cast<uint64_t>(i) * 600000000ULL;
+        m.deliveryTime = m.submitTime + 20000000;
+        if (i % 10 == 0) {
+            pst::Attachment a;
+            a.fileName = "report" + std::to_string(i) + ".bin";
+            a.mimeType = "application/octet-stream";
+            a.bytes = attachment;
+            m.attachments.push_back(std::move(a));
+        }
+        rawBytes += m.subject.size() + m.bodyText.size() + m.senderName.size() + m.senderAddress.size() + 30;
+        for (const auto& a : m.attachments) rawBytes += a.bytes.size() + a.fileName.size();
+        auto added = inbox->AddMessage(m);
+        if (!added) {
+            std::fprintf(stderr, "message %ld: %s\n", i, added.Message().c_str());
+            return 1;
+        }
+        if (i == count / 4) rssQuarter = ResidentKiB();
+    }
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    double written = BytesWrittenByProcess() - writtenBefore;
+    long rssEnd = ResidentKiB();
+    pst::Status closed = store->Close();
+    store.reset();
+    if (!closed) {
+        std::fprintf(stderr, "close: %s\n", closed.Message().c_str());
+        return 1;
+    }
+    std::ifstream f(path, std::ios::binary | std::ios::ate);
+    double fileBytes = static_cast<double>(f.tellg());
+    double peerSeconds = PlainAppendSeconds(path + ".peer", count, bodies, attachment, options.flushEachCommit);
+
+    std::printf("messages:            %ld%s\n", count, options.flushEachCommit ? " (flush per commit)" : "");
+    std::printf("time:                %.2f s\n", seconds);
+    std::printf("messages per second: %.0f\n", count / seconds);
+    std::printf("MB/s written:        %.1f (%.1f KB written per message, rewrites included)\n", written / seconds / 1e6,
+                written / count / 1e3);
+    std::printf("content MB/s:        %.1f (raw bytes stored per second)\n", rawBytes / seconds / 1e6);
+    std::printf("resident memory:     %.1f MiB at 1/4, %.1f MiB at end, %.1f MiB peak\n", rssQuarter / 1024.0,
+                rssEnd / 1024.0, PeakResidentKiB() / 1024.0);
+    std::printf("file size:           %.1f MB for %.1f MB raw content: ratio %.2f\n", fileBytes / 1e6, rawBytes / 1e6,
+                fileBytes / rawBytes);
+    std::printf("peer:                %.2f s to append the same content to a plain file; engine/peer %.1fx\n",
+                peerSeconds, peerSeconds > 0 ? seconds / peerSeconds : 0.0);
+    if (keep.empty()) std::remove(path.c_str());
+    return 0;
 }

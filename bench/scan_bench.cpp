@@ -94,9 +94,12 @@ int main(int argc, char** argv) {
     uint64_t size = 1ull << 30;
     int rounds = 3;
     for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--file")) path = argv[i + 1];
-        else if (!std::strcmp(argv[i], "--size")) size = std::strtoull(argv[i + 1], nullptr, 10);
-        else if (!std::strcmp(argv[i], "--rounds")) rounds = std::atoi(argv[i + 1]);
+        if (!std::strcmp(argv[i], "--file"))
+            path = argv[i + 1];
+        else if (!std::strcmp(argv[i], "--size"))
+            size = std::strtoull(argv[i + 1], nullptr, 10);
+        else if (!std::strcmp(argv[i], "--rounds"))
+            rounds = std::atoi(argv[i + 1]);
     }
     struct stat info {};
     if (stat(path.c_str(), &info) != 0 || static_cast<uint64_t>(info.st_size) != size) {
@@ -127,28 +130,32 @@ int main(int argc, char** argv) {
     double cat = 1e30, grepMailbox = 1e30, grepHeader = 1e30, mailboxScan = 1e30, headerScan = 1e30;
     for (int round = 0; round < rounds; ++round) {
         cat = std::min(cat, Seconds([&] { RunProgram({"cat", path}); }));
-        grepMailbox = std::min(grepMailbox, Seconds([&] { RunProgram({"grep", "-c", "-a", "-F", mailboxMarker, path}, &counted); }));
-        grepHeader = std::min(grepHeader, Seconds([&] { RunProgram({"grep", "-c", "-a", "-F", headerMarker, path}, &counted); }));
+        grepMailbox = std::min(grepMailbox, Seconds([&] {
+                                   RunProgram({"grep", "-c", "-a", "-F", mailboxMarker, path}, &counted);
+                               }));
+        grepHeader = std::min(grepHeader, Seconds([&] {
+                                  RunProgram({"grep", "-c", "-a", "-F", headerMarker, path}, &counted);
+                              }));
         mailboxScan = std::min(mailboxScan, Seconds([&] {
-            mailbox::ScanError error;
-            auto file = mailbox::OpenSourceFile(path, error);
-            mailboxes = mailbox::ScanMailboxes(*file, mailbox::Windows1252(), token);
-        }));
+                                   mailbox::ScanError error;
+                                   auto file = mailbox::OpenSourceFile(path, error);
+                                   mailboxes = mailbox::ScanMailboxes(*file, mailbox::Windows1252(), token);
+                               }));
         headerScan = std::min(headerScan, Seconds([&] {
-            mailbox::ScanError error;
-            auto file = mailbox::OpenSourceFile(path, error);
-            headers = mailbox::AnalyseHeaders(*file, mailbox::Windows1252(), token);
-        }));
+                                  mailbox::ScanError error;
+                                  auto file = mailbox::OpenSourceFile(path, error);
+                                  headers = mailbox::AnalyseHeaders(*file, mailbox::Windows1252(), token);
+                              }));
     }
     uint64_t referenceCount = 0;
     double reference = Seconds([&] { referenceCount = PerPositionCount(path, headerMarker); });
 
     std::string grepLines;
     RunProgram({"grep", "-c", "-a", "-F", headerMarker, path}, &grepLines);
-    std::printf("source %s: %.0f MiB, %zu mailboxes, %llu header markers (per-position scan: %llu; grep: %ld matching lines)\n",
-                path.c_str(), bytes / (1 << 20), mailboxes.names.size(),
-                static_cast<unsigned long long>(headers.messageCount), static_cast<unsigned long long>(referenceCount),
-                std::atol(grepLines.c_str()));
+    std::printf(
+        "source %s: %.0f MiB, %zu mailboxes, %llu header markers (per-position scan: %llu; grep: %ld matching lines)\n",
+        path.c_str(), bytes / (1 << 20), mailboxes.names.size(), static_cast<unsigned long long>(headers.messageCount),
+        static_cast<unsigned long long>(referenceCount), std::atol(grepLines.c_str()));
     std::printf("best of %d interleaved rounds, page cache warm:\n", rounds);
     Line("cat FILE > /dev/null", cat, bytes);
     Line("grep -c -a -F <mailbox marker>", grepMailbox, bytes);
@@ -157,7 +164,8 @@ int main(int argc, char** argv) {
     Line("message header scan (analysis)", headerScan, bytes);
     Line("per-position header scan, 4 KiB reads", reference, bytes);
     std::printf("ratios (time / peer time; goals: grep <= 1.0, cat <= 2.0):\n");
-    std::printf("  mailbox scan / grep  %.2f    mailbox scan / cat  %.2f\n", mailboxScan / grepMailbox, mailboxScan / cat);
+    std::printf("  mailbox scan / grep  %.2f    mailbox scan / cat  %.2f\n", mailboxScan / grepMailbox,
+                mailboxScan / cat);
     std::printf("  header scan  / grep  %.2f    header scan  / cat  %.2f\n", headerScan / grepHeader, headerScan / cat);
     std::printf("  per-position scan / header scan  %.1f\n", reference / headerScan);
     return 0;

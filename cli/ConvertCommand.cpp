@@ -67,8 +67,8 @@ public:
     explicit ConsoleObserver(Console& console) : m_console(console) {}
     void OnMailbox(size_t number, size_t count, const std::wstring& name, const std::wstring&) override {
         m_bar.reset();
-        m_bar = std::make_unique<ProgressBar>(
-            m_console, "converting " + ToUtf8(name) + " (" + std::to_string(number) + "/" + std::to_string(count) + ")");
+        m_bar = std::make_unique<ProgressBar>(m_console, "converting " + ToUtf8(name) + " (" + std::to_string(number) +
+                                                             "/" + std::to_string(count) + ")");
     }
     void OnProgress(unsigned percent) override {
         if (m_bar) m_bar->Show(percent);
@@ -85,12 +85,12 @@ std::string JsonSummary(const Options& options, const convert::SaveAllOutcome& o
                        ", \"destination\": " + JsonString(options.destination) + ", \"files\": [";
     for (size_t i = 0; i < outcome.mailboxes.size(); ++i) {
         const convert::MailboxResult& r = outcome.mailboxes[i];
-        text += std::string(i ? ", " : "") + "{\"mailbox\": " + JsonString(r.name) +
-                ", \"path\": " + (r.storeCreated ? JsonString(r.pstPath) : "null") +
-                ", \"messages_found\": " + std::to_string(r.found) + ", \"messages_stored\": " +
-                std::to_string(r.stored) + ", \"messages_failed\": " + std::to_string(r.failed) +
-                ", \"ok\": " + (r.Succeeded() ? "true" : "false") + ", \"problems\": " + JsonStringArray(r.problems) +
-                "}";
+        text +=
+            std::string(i ? ", " : "") + "{\"mailbox\": " + JsonString(r.name) +
+            ", \"path\": " + (r.storeCreated ? JsonString(r.pstPath) : "null") +
+            ", \"messages_found\": " + std::to_string(r.found) + ", \"messages_stored\": " + std::to_string(r.stored) +
+            ", \"messages_failed\": " + std::to_string(r.failed) + ", \"ok\": " + (r.Succeeded() ? "true" : "false") +
+            ", \"problems\": " + JsonStringArray(r.problems) + "}";
     }
     return text + "], \"stopped\": " + (outcome.stopped ? "true" : "false") + "}\n";
 }
@@ -175,8 +175,8 @@ int RunConvertCommand(const std::vector<std::wstring>& args, Console& console, c
     source.timeText = convert::SourceFileTimeText(options.source);
     if (!options.skipAnalysis) {
         ProgressBar bar(console, "counting messages ");
-        mailbox::HeaderScanEnd counted =
-            mailbox::ForEachHeader(*file, token, [&](uint64_t p) { bar.Show(p); }, [](const auto&) { return true; });
+        mailbox::HeaderScanEnd counted = mailbox::ForEachHeader(
+            *file, token, [&](uint64_t p) { bar.Show(p); }, [](const auto&) { return true; });
         if (counted.error) {
             console.Err("edb2pst: " + ToUtf8(counted.error.Message()) + "\n");
             return 2;

@@ -29,7 +29,8 @@ std::string HelpText() {
     std::string text =
         "edb2pst: reads an Exchange database file (.edb) the way the Korvane wizard does.\n\n"
         "usage:\n";
-    for (const Command& command : kCommands) text += std::string("  ") + command.usage + "\n      " + command.summary + "\n";
+    for (const Command& command : kCommands)
+        text += std::string("  ") + command.usage + "\n      " + command.summary + "\n";
     text +=
         "  edb2pst --help | --version\n\n"
         "Progress goes to standard error when it is a terminal.\n"

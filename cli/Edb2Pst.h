@@ -15,11 +15,10 @@
 
 namespace cli {
 
-using SourceOpener = std::function<std::unique_ptr<mailbox::SourceFile>(const std::wstring& path,
-                                                                         mailbox::ScanError& error)>;
+using SourceOpener =
+    std::function<std::unique_ptr<mailbox::SourceFile>(const std::wstring& path, mailbox::ScanError& error)>;
 
 // The opener is replaceable so tests can hand in failing sources.
-int RunEdb2Pst(const std::vector<std::wstring>& args, Console& console,
-               const SourceOpener& openSource = nullptr);
+int RunEdb2Pst(const std::vector<std::wstring>& args, Console& console, const SourceOpener& openSource = nullptr);
 
 }  // namespace cli

@@ -47,15 +47,15 @@ int RunListCommand(const std::vector<std::wstring>& args, Console& console, cons
     mailbox::MailboxScanResult mailboxes;
     {
         ProgressBar bar(console, "scanning mailboxes");
-        mailboxes = mailbox::ScanMailboxes(*file, codePage, token,
-                                           {nullptr, [&](uint64_t percent) { bar.Show(percent); }});
+        mailboxes =
+            mailbox::ScanMailboxes(*file, codePage, token, {nullptr, [&](uint64_t percent) { bar.Show(percent); }});
     }
     if (mailboxes.error) return Fail(console, 1, mailboxes.error);
     mailbox::HeaderAnalysis headers;
     {
         ProgressBar bar(console, "scanning messages ");
-        headers = mailbox::AnalyseHeaders(*file, codePage, token,
-                                          {nullptr, [&](uint64_t percent) { bar.Show(percent); }});
+        headers =
+            mailbox::AnalyseHeaders(*file, codePage, token, {nullptr, [&](uint64_t percent) { bar.Show(percent); }});
     }
     if (headers.error) return Fail(console, 1, headers.error);
 

@@ -17,8 +17,8 @@ void ProgressBar::Show(uint64_t percent) {
     unsigned shown = static_cast<unsigned>(std::min<uint64_t>(percent, 100));
     constexpr unsigned kWidth = 30;
     unsigned filled = shown * kWidth / 100;
-    m_console.Err("\r" + m_label + " [" + std::string(filled, '#') + std::string(kWidth - filled, ' ') +
-                  "] " + std::to_string(shown) + "%");
+    m_console.Err("\r" + m_label + " [" + std::string(filled, '#') + std::string(kWidth - filled, ' ') + "] " +
+                  std::to_string(shown) + "%");
     m_drawn = true;
 }
 

@@ -11,8 +11,17 @@ namespace convert {
 namespace {
 
 const wchar_t* const kStandardFolders[] = {
-    L"Top of Information Store", L"Inbox", L"Outbox", L"Sent Items", L"Drafts", L"Calendar",
-    L"Contacts", L"Tasks", L"Journal", L"Junk E-mail", L"Notes",
+    L"Top of Information Store",
+    L"Inbox",
+    L"Outbox",
+    L"Sent Items",
+    L"Drafts",
+    L"Calendar",
+    L"Contacts",
+    L"Tasks",
+    L"Journal",
+    L"Junk E-mail",
+    L"Notes",
 };
 
 // Shown on the page when met in a ticked path; only "Inbox" is filled.
@@ -50,8 +59,8 @@ bool CMailboxTransfer::CreateMailboxPst(const std::wstring& folder, const std::w
     m_result.displayName = PstDisplayName(safeName, dateText);
     m_result.pstPath = PstFilePath(folder, m_result.displayName);
     if (m_result.pstPath.size() > kMaxPathUnits) {
-        AddProblem(L"the PST file's path would be longer than " + std::to_wstring(kMaxPathUnits) +
-                   L" characters: " + m_result.pstPath);
+        AddProblem(L"the PST file's path would be longer than " + std::to_wstring(kMaxPathUnits) + L" characters: " +
+                   m_result.pstPath);
         return false;
     }
     // The component would open a store it wrote before and add to it: a
@@ -161,8 +170,8 @@ void CMailboxTransfer::ImportMessagesFromSource() {
         return;
     }
     const uint64_t length = file->Length();
-    mailbox::HeaderScanEnd end = mailbox::ForEachHeader(
-        *file, *m_services.token, nullptr, [&](const mailbox::HeaderMarker& marker) {
+    mailbox::HeaderScanEnd end =
+        mailbox::ForEachHeader(*file, *m_services.token, nullptr, [&](const mailbox::HeaderMarker& marker) {
             const uint64_t number = marker.number + 1;
             unsigned percent = 0;
             if (expected && *expected > 0)

@@ -71,7 +71,7 @@ struct TransferSource {
 };
 
 struct MailboxResult {
-    std::wstring name;         // as found in the source
+    std::wstring name;  // as found in the source
     std::wstring safeName;
     std::wstring displayName;  // of the store
     std::wstring pstPath;

@@ -27,8 +27,7 @@ class TempMessageFolder {
 public:
     // Creates a new folder under `parent` (the system's temporary folder when
     // empty); null with a reason when it cannot.
-    static std::unique_ptr<TempMessageFolder> Create(std::wstring& error,
-                                                     const std::filesystem::path& parent = {});
+    static std::unique_ptr<TempMessageFolder> Create(std::wstring& error, const std::filesystem::path& parent = {});
     ~TempMessageFolder();
     TempMessageFolder(const TempMessageFolder&) = delete;
     TempMessageFolder& operator=(const TempMessageFolder&) = delete;

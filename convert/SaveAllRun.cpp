@@ -63,7 +63,8 @@ SaveAllOutcome SaveAllMailboxes(const SaveAllRequest& request, const TransferSer
         const std::wstring safeName = names.Claim(name, budget);
         std::wstring folder;
         if (request.skipAnalysis) {
-            folder = SkipAnalysisMailboxFolder(request.destination, sourceFileName, DateText(services.clock()), safeName);
+            folder =
+                SkipAnalysisMailboxFolder(request.destination, sourceFileName, DateText(services.clock()), safeName);
         } else {
             if (runFolder.empty()) runFolder = SaveAllRunFolder(request.destination, DateText(services.clock()));
             folder = runFolder;

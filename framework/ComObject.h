@@ -50,16 +50,17 @@ IUnknown* FindInTable(Object* object, const InterfaceEntry<Object> (&table)[N], 
 
 }  // namespace com
 
-#define BEGIN_COM_MAP(ThisClass_)                                        \
-public:                                                                  \
-    IUnknown* FindInterface(REFIID iid) {                                \
-        using ThisClass = ThisClass_;                                    \
+#define BEGIN_COM_MAP(ThisClass_)         \
+public:                                   \
+    IUnknown* FindInterface(REFIID iid) { \
+        using ThisClass = ThisClass_;     \
         static const ::com::InterfaceEntry<ThisClass> table[] = {
 #define COM_INTERFACE(Interface) {&__uuidof(Interface), &::com::CastTo<ThisClass, Interface>},
 #define COM_INTERFACE_IID(iid, Interface) {&(iid), &::com::CastTo<ThisClass, Interface>},
-#define END_COM_MAP()                                                    \
-        };                                                               \
-        return ::com::FindInTable(this, table, iid);                     \
+#define END_COM_MAP()                            \
+    }                                            \
+    ;                                            \
+    return ::com::FindInTable(this, table, iid); \
     }
 
 template <class Derived, class... Interfaces>

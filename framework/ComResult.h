@@ -24,10 +24,10 @@ inline void ThrowIfFailed(HRESULT hr) {
 }
 
 // Returns early from a function that returns HRESULT.
-#define RETURN_IF_FAILED(expression)          \
-    do {                                      \
-        HRESULT hr_ = (expression);           \
-        if (FAILED(hr_)) return hr_;          \
+#define RETURN_IF_FAILED(expression) \
+    do {                             \
+        HRESULT hr_ = (expression);  \
+        if (FAILED(hr_)) return hr_; \
     } while (0)
 
 // Runs `body` (returning HRESULT); whatever it throws becomes an HRESULT:

@@ -9,7 +9,8 @@ int CListCtrl::InsertColumn(int column, const wchar_t* heading, int format, int 
     info.cx = width;
     info.pszText = const_cast<wchar_t*>(heading);
     info.iSubItem = column;
-    return static_cast<int>(SendMessage(LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info)));
+    return static_cast<int>(
+        SendMessage(LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info)));
 }
 
 int CListCtrl::InsertItem(int item, const wchar_t* text) {

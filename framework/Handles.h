@@ -25,12 +25,19 @@ public:
     Handle get() const { return m_handle; }
     bool valid() const { return m_handle != Traits::Empty(); }
     explicit operator bool() const { return valid(); }
-    Handle release() { Handle h = m_handle; m_handle = Traits::Empty(); return h; }
+    Handle release() {
+        Handle h = m_handle;
+        m_handle = Traits::Empty();
+        return h;
+    }
     void reset(Handle h = Traits::Empty()) {
         if (valid()) Traits::Close(m_handle);
         m_handle = h;
     }
-    Handle* put() { reset(); return &m_handle; }
+    Handle* put() {
+        reset();
+        return &m_handle;
+    }
 
 private:
     Handle m_handle = Traits::Empty();
@@ -100,16 +107,26 @@ template <class T>
 class ComPtr {
 public:
     ComPtr() = default;
-    ComPtr(const ComPtr& other) : m_ptr(other.m_ptr) { if (m_ptr) m_ptr->AddRef(); }
+    ComPtr(const ComPtr& other) : m_ptr(other.m_ptr) {
+        if (m_ptr) m_ptr->AddRef();
+    }
     ComPtr(ComPtr&& other) noexcept : m_ptr(std::exchange(other.m_ptr, nullptr)) {}
-    ComPtr& operator=(ComPtr other) noexcept { std::swap(m_ptr, other.m_ptr); return *this; }
+    ComPtr& operator=(ComPtr other) noexcept {
+        std::swap(m_ptr, other.m_ptr);
+        return *this;
+    }
     ~ComPtr() { Reset(); }
 
     T* Get() const { return m_ptr; }
     T* operator->() const { return m_ptr; }
     explicit operator bool() const { return m_ptr != nullptr; }
-    void Reset() { if (m_ptr) std::exchange(m_ptr, nullptr)->Release(); }
-    T** Put() { Reset(); return &m_ptr; }
+    void Reset() {
+        if (m_ptr) std::exchange(m_ptr, nullptr)->Release();
+    }
+    T** Put() {
+        Reset();
+        return &m_ptr;
+    }
     void** PutVoid() { return reinterpret_cast<void**>(Put()); }
 
 private:
@@ -122,7 +139,9 @@ public:
     explicit WindowDcScope(HWND window) : m_window(window), m_dc(::GetDC(window)) {}
     WindowDcScope(const WindowDcScope&) = delete;
     WindowDcScope& operator=(const WindowDcScope&) = delete;
-    ~WindowDcScope() { if (m_dc) ::ReleaseDC(m_window, m_dc); }
+    ~WindowDcScope() {
+        if (m_dc) ::ReleaseDC(m_window, m_dc);
+    }
     HDC get() const { return m_dc; }
 
 private:
@@ -136,7 +155,9 @@ public:
     explicit MemoryDc(HDC compatibleWith = nullptr) : m_dc(::CreateCompatibleDC(compatibleWith)) {}
     MemoryDc(const MemoryDc&) = delete;
     MemoryDc& operator=(const MemoryDc&) = delete;
-    ~MemoryDc() { if (m_dc) ::DeleteDC(m_dc); }
+    ~MemoryDc() {
+        if (m_dc) ::DeleteDC(m_dc);
+    }
     HDC get() const { return m_dc; }
     explicit operator bool() const { return m_dc != nullptr; }
 
@@ -167,7 +188,9 @@ public:
     SelectObjectScope(HDC dc, HGDIOBJ object) : m_dc(dc), m_previous(::SelectObject(dc, object)) {}
     SelectObjectScope(const SelectObjectScope&) = delete;
     SelectObjectScope& operator=(const SelectObjectScope&) = delete;
-    ~SelectObjectScope() { if (m_previous) ::SelectObject(m_dc, m_previous); }
+    ~SelectObjectScope() {
+        if (m_previous) ::SelectObject(m_dc, m_previous);
+    }
 
 private:
     HDC m_dc;  // not owned

@@ -89,16 +89,16 @@ bool DispatchMessageMap(T* self, const MessageMapEntry<T> (&map)[N], UINT messag
 protected:                    \
     bool OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
-#define BEGIN_MESSAGE_MAP(ThisClass_, BaseClass_)                                                        \
-    bool ThisClass_::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {     \
-        using ThisClass = ThisClass_;                                                                    \
-        using BaseClass = BaseClass_;                                                                    \
+#define BEGIN_MESSAGE_MAP(ThisClass_, BaseClass_)                                                   \
+    bool ThisClass_::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) { \
+        using ThisClass = ThisClass_;                                                               \
+        using BaseClass = BaseClass_;                                                               \
         static const MessageMapEntry<ThisClass> map[] = {
-
-#define END_MESSAGE_MAP()                                                                     \
-        };                                                                                    \
-        return DispatchMessageMap(this, map, message, wParam, lParam, result) ||              \
-               BaseClass::OnWindowMessage(message, wParam, lParam, result);                   \
+#define END_MESSAGE_MAP()                                                    \
+    }                                                                        \
+    ;                                                                        \
+    return DispatchMessageMap(this, map, message, wParam, lParam, result) || \
+           BaseClass::OnWindowMessage(message, wParam, lParam, result);      \
     }
 
 #define ON_COMMAND(id, handler) CommandEntry<ThisClass>(id, &ThisClass::handler),

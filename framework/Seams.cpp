@@ -32,8 +32,7 @@ bool RealRunProgramAndWait(const wchar_t* program, const wchar_t* arguments) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION process = {};
-    if (!::CreateProcessW(program, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &process))
+    if (!::CreateProcessW(program, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return false;
     ::WaitForSingleObject(process.hProcess, INFINITE);
     ::CloseHandle(process.hThread);

@@ -13,8 +13,8 @@ namespace seam {
 using MessageBoxFn = int (*)(HWND owner, const wchar_t* text, const wchar_t* caption, UINT flags);
 using OpenFileDialogFn = BOOL (*)(OPENFILENAMEW* request);
 using BrowseForFolderFn = PIDLIST_ABSOLUTE (*)(BROWSEINFOW* request);
-using ShellExecuteFn = HINSTANCE (*)(HWND owner, const wchar_t* verb, const wchar_t* file,
-                                     const wchar_t* parameters, const wchar_t* directory, int show);
+using ShellExecuteFn = HINSTANCE (*)(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
+                                     const wchar_t* directory, int show);
 using EndProcessFn = void (*)(UINT exitCode);
 using CreateComObjectFn = HRESULT (*)(const wchar_t* progId, REFIID iid, void** object);
 using FindTopWindowFn = HWND (*)(const wchar_t* className, const wchar_t* title);

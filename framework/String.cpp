@@ -63,10 +63,14 @@ CString& CString::MakeUpper() {
 int CString::CompareNoCase(const wchar_t* other) const {
     const wchar_t* b = other ? other : L"";
     switch (::CompareStringOrdinal(m_text.c_str(), GetLength(), b, -1, TRUE)) {
-    case CSTR_LESS_THAN: return -1;
-    case CSTR_EQUAL: return 0;
-    case CSTR_GREATER_THAN: return 1;
-    default: return m_text.compare(b) < 0 ? -1 : 1;  // the call failed: never report a false match
+    case CSTR_LESS_THAN:
+        return -1;
+    case CSTR_EQUAL:
+        return 0;
+    case CSTR_GREATER_THAN:
+        return 1;
+    default:
+        return m_text.compare(b) < 0 ? -1 : 1;  // the call failed: never report a false match
     }
 }
 

@@ -37,11 +37,26 @@ public:
     void Format(const wchar_t* format, ...);
     bool FormatV(const wchar_t* format, va_list args);
 
-    CString& operator+=(const CString& other) { m_text += other.m_text; return *this; }
-    CString& operator+=(const wchar_t* other) { m_text += other ? other : L""; return *this; }
-    CString& operator+=(wchar_t c) { m_text += c; return *this; }
-    friend CString operator+(CString left, const CString& right) { left += right; return left; }
-    friend CString operator+(CString left, const wchar_t* right) { left += right; return left; }
+    CString& operator+=(const CString& other) {
+        m_text += other.m_text;
+        return *this;
+    }
+    CString& operator+=(const wchar_t* other) {
+        m_text += other ? other : L"";
+        return *this;
+    }
+    CString& operator+=(wchar_t c) {
+        m_text += c;
+        return *this;
+    }
+    friend CString operator+(CString left, const CString& right) {
+        left += right;
+        return left;
+    }
+    friend CString operator+(CString left, const wchar_t* right) {
+        left += right;
+        return left;
+    }
     friend CString operator+(const wchar_t* left, const CString& right) { return CString(left) += right; }
     friend bool operator==(const CString& a, const CString& b) { return a.m_text == b.m_text; }
     friend bool operator==(const CString& a, const wchar_t* b) { return a.m_text == (b ? b : L""); }

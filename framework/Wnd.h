@@ -13,7 +13,11 @@ public:
     HWND GetSafeHwnd() const { return m_hWnd; }
     operator HWND() const { return m_hWnd; }
     void Attach(HWND window) { m_hWnd = window; }
-    HWND Detach() { HWND h = m_hWnd; m_hWnd = nullptr; return h; }
+    HWND Detach() {
+        HWND h = m_hWnd;
+        m_hWnd = nullptr;
+        return h;
+    }
 
     CWnd GetDlgItem(int id) const { return CWnd(::GetDlgItem(m_hWnd, id)); }
     int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
@@ -33,7 +37,8 @@ public:
     void Invalidate(bool erase = true) { ::InvalidateRect(m_hWnd, nullptr, erase ? TRUE : FALSE); }
     void UpdateWindow() { ::UpdateWindow(m_hWnd); }
     HICON SetIcon(HICON icon, bool big) {
-        return reinterpret_cast<HICON>(SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
+        return reinterpret_cast<HICON>(
+            SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
     }
     HMENU GetMenu() const { return ::GetMenu(m_hWnd); }
     HMENU GetSystemMenu(bool revert) const { return ::GetSystemMenu(m_hWnd, revert ? TRUE : FALSE); }

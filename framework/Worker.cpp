@@ -27,9 +27,7 @@ bool CWorker::Start(HWND page, WorkerMessages messages, Body body) {
     return true;
 }
 
-bool CWorker::IsRunning() const {
-    return m_thread.valid() && ::WaitForSingleObject(m_thread.get(), 0) == WAIT_TIMEOUT;
-}
+bool CWorker::IsRunning() const { return m_thread.valid() && ::WaitForSingleObject(m_thread.get(), 0) == WAIT_TIMEOUT; }
 
 void CWorker::Wait() {
     if (!m_thread.valid()) return;

@@ -22,8 +22,8 @@ std::mutex g_logMutex;
 bool FolderExists(const CString& folder) { return ::GetFileAttributesW(folder) != INVALID_FILE_ATTRIBUTES; }
 
 UniqueFileHandle OpenLogExclusive(const CString& path) {
-    return UniqueFileHandle(::CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    return UniqueFileHandle(
+        ::CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 }  // namespace

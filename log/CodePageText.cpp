@@ -16,8 +16,8 @@ std::string ToCodePageWithin(const CString& text, UINT codePage, size_t byteCap)
     // rather than by guessing the code page's lead bytes afterwards.
     for (int at = 0; at < length && units[at] != L'\0';) {
         int width = IsHighSurrogate(units[at]) && at + 1 < length && IsLowSurrogate(units[at + 1]) ? 2 : 1;
-        int count = ::WideCharToMultiByte(codePage, 0, units + at, width, converted, sizeof(converted), nullptr,
-                                          nullptr);
+        int count =
+            ::WideCharToMultiByte(codePage, 0, units + at, width, converted, sizeof(converted), nullptr, nullptr);
         if (count <= 0 || bytes.size() + static_cast<size_t>(count) > byteCap) break;
         bytes.append(converted, static_cast<size_t>(count));
         at += width;

@@ -15,8 +15,7 @@ static_assert(kReadSize % kBlockSize == 0, "reads must cover whole blocks");
 
 }  // namespace
 
-ScanOutcome ScanBlocks(SourceFile& file, ScanToken& token, const ProgressFn& progress,
-                       const BlockVisitor& visit) {
+ScanOutcome ScanBlocks(SourceFile& file, ScanToken& token, const ProgressFn& progress, const BlockVisitor& visit) {
     const uint64_t length = file.Length();
     // Small files need no more than their own size.
     const size_t readSize = static_cast<size_t>(std::min<uint64_t>(

@@ -46,8 +46,7 @@ struct ScanOutcome {
 // Sees each non-empty block in file order; returns false to end the scan.
 using BlockVisitor = std::function<bool(uint64_t blockOffset, const uint8_t* block, size_t size)>;
 
-ScanOutcome ScanBlocks(SourceFile& file, ScanToken& token, const ProgressFn& progress,
-                       const BlockVisitor& visit);
+ScanOutcome ScanBlocks(SourceFile& file, ScanToken& token, const ProgressFn& progress, const BlockVisitor& visit);
 
 // The text at a match: from position p of the block to its first zero byte or
 // the block's end.

@@ -14,9 +14,9 @@ struct NamedImage {
 // "JUNK E-MAILS" never matches the standard folder "Junk E-mail": that one
 // keeps the plain folder, as the product always showed it.
 constexpr NamedImage kFolderImages[] = {
-    {L"CALENDAR", 3}, {L"CONTACTS", 4}, {L"DELETED ITEMS", 5}, {L"DRAFTS", 6},
-    {L"INBOX", 7},    {L"JOURNAL", 8},  {L"JUNK E-MAILS", 9},  {L"NOTES", 10},
-    {L"OUTBOX", 11},  {L"SENT ITEMS", 12}, {L"TASKS", 13},     {L"SYNC ISSUES", 14},
+    {L"CALENDAR", 3}, {L"CONTACTS", 4},    {L"DELETED ITEMS", 5}, {L"DRAFTS", 6},
+    {L"INBOX", 7},    {L"JOURNAL", 8},     {L"JUNK E-MAILS", 9},  {L"NOTES", 10},
+    {L"OUTBOX", 11},  {L"SENT ITEMS", 12}, {L"TASKS", 13},        {L"SYNC ISSUES", 14},
 };
 constexpr int kPlainFolderImage = 17;
 
@@ -33,8 +33,8 @@ void CFolderTreeCtrl1::SubclassDlgItem(int id, HWND dialog) {
 }
 
 void CFolderTreeCtrl1::SetUpImages() {
-    m_images = MakeIconList(ILC_COLOR8, {144, 143, 147, 157, 159, 148, 149, 150, 160, 151, 161, 152, 153, 162,
-                                         154, 156, 152, 165});
+    m_images = MakeIconList(ILC_COLOR8,
+                            {144, 143, 147, 157, 159, 148, 149, 150, 160, 151, 161, 152, 153, 162, 154, 156, 152, 165});
     SendMessage(TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(m_images.get()));
 }
 

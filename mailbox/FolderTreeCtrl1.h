@@ -66,8 +66,8 @@ private:
     void TickBelow(HTREEITEM item, bool ticked);
     void UpdateAncestors(HTREEITEM item);
     bool OnLeftButtonDown(LPARAM position);
-    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR id, DWORD_PTR self);
+    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR self);
 
     UniqueImageList m_images;
     bool m_subclassed = false;

@@ -12,8 +12,8 @@ HeaderScanEnd ForEachHeader(SourceFile& file, ScanToken& token, const ProgressFn
     static const PatternFinder finder(kHeaderMarker);
     HeaderScanEnd end;
     bool stopped = false;
-    ScanOutcome outcome = ScanBlocks(file, token, progress,
-        [&](uint64_t blockOffset, const uint8_t* block, size_t size) {
+    ScanOutcome outcome =
+        ScanBlocks(file, token, progress, [&](uint64_t blockOffset, const uint8_t* block, size_t size) {
             for (size_t p = finder.Find(block, size, 0); p != PatternFinder::kNotFound;
                  p = finder.Find(block, size, p + 1)) {
                 HeaderMarker marker{end.markers, blockOffset + p, block + p, block + size};

@@ -17,9 +17,9 @@ extern const char kHeaderMarker[13];  // "Content-Type", 12 bytes and a terminat
 constexpr size_t kListedHeaders = 50;
 
 struct HeaderMarker {
-    uint64_t number;  // 0-based count of markers before this one
-    uint64_t offset;  // of the marker in the file
-    const uint8_t* text;      // the marker's bytes in the block, valid only during the call
+    uint64_t number;      // 0-based count of markers before this one
+    uint64_t offset;      // of the marker in the file
+    const uint8_t* text;  // the marker's bytes in the block, valid only during the call
     const uint8_t* blockEnd;
 
     // The text runs from the marker to the first zero byte or the block's end.
@@ -39,7 +39,7 @@ HeaderScanEnd ForEachHeader(SourceFile& file, ScanToken& token, const ProgressFn
                             const std::function<bool(const HeaderMarker&)>& visit);
 
 struct HeaderAnalysis {
-    uint64_t messageCount = 0;          // markers found
+    uint64_t messageCount = 0;           // markers found
     std::vector<std::wstring> subjects;  // of the first kListedHeaders markers, in order
     bool stopped = false;
     ScanError error;

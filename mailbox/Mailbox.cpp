@@ -93,9 +93,9 @@ BOOL CMailbox::OnInitDialog() {
     CDialog::OnInitDialog();
     s_current = this;
     ResetVisitState();
-    for (const wchar_t* entry : {L"\r\n", L"\r\n",
-                                 L"************************* Step 2 :- User Mailbox Selction ***********************",
-                                 L"\r\n", L"\r\n"})
+    for (const wchar_t* entry :
+         {L"\r\n", L"\r\n", L"************************* Step 2 :- User Mailbox Selction ***********************",
+          L"\r\n", L"\r\n"})
         AppendActivityLog(entry);
 
     m_mailboxList.InsertColumn(0, L"User Mailbox Name", LVCFMT_LEFT, 670);
@@ -105,10 +105,10 @@ BOOL CMailbox::OnInitDialog() {
     StartScan();
 
     HMENU menu = GetMenu();
-    for (UINT command : {static_cast<UINT>(ID_SELECT_EDB_FILE), kSearchCommands[0], kSearchCommands[1],
-                         static_cast<UINT>(ID_SAVE_ALL_MAILBOX), static_cast<UINT>(ID_SAVE_CURRENT_MAILBOX),
-                         static_cast<UINT>(ID_CONVERT), static_cast<UINT>(ID_SELECT_DIRECTORY),
-                         static_cast<UINT>(ID_SELECT_ALL)})
+    for (UINT command :
+         {static_cast<UINT>(ID_SELECT_EDB_FILE), kSearchCommands[0], kSearchCommands[1],
+          static_cast<UINT>(ID_SAVE_ALL_MAILBOX), static_cast<UINT>(ID_SAVE_CURRENT_MAILBOX),
+          static_cast<UINT>(ID_CONVERT), static_cast<UINT>(ID_SELECT_DIRECTORY), static_cast<UINT>(ID_SELECT_ALL)})
         GrayMenuCommand(menu, command, true);
     m_selectAllMenuTicks = true;
     return TRUE;
@@ -238,8 +238,9 @@ void CMailbox::ReportScanError(const mailbox::ScanError& error) {
     CString detail(error.Message());
     CString text = error.kind == mailbox::ScanError::Kind::CannotOpen
                        ? CString(L"The source file could not be opened, so no mailbox was found.\r\n\r\n")
-                       : CString(L"The source file could not be read to its end; the mailboxes found before "
-                                 L"the failure are listed.\r\n\r\n");
+                       : CString(
+                             L"The source file could not be read to its end; the mailboxes found before "
+                             L"the failure are listed.\r\n\r\n");
     text = text + detail;
     for (const CString& entry : {CString(L"\r\n"), detail, CString(L"\r\n")}) AppendActivityLog(entry);
     seam::ShowMessageBox(m_hWnd, text, kMessageCaption, kWarning);
@@ -259,9 +260,8 @@ void CMailbox::BuildSelectedList() {
         return;
     }
     m_selectedCount = g_selectedMailboxes.Count();
-    for (const CString& entry :
-         {CString(L"\r\n"), CString(L"No. of User Mailbox Selected:"), Decimal(m_selectedCount), CString(L"\r\n"),
-          CString(L"\r\n")})
+    for (const CString& entry : {CString(L"\r\n"), CString(L"No. of User Mailbox Selected:"), Decimal(m_selectedCount),
+                                 CString(L"\r\n"), CString(L"\r\n")})
         AppendActivityLog(entry);
 }
 

@@ -12,12 +12,11 @@ MailboxScanResult ScanMailboxes(SourceFile& file, const CodePage& codePage, Scan
     MailboxScanResult result;
     result.sourceLength = file.Length();
     bool stopped = false;
-    ScanOutcome outcome = ScanBlocks(file, token, callbacks.onProgress,
-        [&](uint64_t, const uint8_t* block, size_t size) {
+    ScanOutcome outcome =
+        ScanBlocks(file, token, callbacks.onProgress, [&](uint64_t, const uint8_t* block, size_t size) {
             for (size_t p = finder.Find(block, size, 0); p != PatternFinder::kNotFound;
                  p = finder.Find(block, size, p + 1)) {
-                std::wstring name =
-                    MailboxNameFromText(codePage.Decode(block + p, TextLengthAt(block, size, p)));
+                std::wstring name = MailboxNameFromText(codePage.Decode(block + p, TextLengthAt(block, size, p)));
                 if (names.Add(name) && callbacks.onMailbox) callbacks.onMailbox(name);
                 token.WaitWhilePaused();
                 if (token.StopRequested()) {

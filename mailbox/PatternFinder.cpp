@@ -38,8 +38,8 @@ int Commonness(uint8_t b) {
 // Tests 32 start positions per step on two of the pattern's bytes and confirms
 // each candidate in full. Returns the first match, or kNotFound with p at the
 // first start position it has not tested.
-KORVANE_SSE2_FUNCTION size_t FindCandidates(const uint8_t* data, size_t last, const uint8_t* pattern,
-                                            size_t length, size_t rareIndex, size_t otherIndex, size_t& p) {
+KORVANE_SSE2_FUNCTION size_t FindCandidates(const uint8_t* data, size_t last, const uint8_t* pattern, size_t length,
+                                            size_t rareIndex, size_t otherIndex, size_t& p) {
     const __m128i rare = _mm_set1_epi8(static_cast<char>(pattern[rareIndex]));
     const __m128i other = _mm_set1_epi8(static_cast<char>(pattern[otherIndex]));
     // Every load stays inside the data because p + 31 <= last.
@@ -61,9 +61,9 @@ KORVANE_SSE2_FUNCTION size_t FindCandidates(const uint8_t* data, size_t last, co
     return PatternFinder::kNotFound;
 }
 
-__attribute__((target("avx2"))) size_t FindCandidatesAvx2(const uint8_t* data, size_t last,
-                                                           const uint8_t* pattern, size_t length,
-                                                           size_t rareIndex, size_t otherIndex, size_t& p) {
+__attribute__((target("avx2"))) size_t FindCandidatesAvx2(const uint8_t* data, size_t last, const uint8_t* pattern,
+                                                          size_t length, size_t rareIndex, size_t otherIndex,
+                                                          size_t& p) {
     const __m256i rare = _mm256_set1_epi8(static_cast<char>(pattern[rareIndex]));
     const __m256i other = _mm256_set1_epi8(static_cast<char>(pattern[otherIndex]));
     // Every load stays inside the data because p + 63 <= last.
@@ -72,9 +72,11 @@ __attribute__((target("avx2"))) size_t FindCandidatesAvx2(const uint8_t* data, s
         __m256i a0 = _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + rareIndex)), rare);
         __m256i b0 = _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + otherIndex)), other);
         __m256i a1 = _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 32 + rareIndex)), rare);
-        __m256i b1 = _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 32 + otherIndex)), other);
-        uint64_t mask = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(a0, b0))) |
-                        (static_cast<uint64_t>(static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(a1, b1)))) << 32);
+        __m256i b1 =
+            _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 32 + otherIndex)), other);
+        uint64_t mask =
+            static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(a0, b0))) |
+            (static_cast<uint64_t>(static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(a1, b1)))) << 32);
         while (mask) {
             unsigned bit = static_cast<unsigned>(__builtin_ctzll(mask));
             if (std::memcmp(at + bit, pattern, length) == 0) return p + bit;
@@ -101,8 +103,7 @@ bool ProcessorHasSse2() {
 PatternFinder::PatternFinder(std::string pattern, Search search) : m_pattern(std::move(pattern)) {
     m_rareIndex = 0;
     for (size_t i = 1; i < m_pattern.size(); ++i)
-        if (Commonness(static_cast<uint8_t>(m_pattern[i])) <
-            Commonness(static_cast<uint8_t>(m_pattern[m_rareIndex])))
+        if (Commonness(static_cast<uint8_t>(m_pattern[i])) < Commonness(static_cast<uint8_t>(m_pattern[m_rareIndex])))
             m_rareIndex = i;
 #if defined(KORVANE_VECTOR_SEARCH)
     if (search != Search::Scalar && ProcessorHasSse2()) m_vectorWidth = 16;
@@ -112,8 +113,7 @@ PatternFinder::PatternFinder(std::string pattern, Search search) : m_pattern(std
     for (size_t i = 0; i < m_pattern.size(); ++i) {
         if (i == m_rareIndex) continue;
         if (m_otherIndex == m_rareIndex ||
-            Commonness(static_cast<uint8_t>(m_pattern[i])) <
-                Commonness(static_cast<uint8_t>(m_pattern[m_otherIndex])))
+            Commonness(static_cast<uint8_t>(m_pattern[i])) < Commonness(static_cast<uint8_t>(m_pattern[m_otherIndex])))
             m_otherIndex = i;
     }
 }

@@ -30,8 +30,8 @@ public:
 
 private:
     std::string m_pattern;
-    size_t m_rareIndex;    // offset in the pattern of its rarest byte
-    size_t m_otherIndex;   // offset of the next rarest (equal to m_rareIndex for one byte)
+    size_t m_rareIndex;     // offset in the pattern of its rarest byte
+    size_t m_otherIndex;    // offset of the next rarest (equal to m_rareIndex for one byte)
     int m_vectorWidth = 0;  // bytes per vector compare: 0 (memchr only), 16 (SSE2) or 32 (AVX2)
 };
 

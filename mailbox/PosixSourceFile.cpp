@@ -15,8 +15,7 @@ std::wstring Widen(const char* text) { return FromUtf8(text); }
 
 class PosixSourceFile final : public SourceFile {
 public:
-    PosixSourceFile(int fd, uint64_t length, std::wstring path)
-        : m_fd(fd), m_length(length), m_path(std::move(path)) {}
+    PosixSourceFile(int fd, uint64_t length, std::wstring path) : m_fd(fd), m_length(length), m_path(std::move(path)) {}
     ~PosixSourceFile() override { ::close(m_fd); }
 
     uint64_t Length() const override { return m_length; }
@@ -27,12 +26,10 @@ public:
         return errno == ENXIO ? m_length : offset;  // ENXIO: nothing but a hole up to the end
     }
 
-    bool ReadAt(uint64_t offset, uint8_t* buffer, size_t size, size_t& bytesRead,
-                ScanError& error) override {
+    bool ReadAt(uint64_t offset, uint8_t* buffer, size_t size, size_t& bytesRead, ScanError& error) override {
         bytesRead = 0;
         while (bytesRead < size) {
-            ssize_t n = ::pread(m_fd, buffer + bytesRead, size - bytesRead,
-                                static_cast<off_t>(offset + bytesRead));
+            ssize_t n = ::pread(m_fd, buffer + bytesRead, size - bytesRead, static_cast<off_t>(offset + bytesRead));
             if (n < 0) {
                 if (errno == EINTR) continue;
                 error = {ScanError::Kind::ReadFailed, m_path, Widen(std::strerror(errno))};

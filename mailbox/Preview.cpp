@@ -26,8 +26,8 @@ constexpr wchar_t kMissingDestination[] = L"Saving path doesn't exist, select an
 // The listing ends after this many markers: the last one is not counted.
 constexpr uint64_t kListingMarkers = 52;
 
-constexpr UINT kPageGrayedCommands[] = {ID_SELECT_EDB_FILE, 32773,         32792,  32791,
-                                        ID_CONVERT,         ID_SELECT_ALL, ID_SELECT_DIRECTORY};
+constexpr UINT kPageGrayedCommands[] = {ID_SELECT_EDB_FILE, 32773, 32792, 32791, ID_CONVERT, ID_SELECT_ALL,
+                                        ID_SELECT_DIRECTORY};
 
 bool IsDirectory(const CString& path) {
     DWORD attributes = ::GetFileAttributesW(path);
@@ -146,7 +146,8 @@ LRESULT CPreview::OnPaint(WPARAM, LPARAM) {
     if (g_skipAnalysis) {
         if (g_skipNoticePending) {
             g_skipNoticePending = 0;
-            seam::ShowMessageBox(nullptr, L"Analysis skiped, Preview not available.\r\nClick on Save All button to continue",
+            seam::ShowMessageBox(nullptr,
+                                 L"Analysis skiped, Preview not available.\r\nClick on Save All button to continue",
                                  kMessageCaption, MB_OK | MB_ICONINFORMATION);
         }
     } else if (m_firstPaintPending) {
@@ -257,16 +258,18 @@ void CPreview::ListInbox(CWorker& worker, const CString& path) {
     std::unique_ptr<mailbox::SourceFile> file = mailbox::OpenSourceFile(std::filesystem::path(path.str()), error);
     if (!file) return;
     mailbox::ScanTokenFor<CWorker> token(worker);
-    mailbox::ForEachHeader(*file, token, [](uint64_t) {}, [&](const mailbox::HeaderMarker& marker) {
-        if (marker.number + 1 >= kListingMarkers) return false;
-        if (marker.number < mailbox::kListedHeaders) {
-            std::wstring text = mailbox::SystemCodePage().Decode(marker.text, marker.TextSize());
-            m_listingRows.Push(static_cast<size_t>(marker.number), mailbox::SubjectText(text));
-            worker.PostProgress(0);
-        }
-        m_listingCount = marker.number + 1;
-        return true;
-    });
+    mailbox::ForEachHeader(
+        *file, token, [](uint64_t) {},
+        [&](const mailbox::HeaderMarker& marker) {
+            if (marker.number + 1 >= kListingMarkers) return false;
+            if (marker.number < mailbox::kListedHeaders) {
+                std::wstring text = mailbox::SystemCodePage().Decode(marker.text, marker.TextSize());
+                m_listingRows.Push(static_cast<size_t>(marker.number), mailbox::SubjectText(text));
+                worker.PostProgress(0);
+            }
+            m_listingCount = marker.number + 1;
+            return true;
+        });
 }
 
 LRESULT CPreview::OnListingProgress(WPARAM, LPARAM) {

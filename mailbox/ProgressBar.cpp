@@ -26,8 +26,9 @@ constexpr const wchar_t* kStandardFolders[] = {L"Deleted Items", L"Inbox",    L"
                                                L"Tasks",         L"Calendar", L"Junk E-mail"};
 
 // Commands that need a finished analysis, grayed on the preview page when the user stops one.
-constexpr UINT kStoppedAnalysisCommands[] = {ID_SELECT_EDB_FILE, 32773, 32792, 32791, ID_CONVERT, ID_SELECT_ALL,
-                                             ID_SELECT_DIRECTORY, ID_SAVE_ALL_MAILBOX, ID_SAVE_CURRENT_MAILBOX};
+constexpr UINT kStoppedAnalysisCommands[] = {
+    ID_SELECT_EDB_FILE,     32773, 32792, 32791, ID_CONVERT, ID_SELECT_ALL, ID_SELECT_DIRECTORY, ID_SAVE_ALL_MAILBOX,
+    ID_SAVE_CURRENT_MAILBOX};
 
 }  // namespace
 

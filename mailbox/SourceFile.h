@@ -34,8 +34,7 @@ public:
     // Reads up to size bytes at offset into buffer and returns how many were
     // read: fewer than asked only at the end of the file. False on a failed
     // read, with the reason in error.
-    virtual bool ReadAt(uint64_t offset, uint8_t* buffer, size_t size, size_t& bytesRead,
-                        ScanError& error) = 0;
+    virtual bool ReadAt(uint64_t offset, uint8_t* buffer, size_t size, size_t& bytesRead, ScanError& error) = 0;
     // Where the next bytes that may be non-zero begin, at or after offset: the
     // end of a hole in a sparse file. Reading a hole gives zeros, in which no
     // marker can lie, so the scans may skip it. Files that cannot tell say offset.

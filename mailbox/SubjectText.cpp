@@ -15,8 +15,7 @@ std::wstring SubjectText(const std::wstring& text) {
     long long start = f + 9;
     long long count = std::max(e - 1, 0LL);
     if (start >= size) return {};
-    std::wstring part = text.substr(static_cast<size_t>(start),
-                                    static_cast<size_t>(std::min(count, size - start)));
+    std::wstring part = text.substr(static_cast<size_t>(start), static_cast<size_t>(std::min(count, size - start)));
     size_t lastQuote = part.rfind(L'"');
     if (lastQuote == std::wstring::npos) return {};
     part.resize(lastQuote);

@@ -68,7 +68,10 @@ std::wstring FromUtf8(const std::string& text) {
         bool valid = true;
         for (int k = 1; k <= extra; ++k) {
             unsigned char next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) { valid = false; break; }
+            if ((next & 0xC0) != 0x80) {
+                valid = false;
+                break;
+            }
             c = (c << 6) | (next & 0x3F);
         }
         static const char32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};

@@ -9,13 +9,13 @@ namespace {
 
 std::wstring SystemMessage(DWORD code) {
     wchar_t* text = nullptr;
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                      FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::wstring message = length ? std::wstring(text, length) : L"error " + std::to_wstring(code);
     if (text) LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
-                                message.back() == L' ' || message.back() == L'.'))
+    while (!message.empty() &&
+           (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ' || message.back() == L'.'))
         message.pop_back();
     return message;
 }
@@ -28,8 +28,7 @@ public:
 
     uint64_t Length() const override { return m_length; }
 
-    bool ReadAt(uint64_t offset, uint8_t* buffer, size_t size, size_t& bytesRead,
-                ScanError& error) override {
+    bool ReadAt(uint64_t offset, uint8_t* buffer, size_t size, size_t& bytesRead, ScanError& error) override {
         bytesRead = 0;
         while (bytesRead < size) {
             uint64_t at = offset + bytesRead;
@@ -61,8 +60,8 @@ private:
 std::unique_ptr<SourceFile> OpenSourceFile(const std::filesystem::path& path, ScanError& error) {
     const std::wstring& name = path.native();
     // Others may keep the database open, even for writing: we only read.
-    HANDLE file = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE file = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         DWORD code = GetLastError();
         error = {ScanError::Kind::CannotOpen, name,

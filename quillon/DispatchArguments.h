@@ -12,25 +12,25 @@ namespace quillon_com {
 // The arguments of one Invoke in the order the caller wrote them (DISPPARAMS
 // holds them last first).
 class DispatchArguments {
- public:
-  explicit DispatchArguments(const DISPPARAMS* parameters) : m_parameters(parameters) {}
+public:
+    explicit DispatchArguments(const DISPPARAMS* parameters) : m_parameters(parameters) {}
 
-  UINT count() const { return m_parameters ? m_parameters->cArgs : 0; }
-  bool hasNamed() const { return m_parameters && m_parameters->cNamedArgs != 0; }
+    UINT count() const { return m_parameters ? m_parameters->cArgs : 0; }
+    bool hasNamed() const { return m_parameters && m_parameters->cNamedArgs != 0; }
 
-  // Argument `index` (0: the first the caller wrote) as text; a null BSTR is
-  // the empty text. False on any other type.
-  bool Text(UINT index, std::wstring& text) const;
-  // Argument `index` as a short (VT_I2). False on any other type.
-  bool Short(UINT index, short& value) const;
+    // Argument `index` (0: the first the caller wrote) as text; a null BSTR is
+    // the empty text. False on any other type.
+    bool Text(UINT index, std::wstring& text) const;
+    // Argument `index` as a short (VT_I2). False on any other type.
+    bool Short(UINT index, short& value) const;
 
-  // The position DISPPARAMS gives argument `index` (for the puArgErr answer).
-  UINT RawPosition(UINT index) const { return count() - 1 - index; }
+    // The position DISPPARAMS gives argument `index` (for the puArgErr answer).
+    UINT RawPosition(UINT index) const { return count() - 1 - index; }
 
- private:
-  const VARIANT& Unwrapped(UINT index) const;
+private:
+    const VARIANT& Unwrapped(UINT index) const;
 
-  const DISPPARAMS* m_parameters;
+    const DISPPARAMS* m_parameters;
 };
 
 }  // namespace quillon_com

@@ -16,27 +16,26 @@ inline constexpr CLSID kMailParserClsid = {
 inline constexpr const wchar_t* kMailParserProgId = L"quillon.Class1";
 
 enum : DISPID {
-  kDispOpen = 0x60030000,           // no arguments; answers a VARIANT
-  kDispCreateStore = 0x60030001,    // BSTR* path, BSTR* display name
-  kDispCreateFolder = 0x60030002,   // BSTR* folder path
-  kDispImportMessage = 0x60030003,  // BSTR* x7, short*, BSTR* x2
+    kDispOpen = 0x60030000,           // no arguments; answers a VARIANT
+    kDispCreateStore = 0x60030001,    // BSTR* path, BSTR* display name
+    kDispCreateFolder = 0x60030002,   // BSTR* folder path
+    kDispImportMessage = 0x60030003,  // BSTR* x7, short*, BSTR* x2
 };
 
 class CMailParserObject final : public ComObject<CMailParserObject, IDispatch> {
- public:
-  BEGIN_COM_MAP(CMailParserObject)
-  COM_INTERFACE(IDispatch)
-  END_COM_MAP()
+public:
+    BEGIN_COM_MAP(CMailParserObject)
+        COM_INTERFACE(IDispatch)
+    END_COM_MAP()
 
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
-                                          DISPID* ids) override;
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* parameters,
-                                   VARIANT* result, EXCEPINFO* exception, UINT* argumentError) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* parameters,
+                                     VARIANT* result, EXCEPINFO* exception, UINT* argumentError) override;
 
- private:
-  HRESULT Dispatch(DISPID id, WORD flags, const DISPPARAMS* parameters, VARIANT* result, UINT* argumentError);
+private:
+    HRESULT Dispatch(DISPID id, WORD flags, const DISPPARAMS* parameters, VARIANT* result, UINT* argumentError);
 };
 
 }  // namespace quillon_com

@@ -25,25 +25,25 @@ const com::ServerClass kServer = {&quillon_com::kMailParserClsid, quillon_com::k
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    g_module = instance;
-    ::DisableThreadLibraryCalls(instance);
-    // The stores of every exchange live in this module for the life of the
-    // process; an apartment's end must not unload it and drop them.
-    HMODULE pinned = nullptr;
-    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
-                         reinterpret_cast<LPCWSTR>(&DllMain), &pinned);
-  } else if (reason == DLL_PROCESS_DETACH) {
-    quillon::StoreRegistry::Instance().Shutdown();
-  }
-  return TRUE;
+    if (reason == DLL_PROCESS_ATTACH) {
+        g_module = instance;
+        ::DisableThreadLibraryCalls(instance);
+        // The stores of every exchange live in this module for the life of the
+        // process; an apartment's end must not unload it and drop them.
+        HMODULE pinned = nullptr;
+        ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                             reinterpret_cast<LPCWSTR>(&DllMain), &pinned);
+    } else if (reason == DLL_PROCESS_DETACH) {
+        quillon::StoreRegistry::Instance().Shutdown();
+    }
+    return TRUE;
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (!IsEqualCLSID(clsid, quillon_com::kMailParserClsid)) return CLASS_E_CLASSNOTAVAILABLE;
-  return ComClassFactory<quillon_com::CMailParserObject>::NewInstance(iid, object);
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (!IsEqualCLSID(clsid, quillon_com::kMailParserClsid)) return CLASS_E_CLASSNOTAVAILABLE;
+    return ComClassFactory<quillon_com::CMailParserObject>::NewInstance(iid, object);
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return ComModuleLockCount() == 0 ? S_OK : S_FALSE; }

@@ -7,10 +7,10 @@
 namespace com {
 
 struct ServerClass {
-  const CLSID* clsid;
-  const wchar_t* progId;
-  const wchar_t* description;
-  const wchar_t* threadingModel;  // "Both" or "Apartment"
+    const CLSID* clsid;
+    const wchar_t* progId;
+    const wchar_t* description;
+    const wchar_t* threadingModel;  // "Both" or "Apartment"
 };
 
 // Registers the class served by `module` (its full path is written).

@@ -22,7 +22,9 @@ const Text kMailboxes[] = {
     {"Administrator", "Administrator"},
     {"Jane Doe", "Jane Doe"},
     {"Jos\xE9 Mart\xEDnez", "Jos\xC3\xA9 Mart\xC3\xADnez"},
-    {"Fran\xE7ois \x8C" "uvre", "Fran\xC3\xA7ois \xC5\x92uvre"},
+    {"Fran\xE7ois \x8C"
+     "uvre",
+     "Fran\xC3\xA7ois \xC5\x92uvre"},
     {"S\xF8ren \xC6kerlund", "S\xC3\xB8ren \xC3\x86kerlund"},
     {"Support \"Helpdesk\"", "Support \"Helpdesk\""},
     {"CORP\\Backup Operator", "CORP\\Backup Operator"},
@@ -33,16 +35,19 @@ const char* const kCaseVariants[] = {"JANE DOE", "JOS\xC9 MART\xCDNEZ", "m\xDCll
 
 const Text kAttachments[] = {
     {"Quarterly Report.pdf", "Quarterly Report.pdf"},
-    {"\xDC" "bersicht M\xE4rz.xlsx", "\xC3\x9C" "bersicht M\xC3\xA4rz.xlsx"},
+    {"\xDC"
+     "bersicht M\xE4rz.xlsx",
+     "\xC3\x9C"
+     "bersicht M\xC3\xA4rz.xlsx"},
     {"invoice_2026-11.pdf", "invoice_2026-11.pdf"},
     {"photo 001.jpg", "photo 001.jpg"},
     {"Budget \x80.xlsx", "Budget \xE2\x82\xAC.xlsx"},
     {"R\xE9sum\xE9.docx", "R\xC3\xA9sum\xC3\xA9.docx"},
 };
 
-const char* const kWords[] = {"meeting", "budget", "please", "review", "the", "attached", "numbers",
-                              "before", "Friday", "thanks", "regards", "project", "schedule", "update",
-                              "customer", "call", "notes", "agenda", "team", "lunch", "tomorrow"};
+const char* const kWords[] = {"meeting",  "budget", "please", "review",  "the",     "attached", "numbers",
+                              "before",   "Friday", "thanks", "regards", "project", "schedule", "update",
+                              "customer", "call",   "notes",  "agenda",  "team",    "lunch",    "tomorrow"};
 const char* const kPeople[] = {"jane.doe", "jose.martinez", "s.aekerlund", "hans.mueller", "helpdesk"};
 
 // A plain message's only marker: no "filename", the last "=" is charset's.
@@ -172,14 +177,16 @@ public:
 
     void Message(int number, bool withAttachment) {
         std::string text = "From: " + std::string(kPeople[m_random.Below(5)]) + "@example.com\r\n" +
-                           "To: " + kPeople[m_random.Below(5)] + "@example.com\r\n" +
-                           "Subject: " + Sentence(4) + "\r\n" +
-                           "Date: Tue, " + std::to_string(1 + number % 28) + " Nov 2026 09:" +
-                           std::to_string(10 + number % 50) + ":00 +0000\r\n" + "MIME-Version: 1.0\r\n";
+                           "To: " + kPeople[m_random.Below(5)] + "@example.com\r\n" + "Subject: " + Sentence(4) +
+                           "\r\n" + "Date: Tue, " + std::to_string(1 + number % 28) +
+                           " Nov 2026 09:" + std::to_string(10 + number % 50) + ":00 +0000\r\n" +
+                           "MIME-Version: 1.0\r\n";
         std::string body = Sentence(20 + m_random.Below(60)) + "\r\n";
         if (!withAttachment) {
-            text += "Content-Type: text/plain; charset=\"windows-1252\"\r\n"
-                    "Content-Transfer-Encoding: 8bit\r\n\r\n" + body;
+            text +=
+                "Content-Type: text/plain; charset=\"windows-1252\"\r\n"
+                "Content-Transfer-Encoding: 8bit\r\n\r\n" +
+                body;
             Record(text + std::string(1, '\0'));
             ExpectHeader(kPlainSubject);
             return;
@@ -188,14 +195,11 @@ public:
         std::string boundary = "KRV_part_" + std::to_string(number);
         std::string raw(3 * (50 + m_random.Below(250)), '\0');
         for (auto& c : raw) c = static_cast<char>(m_random.Next());
-        text += "Content-Type: multipart/mixed; boundary=\"" + boundary + "\"\r\n\r\n" +
-                "--" + boundary + "\r\n" +
-                "Content-Type: text/plain; charset=\"windows-1252\"\r\n\r\n" + body +
-                "--" + boundary + "\r\n" +
+        text += "Content-Type: multipart/mixed; boundary=\"" + boundary + "\"\r\n\r\n" + "--" + boundary + "\r\n" +
+                "Content-Type: text/plain; charset=\"windows-1252\"\r\n\r\n" + body + "--" + boundary + "\r\n" +
                 "Content-Type: application/octet-stream; name=\"" + file.stored + "\"\r\n" +
-                "Content-Transfer-Encoding: base64\r\n" +
-                "Content-Disposition: attachment; filename=\"" + file.stored + "\"\r\n\r\n" +
-                Base64(raw) + "\r\n--" + boundary + "--\r\n";
+                "Content-Transfer-Encoding: base64\r\n" + "Content-Disposition: attachment; filename=\"" + file.stored +
+                "\"\r\n\r\n" + Base64(raw) + "\r\n--" + boundary + "--\r\n";
         Record(text + std::string(1, '\0'));
         // Each of the three markers sees the attachment's file name as its last
         // quoted text before the last "=".
@@ -259,13 +263,16 @@ void WriteRuleCases(Writer& w) {
 std::string JsonString(const std::string& text) {
     std::string out = "\"";
     for (unsigned char c : text) {
-        if (c == '"') out += "\\\"";
-        else if (c == '\\') out += "\\\\";
+        if (c == '"')
+            out += "\\\"";
+        else if (c == '\\')
+            out += "\\\\";
         else if (c < 0x20) {
             char escape[8];
             std::snprintf(escape, sizeof escape, "\\u%04x", c);
             out += escape;
-        } else out += static_cast<char>(c);
+        } else
+            out += static_cast<char>(c);
     }
     return out + "\"";
 }
@@ -296,8 +303,10 @@ bool WriteSample(const std::string& path, const SampleOptions& options, Expectat
     // mailboxes, some in another letter case.
     const int mailboxCount = sizeof kMailboxes / sizeof kMailboxes[0];
     for (int m = 0; m < options.messages || m < mailboxCount; ++m) {
-        if (m < mailboxCount) w.Mailbox(kMailboxes[m].stored, kMailboxes[m].shown);
-        else if (m % 40 == 0) w.Mailbox(kCaseVariants[(m / 40) % 4], nullptr);
+        if (m < mailboxCount)
+            w.Mailbox(kMailboxes[m].stored, kMailboxes[m].shown);
+        else if (m % 40 == 0)
+            w.Mailbox(kCaseVariants[(m / 40) % 4], nullptr);
         if (m < options.messages) w.Message(m, m % 3 == 0);
         if (random.Below(8) == 0) {
             w.EndPage();

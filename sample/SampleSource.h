@@ -18,12 +18,12 @@ namespace sample {
 
 struct SampleOptions {
     uint64_t seed = 1;
-    int messages = 300;            // stored messages; every third has an attachment
-    uint64_t minimumSize = 0;      // filler pages are added up to this size
-    bool ruleCases = false;        // the block-rule cases: markers in the first page,
-                                   // across page ends, names and texts cut at a page end
-    uint64_t sparseTailAt = 0;     // when set: a hole, then records at this offset and
-    uint64_t sparseSize = 0;       // in the last page of a file of this size
+    int messages = 300;         // stored messages; every third has an attachment
+    uint64_t minimumSize = 0;   // filler pages are added up to this size
+    bool ruleCases = false;     // the block-rule cases: markers in the first page,
+                                // across page ends, names and texts cut at a page end
+    uint64_t sparseTailAt = 0;  // when set: a hole, then records at this offset and
+    uint64_t sparseSize = 0;    // in the last page of a file of this size
 };
 
 // What `edb2pst list --json` must print, as UTF-8.
@@ -35,8 +35,7 @@ struct Expectation {
 };
 
 // Writes the file; false with a reason when it cannot.
-bool WriteSample(const std::string& path, const SampleOptions& options, Expectation& expected,
-                 std::string& error);
+bool WriteSample(const std::string& path, const SampleOptions& options, Expectation& expected, std::string& error);
 
 // The JSON object of the list command for this expectation.
 std::string ExpectedJson(const Expectation& expected, const std::string& sourceText);

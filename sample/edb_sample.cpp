@@ -21,14 +21,19 @@ int main(int argc, char** argv) {
     std::string sourceText = argv[1];
     for (int i = 3; i < argc; ++i) {
         auto number = [&](int at) { return at < argc ? std::strtoull(argv[at], nullptr, 10) : 0ull; };
-        if (!std::strcmp(argv[i], "--seed")) options.seed = number(++i);
-        else if (!std::strcmp(argv[i], "--messages")) options.messages = static_cast<int>(number(++i));
-        else if (!std::strcmp(argv[i], "--size")) options.minimumSize = number(++i);
-        else if (!std::strcmp(argv[i], "--rule-cases")) options.ruleCases = true;
+        if (!std::strcmp(argv[i], "--seed"))
+            options.seed = number(++i);
+        else if (!std::strcmp(argv[i], "--messages"))
+            options.messages = static_cast<int>(number(++i));
+        else if (!std::strcmp(argv[i], "--size"))
+            options.minimumSize = number(++i);
+        else if (!std::strcmp(argv[i], "--rule-cases"))
+            options.ruleCases = true;
         else if (!std::strcmp(argv[i], "--sparse-tail")) {
             options.sparseTailAt = number(++i);
             options.sparseSize = number(++i);
-        } else if (!std::strcmp(argv[i], "--source-text") && i + 1 < argc) sourceText = argv[++i];
+        } else if (!std::strcmp(argv[i], "--source-text") && i + 1 < argc)
+            sourceText = argv[++i];
         else {
             std::fprintf(stderr, "edb_sample: unknown option %s\n", argv[i]);
             return 2;

@@ -1,7 +1,6 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-
 #include "search/FileFinder.h"
 #include "search/PosixText.h"
 

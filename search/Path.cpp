@@ -93,7 +93,8 @@ int64_t FileTimeToLocalCalendarTime(uint64_t fileTime) {
 #endif
     if (local.tm_year < 0) return 0;  // before 1900
     return DaysFromCivil(local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1),
-                         static_cast<unsigned>(local.tm_mday)) * 86400 +
+                         static_cast<unsigned>(local.tm_mday)) *
+               86400 +
            local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
 }
 

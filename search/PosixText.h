@@ -30,7 +30,6 @@ inline std::string Utf8(const std::wstring& text) {
     return out;
 }
 
-
 // Broken sequences become U+FFFD.
 inline std::wstring FromUtf8(const std::string& bytes) {
     std::wstring out;

@@ -30,7 +30,8 @@ std::vector<GradientBand> LabelGradientBands(int width, COLORREF from, COLORREF 
     return result;
 }
 
-CLabel::CLabel() : m_textColour(::GetSysColor(COLOR_WINDOWTEXT)), m_faceBrush(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE))) {}
+CLabel::CLabel()
+    : m_textColour(::GetSysColor(COLOR_WINDOWTEXT)), m_faceBrush(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE))) {}
 
 void CLabel::OnSubclassed() {
     auto font = reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
@@ -210,10 +211,18 @@ CLabel& CLabel::SetUrlTarget(const wchar_t* target) {
 UINT CLabel::TextFormat(DWORD style, const CString& text) {
     UINT format;
     switch (style & SS_TYPEMASK) {
-    case SS_CENTER: format = DT_CENTER | DT_WORDBREAK; break;
-    case SS_RIGHT: format = DT_RIGHT | DT_WORDBREAK; break;
-    case SS_LEFTNOWORDWRAP: format = DT_LEFT; break;
-    default: format = DT_LEFT | DT_WORDBREAK; break;
+    case SS_CENTER:
+        format = DT_CENTER | DT_WORDBREAK;
+        break;
+    case SS_RIGHT:
+        format = DT_RIGHT | DT_WORDBREAK;
+        break;
+    case SS_LEFTNOWORDWRAP:
+        format = DT_LEFT;
+        break;
+    default:
+        format = DT_LEFT | DT_WORDBREAK;
+        break;
     }
     if (text.Find(L'\t') >= 0) format |= DT_EXPANDTABS;
     if (style & SS_CENTERIMAGE) format = text.Find(L"\r\n") >= 0 ? DT_CENTER : DT_CENTER | DT_VCENTER | DT_SINGLELINE;

@@ -7,8 +7,8 @@
 #include "framework/Afx.h"
 
 // The pictures that ship beside the program.
-constexpr wchar_t kPageSkinFile[] = L"\\Korvane-Exchange.bmp";   // the five wizard pages
-constexpr wchar_t kSmallSkinFile[] = L"\\Skin2.bmp";             // progress, View Log, About
+constexpr wchar_t kPageSkinFile[] = L"\\Korvane-Exchange.bmp";  // the five wizard pages
+constexpr wchar_t kSmallSkinFile[] = L"\\Skin2.bmp";            // progress, View Log, About
 constexpr wchar_t kSplashPictureFile[] = L"\\Flash.bmp";
 
 // Loads a bitmap file at its natural size; empty when it is missing or unreadable.

@@ -25,7 +25,8 @@ CSplashScreenEx::CSplashScreenEx() {
     if (HMODULE user = ::GetModuleHandleW(L"USER32.DLL"))
         m_animate = reinterpret_cast<AnimateFn>(reinterpret_cast<void*>(::GetProcAddress(user, "AnimateWindow")));
     LOGFONTW font = {};
-    if (::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font)) m_font.reset(::CreateFontIndirectW(&font));
+    if (::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font))
+        m_font.reset(::CreateFontIndirectW(&font));
 }
 
 bool CSplashScreenEx::Create(CWnd* parent, const wchar_t* text, DWORD displayTime, DWORD style) {
@@ -80,8 +81,7 @@ bool CSplashScreenEx::SetBitmap(const wchar_t* path) {
 
 void CSplashScreenEx::Show() {
     if (!m_hWnd) return;
-    ::SetWindowPos(m_hWnd, nullptr, m_x, m_y, m_width, m_height,
-                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    ::SetWindowPos(m_hWnd, nullptr, m_x, m_y, m_width, m_height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
     if ((m_style & kFadeIn) && m_animate)
         m_animate(m_hWnd, kFadeInMilliseconds, AW_BLEND);
     else

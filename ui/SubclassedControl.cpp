@@ -7,7 +7,7 @@ constexpr UINT_PTR kSubclassId = 0x4B4F5256;  // one id for every look control
 // The window property that leads from a control to its wrapper (the system's own
 // look-up of a subclass is exported by ordinal only).
 constexpr wchar_t kWrapperProperty[] = L"KorvaneLookControl";
-}
+}  // namespace
 
 CSubclassedControl::~CSubclassedControl() { UnsubclassWindow(); }
 

@@ -23,8 +23,7 @@ HCURSOR HandCursor() {
 }  // namespace
 
 CURLLinkButton::CURLLinkButton()
-    : m_normalColour(::GetSysColor(COLOR_HIGHLIGHT)),
-      m_hoverColour(::GetSysColor(COLOR_HOTLIGHT)),
+    : m_normalColour(::GetSysColor(COLOR_HIGHLIGHT)), m_hoverColour(::GetSysColor(COLOR_HOTLIGHT)),
       m_disabledColour(::GetSysColor(COLOR_GRAYTEXT)) {
     HandCursor();
 }
@@ -95,14 +94,16 @@ bool CURLLinkButton::OnControlMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_MOUSEHOVER:
         m_hovering = true;
         Redraw();
-        if (m_toolTip && ::SendMessageW(m_toolTip, TTM_GETTOOLCOUNT, 0, 0)) ::SendMessageW(m_toolTip, TTM_ACTIVATE, TRUE, 0);
+        if (m_toolTip && ::SendMessageW(m_toolTip, TTM_GETTOOLCOUNT, 0, 0))
+            ::SendMessageW(m_toolTip, TTM_ACTIVATE, TRUE, 0);
         result = 0;
         return true;
     case WM_MOUSELEAVE:
         m_tracking = false;
         m_hovering = false;
         Redraw();
-        if (m_toolTip && ::SendMessageW(m_toolTip, TTM_GETTOOLCOUNT, 0, 0)) ::SendMessageW(m_toolTip, TTM_ACTIVATE, FALSE, 0);
+        if (m_toolTip && ::SendMessageW(m_toolTip, TTM_GETTOOLCOUNT, 0, 0))
+            ::SendMessageW(m_toolTip, TTM_ACTIVATE, FALSE, 0);
         result = 0;
         return true;
     case WM_SETCURSOR:

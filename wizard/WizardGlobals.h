@@ -18,7 +18,7 @@ class CMorvathDlg;
 extern const CString g_productTitle;  // window title of every page; never changes
 
 // Product strings whose letter case and spacing differ on purpose.
-extern const wchar_t kMessageCaption[];        // "Korvane For EDB To PST"
+extern const wchar_t kMessageCaption[];         // "Korvane For EDB To PST"
 extern const wchar_t kSecondInstanceCaption[];  // "Korvane for EDB to PST"
 extern const wchar_t kSecondInstanceText[];
 

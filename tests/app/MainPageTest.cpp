@@ -27,9 +27,7 @@ struct PageVisit {
 };
 std::vector<PageVisit> g_mailboxPageVisits;
 
-void RecordMailboxPage(CWnd* owner) {
-    g_mailboxPageVisits.push_back({owner->IsWindowVisible(), g_sourceFileCount});
-}
+void RecordMailboxPage(CWnd* owner) { g_mailboxPageVisits.push_back({owner->IsWindowVisible(), g_sourceFileCount}); }
 
 class MainPageTest : public ProgramFolderTest {
 protected:
@@ -52,7 +50,9 @@ protected:
         Click(IDC_BROWSE);
     }
     HWND Item(int id) const { return ::GetDlgItem(page.m_hWnd, id); }
-    int ListRows() const { return static_cast<int>(::SendMessageW(Item(IDC_SOURCE_FILE_LIST), LVM_GETITEMCOUNT, 0, 0)); }
+    int ListRows() const {
+        return static_cast<int>(::SendMessageW(Item(IDC_SOURCE_FILE_LIST), LVM_GETITEMCOUNT, 0, 0));
+    }
     BOOL PressKey(WPARAM key) {
         MSG message = {page.m_hWnd, WM_KEYDOWN, key, 0, 0, {0, 0}};
         return page.PreTranslateMessage(&message);

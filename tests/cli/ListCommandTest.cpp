@@ -78,8 +78,8 @@ TEST_F(ListCommand, MarkersPastFourGibInASparseFiveGibFile) {
 }
 
 TEST_F(ListCommand, PlainListing) {
-    std::string file = std::string(4096, '\0') + "N67b9\xB0\xB4xyzAnna" + '\0' +
-                       "Content-Type: a; filename=\"r.pdf\"" + '\0';
+    std::string file =
+        std::string(4096, '\0') + "N67b9\xB0\xB4xyzAnna" + '\0' + "Content-Type: a; filename=\"r.pdf\"" + '\0';
     fs::path path = m_folder / "small.edb";
     { std::ofstream(path, std::ios::binary) << file; }
     ASSERT_EQ(Run({L"list", path.wstring()}), 0);

@@ -25,78 +25,79 @@ inline std::wstring W(const std::string& utf8) { return quillon::Utf8ToWide(utf8
 inline std::string U(const std::wstring& wide) { return quillon::WideToUtf8(wide); }
 
 inline std::string EncodeBase64(const std::string& bytes) {
-  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  for (size_t i = 0; i < bytes.size(); i += 3) {
-    uint32_t group = static_cast<uint8_t>(bytes[i]) << 16;
-    if (i + 1 < bytes.size()) group |= static_cast<uint8_t>(bytes[i + 1]) << 8;
-    if (i + 2 < bytes.size()) group |= static_cast<uint8_t>(bytes[i + 2]);
-    out += kDigits[group >> 18];
-    out += kDigits[(group >> 12) & 63];
-    out += i + 1 < bytes.size() ? kDigits[(group >> 6) & 63] : '=';
-    out += i + 2 < bytes.size() ? kDigits[group & 63] : '=';
-    if (out.size() % 78 == 76) out += "\r\n";
-  }
-  return out;
+    static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (size_t i = 0; i < bytes.size(); i += 3) {
+        uint32_t group = static_cast<uint8_t>(bytes[i]) << 16;
+        if (i + 1 < bytes.size()) group |= static_cast<uint8_t>(bytes[i + 1]) << 8;
+        if (i + 2 < bytes.size()) group |= static_cast<uint8_t>(bytes[i + 2]);
+        out += kDigits[group >> 18];
+        out += kDigits[(group >> 12) & 63];
+        out += i + 1 < bytes.size() ? kDigits[(group >> 6) & 63] : '=';
+        out += i + 2 < bytes.size() ? kDigits[group & 63] : '=';
+        if (out.size() % 78 == 76) out += "\r\n";
+    }
+    return out;
 }
 
 // Message n: subject "Message 00n café" (raw windows-1252 in the header),
 // a plain body, and for every third message an attachment of binary bytes.
 struct SampleMail {
-  std::string subject;  // UTF-8, as readers should show it
-  std::string attachmentName;
-  std::string attachmentBytes;
-  std::string text;     // the source message text
+    std::string subject;  // UTF-8, as readers should show it
+    std::string attachmentName;
+    std::string attachmentBytes;
+    std::string text;  // the source message text
 };
 
 inline SampleMail MakeSampleMail(int n, size_t attachmentSize = 3000) {
-  char number[8];
-  std::snprintf(number, sizeof number, "%03d", n);
-  SampleMail mail;
-  mail.subject = std::string("Message ") + number + " caf\xC3\xA9";
-  std::string boundary = "----=_Part_" + std::string(number);
-  mail.text = "Content-Type: multipart/mixed; boundary=\"" + boundary + "\"\r\nSubject: Message " + number +
-              " caf\xE9\r\nMIME-Version: 1.0\r\n\r\n--" + boundary +
-              "\r\nContent-Type: text/plain; charset=windows-1252\r\n\r\nBody of message " + number + "\r\n";
-  if (n % 3 == 0) {
-    mail.attachmentName = std::string("file ") + number + ".bin";
-    for (size_t k = 0; k < attachmentSize; ++k) mail.attachmentBytes.push_back(static_cast<char>((k * 7 + n) % 256));
-    mail.text += "--" + boundary + "\r\nContent-Type: application/octet-stream; name=\"" + mail.attachmentName +
-                 "\"\r\nContent-Transfer-Encoding: base64\r\n\r\n" + EncodeBase64(mail.attachmentBytes) + "\r\n";
-  }
-  mail.text += "--" + boundary + "--\r\n";
-  return mail;
+    char number[8];
+    std::snprintf(number, sizeof number, "%03d", n);
+    SampleMail mail;
+    mail.subject = std::string("Message ") + number + " caf\xC3\xA9";
+    std::string boundary = "----=_Part_" + std::string(number);
+    mail.text = "Content-Type: multipart/mixed; boundary=\"" + boundary + "\"\r\nSubject: Message " + number +
+                " caf\xE9\r\nMIME-Version: 1.0\r\n\r\n--" + boundary +
+                "\r\nContent-Type: text/plain; charset=windows-1252\r\n\r\nBody of message " + number + "\r\n";
+    if (n % 3 == 0) {
+        mail.attachmentName = std::string("file ") + number + ".bin";
+        for (size_t k = 0; k < attachmentSize; ++k)
+            mail.attachmentBytes.push_back(static_cast<char>((k * 7 + n) % 256));
+        mail.text += "--" + boundary + "\r\nContent-Type: application/octet-stream; name=\"" + mail.attachmentName +
+                     "\"\r\nContent-Transfer-Encoding: base64\r\n\r\n" + EncodeBase64(mail.attachmentBytes) + "\r\n";
+    }
+    mail.text += "--" + boundary + "--\r\n";
+    return mail;
 }
 
 class Component {
- public:
-  explicit Component(std::unique_ptr<quillon::StoreFiles> files = quillon::MakeEngineStoreFiles())
-      : m_registry(std::move(files)), m_parser(m_registry) {}
-  ~Component() { m_registry.Shutdown(); }
+public:
+    explicit Component(std::unique_ptr<quillon::StoreFiles> files = quillon::MakeEngineStoreFiles())
+        : m_registry(std::move(files)), m_parser(m_registry) {}
+    ~Component() { m_registry.Shutdown(); }
 
-  std::string CreateStore(const std::string& path, const std::string& displayName) {
-    return U(m_parser.CreateStore(W(path), W(displayName)));
-  }
-  std::string CreateFolder(const std::string& folderPath) { return U(m_parser.CreateFolder(W(folderPath))); }
-  std::string Import(const pst_test::TempDir& dir, const std::string& folderPath, int n, const std::string& text) {
-    std::string eml = dir.File(std::to_string(n) + ".eml");
-    std::ofstream(eml, std::ios::binary) << mail_test::SystemEml(text);
-    components::MessageImportArguments arguments;
-    arguments.folderPath = W(folderPath);
-    arguments.attachmentName = L"name text";
-    arguments.owner = L"Admin";
-    arguments.emlPath = W(eml);
-    arguments.sourceTimeText = L"06/12/2026 09:05 AM";
-    arguments.messageText = W(mail::Windows1252ToUtf8(text));
-    std::string result = U(m_parser.ImportMessage(arguments));
-    std::filesystem::remove(eml);
-    return result;
-  }
-  void Shutdown() { m_registry.Shutdown(); }
+    std::string CreateStore(const std::string& path, const std::string& displayName) {
+        return U(m_parser.CreateStore(W(path), W(displayName)));
+    }
+    std::string CreateFolder(const std::string& folderPath) { return U(m_parser.CreateFolder(W(folderPath))); }
+    std::string Import(const pst_test::TempDir& dir, const std::string& folderPath, int n, const std::string& text) {
+        std::string eml = dir.File(std::to_string(n) + ".eml");
+        std::ofstream(eml, std::ios::binary) << mail_test::SystemEml(text);
+        components::MessageImportArguments arguments;
+        arguments.folderPath = W(folderPath);
+        arguments.attachmentName = L"name text";
+        arguments.owner = L"Admin";
+        arguments.emlPath = W(eml);
+        arguments.sourceTimeText = L"06/12/2026 09:05 AM";
+        arguments.messageText = W(mail::Windows1252ToUtf8(text));
+        std::string result = U(m_parser.ImportMessage(arguments));
+        std::filesystem::remove(eml);
+        return result;
+    }
+    void Shutdown() { m_registry.Shutdown(); }
 
- private:
-  quillon::StoreRegistry m_registry;
-  components::CDirectMailParser m_parser;
+private:
+    quillon::StoreRegistry m_registry;
+    components::CDirectMailParser m_parser;
 };
 
 inline bool IsOk(const std::string& result) { return result.compare(0, 2, "OK") == 0; }

@@ -16,8 +16,12 @@ TEST(Names, DateTextAndPathComponents) {
         size_t n;
         const wchar_t* component;
     } cases[] = {
-        {L"Store\\Inbox\\Sub", 0, L"Store"}, {L"Store\\Inbox\\Sub", 2, L"Sub"}, {L"Store\\Inbox\\Sub", 3, L""},
-        {L"A\\\\B", 1, L""},                 {L"A\\\\B", 2, L"B"},             {L"", 0, L""},
+        {L"Store\\Inbox\\Sub", 0, L"Store"},
+        {L"Store\\Inbox\\Sub", 2, L"Sub"},
+        {L"Store\\Inbox\\Sub", 3, L""},
+        {L"A\\\\B", 1, L""},
+        {L"A\\\\B", 2, L"B"},
+        {L"", 0, L""},
     };
     for (const auto& c : cases) EXPECT_EQ(convert::PathComponent(c.path, c.n), c.component) << c.n;
 }

@@ -62,7 +62,8 @@ inline std::string SourceWithHeaders(int count) {
 class Observer final : public convert::TransferObserver {
 public:
     void OnMailbox(size_t number, size_t count, const std::wstring& name, const std::wstring&) override {
-        events.push_back("mailbox " + std::to_string(number) + "/" + std::to_string(count) + " " + mailbox::ToUtf8(name));
+        events.push_back("mailbox " + std::to_string(number) + "/" + std::to_string(count) + " " +
+                         mailbox::ToUtf8(name));
     }
     void OnFolder(const std::wstring& name) override { events.push_back("folder " + mailbox::ToUtf8(name)); }
     void OnMessage(uint64_t number, std::optional<uint64_t> expected) override {
@@ -99,7 +100,8 @@ protected:
         m_temp = convert::TempMessageFolder::Create(error, m_dir / "tmp");
         ASSERT_TRUE(m_temp) << mailbox::ToUtf8(error);
         services.openExchange = [this] { return std::make_unique<RecordingComponent>(log); };
-        services.openSource = [this](const std::wstring& path, mailbox::ScanError& error) -> std::unique_ptr<mailbox::SourceFile> {
+        services.openSource = [this](const std::wstring& path,
+                                     mailbox::ScanError& error) -> std::unique_ptr<mailbox::SourceFile> {
             if (path == L"gone.edb") {
                 error = {mailbox::ScanError::Kind::CannotOpen, path, L"No such file or directory"};
                 return nullptr;

@@ -83,13 +83,13 @@ protected:
 
 TEST_F(TransferReaders, SaveAllGivesEachMailboxAStoreWithEveryMessage) {
     ASSERT_GT(m_expected.messageCount, 50u);
-    convert::SaveAllRequest request{mailbox::FromUtf8(m_dir.File("out")),
-                                    {L"Jane Doe", L"Support \"Helpdesk\"", L"CORP\\Backup Operator"}, false};
+    convert::SaveAllRequest request{
+        mailbox::FromUtf8(m_dir.File("out")), {L"Jane Doe", L"Support \"Helpdesk\"", L"CORP\\Backup Operator"}, false};
     convert::SaveAllOutcome outcome = convert::SaveAllMailboxes(request, m_services, m_source);
     m_registry.Shutdown();
     ASSERT_TRUE(outcome.Succeeded());
-    const std::set<std::string> standard = {"Inbox", "Outbox", "Sent Items", "Drafts", "Calendar", "Contacts",
-                                            "Tasks", "Journal", "Junk E-mail", "Notes", "Deleted Items"};
+    const std::set<std::string> standard = {"Inbox", "Outbox",  "Sent Items",  "Drafts", "Calendar",     "Contacts",
+                                            "Tasks", "Journal", "Junk E-mail", "Notes",  "Deleted Items"};
     for (const convert::MailboxResult& r : outcome.mailboxes) {
         EXPECT_EQ(r.stored, m_expected.messageCount);
         EXPECT_EQ(TopFolders(r.pstPath), standard);

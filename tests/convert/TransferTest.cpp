@@ -25,8 +25,15 @@ TEST_F(TransferTest, SaveAllCreatesTheStoreTheStandardFoldersAndFillsTheInbox) {
         root + "Top of Information Store",
         root + "Inbox",
         "message \\\\" + kDisplay + "\\Inbox |  m1.txt | Admin | 06/12/2026 09:05 AM | " + Eml(1),
-        root + "Outbox", root + "Sent Items", root + "Drafts", root + "Calendar", root + "Contacts",
-        root + "Tasks", root + "Journal", root + "Junk E-mail", root + "Notes",
+        root + "Outbox",
+        root + "Sent Items",
+        root + "Drafts",
+        root + "Calendar",
+        root + "Contacts",
+        root + "Tasks",
+        root + "Journal",
+        root + "Junk E-mail",
+        root + "Notes",
     };
     EXPECT_EQ(log.calls, expected);
     EXPECT_TRUE(transfer.Result().Succeeded());
@@ -94,7 +101,8 @@ TEST_F(TransferTest, SaveCurrentFollowsTheTickedPaths) {
         EXPECT_TRUE(ticked.empty());
         std::vector<std::string> seen;
         for (const std::string& call : log.calls) {
-            if (call.rfind("folder ", 0) == 0) seen.push_back(call.substr(std::string("folder \\\\" + kDisplay + "\\").size()));
+            if (call.rfind("folder ", 0) == 0)
+                seen.push_back(call.substr(std::string("folder \\\\" + kDisplay + "\\").size()));
             if (call.rfind("message ", 0) == 0) {
                 std::string path = call.substr(std::string("message \\\\" + kDisplay + "\\").size());
                 seen.push_back("> " + path.substr(0, path.find(" |")));
@@ -110,7 +118,8 @@ TEST_F(TransferTest, SaveCurrentKeepsAMailboxNameThatHoldsABackslashWhole) {
     ASSERT_TRUE(transfer.CreateMailboxPst(L"out", L"CORP\\Ops", L"CORP_Ops"));
     std::vector<std::wstring> ticked = {L"CORP\\Ops\\Calendar"};
     transfer.SaveCheckedFolders(ticked, L"CORP\\Ops");
-    EXPECT_EQ(CallsStartingWith("folder"), std::vector<std::string>{"folder \\\\Korvane-EDB-PST-CORP_Ops6-12-2026 9-5\\Calendar"});
+    EXPECT_EQ(CallsStartingWith("folder"),
+              std::vector<std::string>{"folder \\\\Korvane-EDB-PST-CORP_Ops6-12-2026 9-5\\Calendar"});
 }
 
 TEST_F(TransferTest, FailuresAreCountedAndDescribedNotPassedOffAsSuccess) {
@@ -146,7 +155,8 @@ TEST_F(TransferTest, FailuresAreCountedAndDescribedNotPassedOffAsSuccess) {
         EXPECT_EQ(r.failed, c.failed);
         EXPECT_FALSE(r.Succeeded());
         ASSERT_FALSE(r.problems.empty());
-        EXPECT_NE(r.problems[0].find(mailbox::FromUtf8(c.problem)), std::wstring::npos) << mailbox::ToUtf8(r.problems[0]);
+        EXPECT_NE(r.problems[0].find(mailbox::FromUtf8(c.problem)), std::wstring::npos)
+            << mailbox::ToUtf8(r.problems[0]);
         EXPECT_EQ(r.problems.size(), 1u) << "one sentence per kind of failure";
         if (!c.storeCreated) {
             EXPECT_TRUE(CallsStartingWith("folder").empty());

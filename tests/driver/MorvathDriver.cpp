@@ -335,9 +335,9 @@ TEST(RealProgram, AutomationClientKeepsTheProgramUntilItLetsGo) {
     CLSID classId;
     ASSERT_EQ(::CLSIDFromProgID(L"Morvath.Application", &classId), S_OK);
     IDispatch* automation = nullptr;
-    ASSERT_EQ(::CoCreateInstance(classId, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
-                                 reinterpret_cast<void**>(&automation)),
-              S_OK);
+    ASSERT_EQ(
+        ::CoCreateInstance(classId, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, reinterpret_cast<void**>(&automation)),
+        S_OK);
     HWND page = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (page = FindVisibleMainPage()) != nullptr; }));
     DWORD processId = 0;
@@ -394,7 +394,8 @@ int Snapshot(bool mailboxPage) {
         ::PostMessageW(page, WM_COMMAND, 32777, 0);
     else
         ::PostMessageW(page, WM_KEYDOWN, VK_ESCAPE, 0);
-    if (HWND box = program.WaitForWindow(L"#32770", kBoxCaption)) ::PostMessageW(::GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+    if (HWND box = program.WaitForWindow(L"#32770", kBoxCaption))
+        ::PostMessageW(::GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
     return program.WaitForExit() == 0 ? 0 : 2;
 }
 

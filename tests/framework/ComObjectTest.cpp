@@ -53,7 +53,7 @@ TEST(ComObject, AnswersItsTableWithOneIdentityAndHoldsTheModuleLock) {
         const IID* iid;
         HRESULT expected;
     } cases[] = {
-        {&IID_IUnknown, S_OK}, {&IID_IPersist, S_OK}, {&IID_IOleWindow, S_OK},
+        {&IID_IUnknown, S_OK}, {&IID_IPersist, S_OK},           {&IID_IOleWindow, S_OK},
         {&kAliasId, S_OK},     {&IID_IDispatch, E_NOINTERFACE},
     };
     for (const Case& c : cases) {

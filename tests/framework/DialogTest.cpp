@@ -73,7 +73,12 @@ TEST(DialogDefault, EachNestedMessageKeepsItsOwnRequest) {
         std::function<void(CTestPage&)> handler;
         bool textChanges;
     } cases[] = {
-        {"Default, then a nested message", [](CTestPage& p) { p.CallDefault(); p.SendMessage(kNestedPlain); }, true},
+        {"Default, then a nested message",
+         [](CTestPage& p) {
+             p.CallDefault();
+             p.SendMessage(kNestedPlain);
+         },
+         true},
         {"a nested message asking for Default", [](CTestPage& p) { p.SendMessage(kNestedDefault); }, false},
         {"no Default", [](CTestPage&) {}, false},
     };

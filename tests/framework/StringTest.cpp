@@ -12,10 +12,9 @@ TEST(CStringCuts, OutOfRangePositionsAndCountsClamp) {
         CString got;
         const wchar_t* expected;
     } cases[] = {
-        {text.Left(3), L"Mai"},    {text.Left(-1), L""},       {text.Left(99), L"Mailbox"},
-        {text.Right(3), L"box"},   {text.Right(-5), L""},      {text.Right(99), L"Mailbox"},
-        {text.Mid(4), L"box"},     {text.Mid(-2), L"Mailbox"}, {text.Mid(99), L""},
-        {text.Mid(2, 3), L"ilb"},  {text.Mid(5, 99), L"ox"},   {text.Mid(2, -1), L""},
+        {text.Left(3), L"Mai"}, {text.Left(-1), L""},         {text.Left(99), L"Mailbox"}, {text.Right(3), L"box"},
+        {text.Right(-5), L""},  {text.Right(99), L"Mailbox"}, {text.Mid(4), L"box"},       {text.Mid(-2), L"Mailbox"},
+        {text.Mid(99), L""},    {text.Mid(2, 3), L"ilb"},     {text.Mid(5, 99), L"ox"},    {text.Mid(2, -1), L""},
         {text.Mid(7, 1), L""},
     };
     for (const Case& c : cases) EXPECT_EQ(c.got, c.expected);

@@ -48,8 +48,10 @@ LRESULT CTestPage::OnAct(WPARAM, LPARAM) {
 }
 
 LRESULT CTestPage::OnSetText(WPARAM, LPARAM) {
-    if (onSetText) onSetText(*this);
-    else Default();
+    if (onSetText)
+        onSetText(*this);
+    else
+        Default();
     return TRUE;
 }
 

@@ -17,7 +17,9 @@ constexpr WorkerMessages kMessages = {kWorkerBase};
 class WorkerTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(page.Create()); }
-    bool Finished() { return PumpUntil([this] { return !page.finished.empty(); }); }
+    bool Finished() {
+        return PumpUntil([this] { return !page.finished.empty(); });
+    }
 
     ReportRecorder recorder;
     CTestPage page;
@@ -30,9 +32,18 @@ TEST_F(WorkerTest, FinishedIsPostedOnceHoweverTheRunEnds) {
         WorkerEnd end;
         std::vector<WPARAM> progress;
     } cases[] = {
-        {"returns", [](CWorker& w) { for (WPARAM i = 1; i <= 3; ++i) w.PostProgress(i); }, WorkerEnd::Completed,
+        {"returns",
+         [](CWorker& w) {
+             for (WPARAM i = 1; i <= 3; ++i) w.PostProgress(i);
+         },
+         WorkerEnd::Completed,
          {1, 2, 3}},
-        {"throws", [](CWorker& w) { w.PostProgress(1); throw std::runtime_error("read error"); }, WorkerEnd::Failed,
+        {"throws",
+         [](CWorker& w) {
+             w.PostProgress(1);
+             throw std::runtime_error("read error");
+         },
+         WorkerEnd::Failed,
          {1}},
         {"stops itself", [](CWorker& w) { w.RequestStop(); }, WorkerEnd::Stopped, {}},
     };

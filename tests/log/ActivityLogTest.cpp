@@ -17,9 +17,7 @@ namespace {
 
 class ActivityLogTest : public ProgramFolderTest {
 protected:
-    void SetUp() override {
-        ASSERT_EQ(::GetACP(), 1252u) << "run with LC_ALL=C.UTF-8 so wine uses code page 1252";
-    }
+    void SetUp() override { ASSERT_EQ(::GetACP(), 1252u) << "run with LC_ALL=C.UTF-8 so wine uses code page 1252"; }
 };
 
 TEST_F(ActivityLogTest, AppendsTextUnchangedInTheAnsiCodePage) {
@@ -54,11 +52,11 @@ TEST(ActivityLogEntryCap, CutFallsBetweenCharactersInEveryCodePage) {
     };
     const std::wstring a199(199, L'a');
     const Case cases[] = {
-        {1252, a199 + L"\u00e9z", 200},                // one byte each
-        {65001, a199 + L"\u00e9", 199},                // a 2-byte sequence does not fit
+        {1252, a199 + L"\u00e9z", 200},                         // one byte each
+        {65001, a199 + L"\u00e9", 199},                         // a 2-byte sequence does not fit
         {65001, std::wstring(197, L'a') + L"\U0001F600", 197},  // nor a 4-byte surrogate pair
         {65001, std::wstring(196, L'a') + L"\U0001F600", 200},
-        {932, a199 + L"\u65e5", 199},                  // a double-byte character
+        {932, a199 + L"\u65e5", 199},  // a double-byte character
     };
     for (const Case& c : cases) {
         std::string kept = ToCodePageWithin(CString(c.text), c.codePage, kActivityLogEntryByteCap);

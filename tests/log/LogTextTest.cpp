@@ -33,8 +33,7 @@ TEST(LogText, EachBannerIsItsExactLiteral) {
          L"****************** Step 5 Repairing aborted by User ***********************************"},
         {"OtherAbortBanner", logtext::OtherAbortBanner,
          L"******************* Step 5 Repairing aborted by User ***********************************"},
-        {"EndBanner", logtext::EndBanner,
-         L"******************* End Log File ***********************************"},
+        {"EndBanner", logtext::EndBanner, L"******************* End Log File ***********************************"},
     };
     for (const Row& row : rows) EXPECT_EQ(row.banner(), row.expected) << row.name;
 }

@@ -10,17 +10,17 @@ namespace mail_test {
 inline const std::string kSenderText = "Administrator <administrator@korvane.local>\r";
 
 inline std::string TextMode(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
 }
 
 // `messageText` as read from the source (CR LF line ends, windows-1252 bytes).
 inline std::string SystemEml(const std::string& messageText) {
-  return TextMode("From:" + kSenderText + "To:" + kSenderText + "Subject" + messageText);
+    return TextMode("From:" + kSenderText + "To:" + kSenderText + "Subject" + messageText);
 }
 
 }  // namespace mail_test

@@ -91,15 +91,16 @@ protected:
     }
 
     void Open() {
-        dialog = std::make_unique<GatedAnalysis>(AnalysisTargets{&tree, &list, nullptr, saveAll, ::GetMenu(page)}, gate);
+        dialog =
+            std::make_unique<GatedAnalysis>(AnalysisTargets{&tree, &list, nullptr, saveAll, ::GetMenu(page)}, gate);
         ASSERT_TRUE(dialog->Create());
     }
     void Click(int id) { ::SendMessageW(dialog->m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
-    bool Finished(int ms = 10000) { return PumpUntil([this] { return dialog->IsModalLoopEnded(); }, ms); }
-    std::wstring PauseCaption() { return WindowText(::GetDlgItem(dialog->m_hWnd, IDC_PAUSE_ANALYSIS)); }
-    bool MenuGrayed(UINT command) {
-        return (::GetMenuState(::GetMenu(page), command, MF_BYCOMMAND) & MF_GRAYED) != 0;
+    bool Finished(int ms = 10000) {
+        return PumpUntil([this] { return dialog->IsModalLoopEnded(); }, ms);
     }
+    std::wstring PauseCaption() { return WindowText(::GetDlgItem(dialog->m_hWnd, IDC_PAUSE_ANALYSIS)); }
+    bool MenuGrayed(UINT command) { return (::GetMenuState(::GetMenu(page), command, MF_BYCOMMAND) & MF_GRAYED) != 0; }
 
     HWND page = nullptr;
     HWND saveAll = nullptr;

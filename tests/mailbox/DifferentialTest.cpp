@@ -13,9 +13,23 @@ namespace {
 
 std::string RandomImage(std::mt19937_64& random) {
     static const std::vector<std::string> kPieces = {
-        kMarker, kMarker + "xyzAnna" + kZero, kMarker + "XYZANNA", kMarker + "bob", kMarker.substr(0, 6),
-        "Content-Type", "Content-Typ", "Content-Type: a; filename=\"r.pdf\"" + kZero, "filename=", "\"", "=",
-        kZero, "N", "C", "\xB4\xB0", "Content-TypeContent-Type", kMarker + kMarker + "abcdef",
+        kMarker,
+        kMarker + "xyzAnna" + kZero,
+        kMarker + "XYZANNA",
+        kMarker + "bob",
+        kMarker.substr(0, 6),
+        "Content-Type",
+        "Content-Typ",
+        "Content-Type: a; filename=\"r.pdf\"" + kZero,
+        "filename=",
+        "\"",
+        "=",
+        kZero,
+        "N",
+        "C",
+        "\xB4\xB0",
+        "Content-TypeContent-Type",
+        kMarker + kMarker + "abcdef",
     };
     size_t length = std::uniform_int_distribution<size_t>(0, 3 * (1 << 20) + 9000)(random);
     std::string image(length, '\0');
@@ -63,8 +77,8 @@ TEST(Differential, PatternFinderFindsEveryPositionOverlapsIncluded) {
                     for (size_t p = finder.Find(bytes, size, 0); p != mailbox::PatternFinder::kNotFound;
                          p = finder.Find(bytes, size, p + 1))
                         found.push_back(p);
-                    ASSERT_EQ(found, expected) << pattern << " in " << size << " bytes at " << at
-                                               << ", search " << static_cast<int>(search);
+                    ASSERT_EQ(found, expected)
+                        << pattern << " in " << size << " bytes at " << at << ", search " << static_cast<int>(search);
                 }
             }
         }

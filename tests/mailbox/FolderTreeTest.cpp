@@ -35,7 +35,8 @@ protected:
 
     HTREEITEM AddStandardTree(const CString& root) {
         HTREEITEM last = nullptr;
-        for (const wchar_t* folder : kStandardFolders) last = tree.AddItems({root, L"Top of Information Store", folder});
+        for (const wchar_t* folder : kStandardFolders)
+            last = tree.AddItems({root, L"Top of Information Store", folder});
         return tree.Parent(last);
     }
     std::vector<std::wstring> Children(HTREEITEM item) {
@@ -164,10 +165,21 @@ TEST_F(FolderTreeTest, IconsFollowTheUpperCaseFolderName) {
         int image;
     };
     const Case cases[] = {
-        {L"Calendar", 3},     {L"contacts", 4},    {L"Deleted Items", 5}, {L"Drafts", 6},
-        {L"inbox", 7},        {L"Journal", 8},     {L"Junk E-mails", 9},  {L"Junk E-mail", 17},
-        {L"NOTES", 10},       {L"Outbox", 11},     {L"Sent Items", 12},   {L"Tasks", 13},
-        {L"Sync Issues", 14}, {L"Top of Information Store", 17},          {L"", 17},
+        {L"Calendar", 3},
+        {L"contacts", 4},
+        {L"Deleted Items", 5},
+        {L"Drafts", 6},
+        {L"inbox", 7},
+        {L"Journal", 8},
+        {L"Junk E-mails", 9},
+        {L"Junk E-mail", 17},
+        {L"NOTES", 10},
+        {L"Outbox", 11},
+        {L"Sent Items", 12},
+        {L"Tasks", 13},
+        {L"Sync Issues", 14},
+        {L"Top of Information Store", 17},
+        {L"", 17},
     };
     for (const Case& c : cases) {
         HTREEITEM item = tree.AddItems({L"Box", c.text});

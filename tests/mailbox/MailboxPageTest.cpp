@@ -31,8 +31,9 @@ std::vector<PreviewVisit> g_previewVisits;
 bool g_previewReturnsAsPreview = false;
 
 void RecordPreview(CWnd* owner) {
-    PreviewVisit visit = {owner->IsWindowVisible(), {}, g_currentMailboxName.str(), g_selectedCountText.str(),
-                          g_skipAnalysis, g_skipNoticePending};
+    PreviewVisit visit = {
+        owner->IsWindowVisible(), {}, g_currentMailboxName.str(), g_selectedCountText.str(), g_skipAnalysis,
+        g_skipNoticePending};
     for (int i = 0; i < g_selectedMailboxes.Count(); ++i) visit.selected.push_back(g_selectedMailboxes.Name(i).str());
     g_previewVisits.push_back(visit);
     if (g_previewReturnsAsPreview) g_returnedFromPreview = 1;
@@ -87,7 +88,8 @@ protected:
         LVITEMW item = {};
         item.pszText = text;
         item.cchTextMax = 512;
-        ::SendMessageW(Item(IDC_MAILBOX_LIST), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        ::SendMessageW(Item(IDC_MAILBOX_LIST), LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                       reinterpret_cast<LPARAM>(&item));
         return text;
     }
     void Tick(int row, bool ticked = true) { ListView_SetCheckState(Item(IDC_MAILBOX_LIST), row, ticked); }
@@ -96,7 +98,9 @@ protected:
         for (int row = 0; row < Rows(); ++row) ticked += ListView_GetCheckState(Item(IDC_MAILBOX_LIST), row) ? 1 : 0;
         return ticked;
     }
-    bool Grayed(UINT command) const { return ::GetMenuState(::GetMenu(page.m_hWnd), command, MF_BYCOMMAND) & MF_GRAYED; }
+    bool Grayed(UINT command) const {
+        return ::GetMenuState(::GetMenu(page.m_hWnd), command, MF_BYCOMMAND) & MF_GRAYED;
+    }
     std::string Log() const { return ReadWholeFile(ProgramLog()); }
     std::vector<std::wstring> Names(std::initializer_list<int> rows) const {
         std::vector<std::wstring> picked;

@@ -23,8 +23,7 @@ public:
     }
 
     uint64_t Length() const override { return m_bytes.size(); }
-    bool ReadAt(uint64_t offset, uint8_t* buffer, size_t size, size_t& bytesRead,
-                mailbox::ScanError& error) override {
+    bool ReadAt(uint64_t offset, uint8_t* buffer, size_t size, size_t& bytesRead, mailbox::ScanError& error) override {
         ++reads;
         if (offset + size > m_failFrom) {
             error = {mailbox::ScanError::Kind::ReadFailed, L"memory.edb", L"injected failure"};

@@ -84,8 +84,8 @@ TEST(ScanControl, StopEndsTheScanAtTheNextMarkerOrBlock) {
 }
 
 TEST(ScanControl, AReadErrorKeepsWhatWasFoundAndNamesTheFile) {
-    std::string image = FileImage(5 << 20, {{4200, kMarker + "xyzBefore" + kZero},
-                                            {3 << 20, kMarker + "xyzAfter" + kZero}});
+    std::string image =
+        FileImage(5 << 20, {{4200, kMarker + "xyzBefore" + kZero}, {3 << 20, kMarker + "xyzAfter" + kZero}});
     MemorySource file(image, 2 << 20);
     mailbox::NeverStop token;
     auto result = mailbox::ScanMailboxes(file, Windows1252(), token);

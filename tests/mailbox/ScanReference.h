@@ -41,8 +41,7 @@ inline ReferenceResult ReferenceScan(const std::string& file, const mailbox::Cod
             std::wstring name = mailbox::MailboxNameFromText(decode(textAt(p)));
             if (name.empty()) continue;
             bool listed = false;
-            for (const auto& row : result.mailboxes)
-                listed = listed || codePage.ToUpper(row) == codePage.ToUpper(name);
+            for (const auto& row : result.mailboxes) listed = listed || codePage.ToUpper(row) == codePage.ToUpper(name);
             if (!listed) result.mailboxes.push_back(name);
         }
         for (size_t p = 0; p + kHeaderMarker.size() <= block.size(); ++p) {

@@ -16,85 +16,86 @@ namespace {
 
 void ExpectWellFormed(const Bytes& file, const char* stage,
                       FormatChecker::Ending ending = FormatChecker::Ending::Closed) {
-  FormatChecker checker(file, ending);
-  for (const auto& p : checker.Problems()) ADD_FAILURE() << stage << ": " << p;
+    FormatChecker checker(file, ending);
+    for (const auto& p : checker.Problems()) ADD_FAILURE() << stage << ": " << p;
 }
 
 void ExpectFolderViewsAgree(const Bytes& file, const pst::Folder& folder) {
-  FormatChecker checker(file);
-  std::vector<uint32_t> linkedFolders, linkedMessages;
-  auto it = checker.Children().find(folder.Id());
-  if (it != checker.Children().end())
-    for (uint32_t nid : it->second) {
-      bool folder = (nid & 0x1F) == 0x02 || (nid & 0x1F) == 0x03;  // normal or search folder
-      (folder ? linkedFolders : linkedMessages).push_back(nid);
-    }
-  std::vector<uint32_t> rows;
-  auto subfolders = folder.Subfolders();
-  for (const auto& f : subfolders.Value()) rows.push_back(f.Id());
-  std::sort(rows.begin(), rows.end());
-  EXPECT_EQ(linkedFolders, rows) << "hierarchy rows differ from NBT children of folder " << folder.Id();
-  auto messages = folder.Messages();
-  std::vector<uint32_t> messageRows;
-  for (const auto& m : messages.Value()) messageRows.push_back(m.id);
-  std::sort(messageRows.begin(), messageRows.end());
-  EXPECT_EQ(linkedMessages, messageRows) << "contents rows differ from NBT children of folder " << folder.Id();
-  EXPECT_EQ(messageRows.size(), folder.Info()->contentCount);
-  EXPECT_EQ(!rows.empty(), folder.Info()->hasSubfolders) << folder.Info()->name;
-  for (const auto& f : subfolders.Value()) ExpectFolderViewsAgree(file, f);
+    FormatChecker checker(file);
+    std::vector<uint32_t> linkedFolders, linkedMessages;
+    auto it = checker.Children().find(folder.Id());
+    if (it != checker.Children().end())
+        for (uint32_t nid : it->second) {
+            bool folder = (nid & 0x1F) == 0x02 || (nid & 0x1F) == 0x03;  // normal or search folder
+            (folder ? linkedFolders : linkedMessages).push_back(nid);
+        }
+    std::vector<uint32_t> rows;
+    auto subfolders = folder.Subfolders();
+    for (const auto& f : subfolders.Value()) rows.push_back(f.Id());
+    std::sort(rows.begin(), rows.end());
+    EXPECT_EQ(linkedFolders, rows) << "hierarchy rows differ from NBT children of folder " << folder.Id();
+    auto messages = folder.Messages();
+    std::vector<uint32_t> messageRows;
+    for (const auto& m : messages.Value()) messageRows.push_back(m.id);
+    std::sort(messageRows.begin(), messageRows.end());
+    EXPECT_EQ(linkedMessages, messageRows) << "contents rows differ from NBT children of folder " << folder.Id();
+    EXPECT_EQ(messageRows.size(), folder.Info()->contentCount);
+    EXPECT_EQ(!rows.empty(), folder.Info()->hasSubfolders) << folder.Info()->name;
+    for (const auto& f : subfolders.Value()) ExpectFolderViewsAgree(file, f);
 }
 
 }  // namespace
 
 TEST(FormatCheck, FreshStoreIsWellFormedWithExactMaps) {
-  auto data = std::make_shared<Bytes>();
-  { ASSERT_TRUE(pst::Store::Create(InMemory(data), "Fresh").IsOk()); }
-  ExpectWellFormed(*data, "fresh store");
-  EXPECT_EQ(2, (*data)[248]) << "a new store declares its allocation maps valid";
+    auto data = std::make_shared<Bytes>();
+    { ASSERT_TRUE(pst::Store::Create(InMemory(data), "Fresh").IsOk()); }
+    ExpectWellFormed(*data, "fresh store");
+    EXPECT_EQ(2, (*data)[248]) << "a new store declares its allocation maps valid";
 }
 
 TEST(FormatCheck, BusyStoreStaysWellFormedAcrossSessions) {
-  auto data = std::make_shared<Bytes>();
-  {
-    auto store = pst::Store::Create(InMemory(data), "Busy");
-    auto inbox = store.Value()->IpmSubtree().CreateSubfolder("Inbox");
-    auto nested = inbox->CreateSubfolder("Nested");
-    for (int i = 0; i < 1200; ++i) {
-      ASSERT_TRUE(inbox->AddMessage(SampleMessage(i, 50 + 37 * static_cast<size_t>(i % 300), i % 9 ? 0 : 9000)).IsOk());
-      // A process may end after any commit: the maps must hold at each one.
-      if (i < 40 || i % 97 == 0) ExpectWellFormed(*data, "after a commit", FormatChecker::Ending::NotClosed);
-      if (i % 100 == 0) {
-        ASSERT_TRUE(nested->AddMessage(SampleMessage(i)).IsOk());
-      }
-      if (i % 150 == 0) {
-        ASSERT_TRUE(store.Value()->IpmSubtree().CreateSubfolder("Folder " + std::to_string(i)).IsOk());
-      }
+    auto data = std::make_shared<Bytes>();
+    {
+        auto store = pst::Store::Create(InMemory(data), "Busy");
+        auto inbox = store.Value()->IpmSubtree().CreateSubfolder("Inbox");
+        auto nested = inbox->CreateSubfolder("Nested");
+        for (int i = 0; i < 1200; ++i) {
+            ASSERT_TRUE(
+                inbox->AddMessage(SampleMessage(i, 50 + 37 * static_cast<size_t>(i % 300), i % 9 ? 0 : 9000)).IsOk());
+            // A process may end after any commit: the maps must hold at each one.
+            if (i < 40 || i % 97 == 0) ExpectWellFormed(*data, "after a commit", FormatChecker::Ending::NotClosed);
+            if (i % 100 == 0) {
+                ASSERT_TRUE(nested->AddMessage(SampleMessage(i)).IsOk());
+            }
+            if (i % 150 == 0) {
+                ASSERT_TRUE(store.Value()->IpmSubtree().CreateSubfolder("Folder " + std::to_string(i)).IsOk());
+            }
+        }
     }
-  }
-  // As a process that ends without closing leaves it: maps valid, at most
-  // the last commit's releases still marked.
-  ExpectWellFormed(*data, "first session, not closed", FormatChecker::Ending::NotClosed);
-  {
+    // As a process that ends without closing leaves it: maps valid, at most
+    // the last commit's releases still marked.
+    ExpectWellFormed(*data, "first session, not closed", FormatChecker::Ending::NotClosed);
+    {
+        auto store = pst::Store::Open(InMemory(data));
+        ASSERT_TRUE(store.IsOk());
+        auto inbox = store.Value()->IpmSubtree().FindSubfolder("Inbox");
+        for (int i = 0; i < 50; ++i) ASSERT_TRUE(inbox->AddMessage(SampleMessage(5000 + i, 20000)).IsOk());
+        ASSERT_TRUE(store.Value()->Close().IsOk());
+    }
+    ExpectWellFormed(*data, "second session, closed");
     auto store = pst::Store::Open(InMemory(data));
-    ASSERT_TRUE(store.IsOk());
-    auto inbox = store.Value()->IpmSubtree().FindSubfolder("Inbox");
-    for (int i = 0; i < 50; ++i) ASSERT_TRUE(inbox->AddMessage(SampleMessage(5000 + i, 20000)).IsOk());
-    ASSERT_TRUE(store.Value()->Close().IsOk());
-  }
-  ExpectWellFormed(*data, "second session, closed");
-  auto store = pst::Store::Open(InMemory(data));
-  ExpectFolderViewsAgree(*data, store.Value()->RootFolder());
+    ExpectFolderViewsAgree(*data, store.Value()->RootFolder());
 }
 
 // Past 128 intervals (about 32 MB) the file carries FMap pages, whose bytes
 // must follow the maps they summarise at every commit, not only at Close().
 TEST(FormatCheck, FMapsFollowTheMapsInALargeStore) {
-  auto data = std::make_shared<Bytes>();
-  auto store = pst::Store::Create(InMemory(data), "Large");
-  auto inbox = store.Value()->IpmSubtree().CreateSubfolder("Inbox");
-  for (int i = 0; data->size() < 40u << 20; ++i)
-    ASSERT_TRUE(inbox->AddMessage(SampleMessage(i, 4000, 1500000 + 70001 * static_cast<size_t>(i % 5))).IsOk());
-  ExpectWellFormed(*data, "large store, not closed", FormatChecker::Ending::NotClosed);
-  ASSERT_TRUE(store.Value()->Close().IsOk());
-  ExpectWellFormed(*data, "large store, closed");
+    auto data = std::make_shared<Bytes>();
+    auto store = pst::Store::Create(InMemory(data), "Large");
+    auto inbox = store.Value()->IpmSubtree().CreateSubfolder("Inbox");
+    for (int i = 0; data->size() < 40u << 20; ++i)
+        ASSERT_TRUE(inbox->AddMessage(SampleMessage(i, 4000, 1500000 + 70001 * static_cast<size_t>(i % 5))).IsOk());
+    ExpectWellFormed(*data, "large store, not closed", FormatChecker::Ending::NotClosed);
+    ASSERT_TRUE(store.Value()->Close().IsOk());
+    ExpectWellFormed(*data, "large store, closed");
 }

@@ -29,171 +29,172 @@ constexpr uint32_t kMessagesPerFolder = 10;
 // "F<n>". With `secondSession` the writing happens in a later session: the
 // store is closed and opened again first. Never returns.
 [[noreturn]] void WriteUntilKilled(const std::string& path, int reportFd, bool secondSession) {
-  auto store = pst::Store::Create(path, "Killed");
-  if (!store.IsOk()) _exit(2);
-  if (!store.Value()->IpmSubtree().CreateSubfolder("Inbox").IsOk()) _exit(3);
-  if (secondSession) {
-    if (!store.Value()->Close().IsOk()) _exit(7);
-    store.Value().reset();
-    store = pst::Store::Open(path);
-    if (!store.IsOk()) _exit(8);
-  }
-  auto inbox = store.Value()->IpmSubtree().FindSubfolder("Inbox");
-  char ready = 'R';
-  if (write(reportFd, &ready, 1) != 1) _exit(4);
-  for (uint32_t i = 0;; ++i) {
-    if (!inbox->AddMessage(SampleMessage(static_cast<int>(i), 600, i % 7 == 0 ? 12000 : 0)).IsOk()) _exit(5);
-    uint32_t done = i + 1;
-    if (write(reportFd, &done, sizeof done) != sizeof done) _exit(6);
-    if (done % kMessagesPerFolder == 0 &&
-        !store.Value()->IpmSubtree().CreateSubfolder("F" + std::to_string(done / kMessagesPerFolder)).IsOk())
-      _exit(9);
-  }
+    auto store = pst::Store::Create(path, "Killed");
+    if (!store.IsOk()) _exit(2);
+    if (!store.Value()->IpmSubtree().CreateSubfolder("Inbox").IsOk()) _exit(3);
+    if (secondSession) {
+        if (!store.Value()->Close().IsOk()) _exit(7);
+        store.Value().reset();
+        store = pst::Store::Open(path);
+        if (!store.IsOk()) _exit(8);
+    }
+    auto inbox = store.Value()->IpmSubtree().FindSubfolder("Inbox");
+    char ready = 'R';
+    if (write(reportFd, &ready, 1) != 1) _exit(4);
+    for (uint32_t i = 0;; ++i) {
+        if (!inbox->AddMessage(SampleMessage(static_cast<int>(i), 600, i % 7 == 0 ? 12000 : 0)).IsOk()) _exit(5);
+        uint32_t done = i + 1;
+        if (write(reportFd, &done, sizeof done) != sizeof done) _exit(6);
+        if (done % kMessagesPerFolder == 0 &&
+            !store.Value()->IpmSubtree().CreateSubfolder("F" + std::to_string(done / kMessagesPerFolder)).IsOk())
+            _exit(9);
+    }
 }
 
 }  // namespace
 
 TEST(KillTest, EveryKillLeavesAPrefixThatBothReadersOpen) {
-  const bool readers = ToolAvailable("readpst") && ToolAvailable("pffexport");
-  TempDir dir("kill");
-  const int kills = 50;
-  for (int round = 0; round < kills; ++round) {
-    std::string path = dir.File("kill" + std::to_string(round) + ".pst");
-    int fds[2];
-    ASSERT_EQ(0, pipe(fds));
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      close(fds[0]);
-      WriteUntilKilled(path, fds[1], round % 2 == 1);
-    }
-    close(fds[1]);
-    char ready = 0;
-    ASSERT_EQ(1, read(fds[0], &ready, 1)) << "writer did not start";
-    // Spread the kills over the first hundred or so messages, at odd offsets.
-    std::this_thread::sleep_for(std::chrono::microseconds(200 + (round * 7919) % 20000));
-    kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "writer ended by itself with " << WEXITSTATUS(status);
-    uint32_t reported = 0, value;
-    while (read(fds[0], &value, sizeof value) == sizeof value) reported = value;
-    close(fds[0]);
+    const bool readers = ToolAvailable("readpst") && ToolAvailable("pffexport");
+    TempDir dir("kill");
+    const int kills = 50;
+    for (int round = 0; round < kills; ++round) {
+        std::string path = dir.File("kill" + std::to_string(round) + ".pst");
+        int fds[2];
+        ASSERT_EQ(0, pipe(fds));
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            close(fds[0]);
+            WriteUntilKilled(path, fds[1], round % 2 == 1);
+        }
+        close(fds[1]);
+        char ready = 0;
+        ASSERT_EQ(1, read(fds[0], &ready, 1)) << "writer did not start";
+        // Spread the kills over the first hundred or so messages, at odd offsets.
+        std::this_thread::sleep_for(std::chrono::microseconds(200 + (round * 7919) % 20000));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "writer ended by itself with " << WEXITSTATUS(status);
+        uint32_t reported = 0, value;
+        while (read(fds[0], &value, sizeof value) == sizeof value) reported = value;
+        close(fds[0]);
 
-    auto store = pst::Store::Open(path);
-    ASSERT_TRUE(store.IsOk()) << "round " << round << ": " << store.Message();
-    auto messages = store.Value()->IpmSubtree().FindSubfolder("Inbox")->Messages();
-    ASSERT_TRUE(messages.IsOk()) << messages.Message();
-    size_t held = messages->size();
-    EXPECT_TRUE(held == reported || held == reported + 1) << "round " << round << ": " << held << " held, "
-                                                          << reported << " reported";
-    for (size_t i = 0; i < held; ++i)
-      ASSERT_EQ(SampleMessage(static_cast<int>(i)).subject, (*messages)[i].data.subject) << "round " << round;
-    // Folders too form a prefix: F1 .. Fk with k = held / 10, or one fewer
-    // when the kill came between a tenth message and its folder.
-    auto folders = store.Value()->IpmSubtree().Subfolders();
-    ASSERT_TRUE(folders.IsOk());
-    size_t made = folders->size() - 2;  // Deleted Items and Inbox
-    size_t expected = held / kMessagesPerFolder;
-    EXPECT_TRUE(made == expected || (held % kMessagesPerFolder == 0 && made + 1 == expected))
-        << "round " << round << ": " << made << " folders, " << held << " messages";
-    for (size_t f = 0; f < made; ++f)
-      EXPECT_EQ("F" + std::to_string(f + 1), (*folders)[f + 2].Info()->name) << "round " << round;
-    store.Value().reset();
-    std::string text = Slurp(path);
-    const std::vector<uint8_t> bytes(text.begin(), text.end());
-    FormatChecker checker(bytes, FormatChecker::Ending::Crashed);
-    for (const auto& p : checker.Problems()) ADD_FAILURE() << "round " << round << ": " << p;
+        auto store = pst::Store::Open(path);
+        ASSERT_TRUE(store.IsOk()) << "round " << round << ": " << store.Message();
+        auto messages = store.Value()->IpmSubtree().FindSubfolder("Inbox")->Messages();
+        ASSERT_TRUE(messages.IsOk()) << messages.Message();
+        size_t held = messages->size();
+        EXPECT_TRUE(held == reported || held == reported + 1)
+            << "round " << round << ": " << held << " held, " << reported << " reported";
+        for (size_t i = 0; i < held; ++i)
+            ASSERT_EQ(SampleMessage(static_cast<int>(i)).subject, (*messages)[i].data.subject) << "round " << round;
+        // Folders too form a prefix: F1 .. Fk with k = held / 10, or one fewer
+        // when the kill came between a tenth message and its folder.
+        auto folders = store.Value()->IpmSubtree().Subfolders();
+        ASSERT_TRUE(folders.IsOk());
+        size_t made = folders->size() - 2;  // Deleted Items and Inbox
+        size_t expected = held / kMessagesPerFolder;
+        EXPECT_TRUE(made == expected || (held % kMessagesPerFolder == 0 && made + 1 == expected))
+            << "round " << round << ": " << made << " folders, " << held << " messages";
+        for (size_t f = 0; f < made; ++f)
+            EXPECT_EQ("F" + std::to_string(f + 1), (*folders)[f + 2].Info()->name) << "round " << round;
+        store.Value().reset();
+        std::string text = Slurp(path);
+        const std::vector<uint8_t> bytes(text.begin(), text.end());
+        FormatChecker checker(bytes, FormatChecker::Ending::Crashed);
+        for (const auto& p : checker.Problems()) ADD_FAILURE() << "round " << round << ": " << p;
 
-    if (readers) {
-      std::string log;
-      EXPECT_EQ(held, CountWithReadpst(path, dir.Path() / "readpst", log)["Inbox"]) << "readpst, round " << round
-                                                                                   << "\n" << log;
-      Extracted byPff = RunPffexport(path, dir.Path() / "pff", log, false);
-      EXPECT_EQ(held, byPff["Inbox"].size()) << "pffexport, round " << round << "\n" << log;
+        if (readers) {
+            std::string log;
+            EXPECT_EQ(held, CountWithReadpst(path, dir.Path() / "readpst", log)["Inbox"])
+                << "readpst, round " << round << "\n"
+                << log;
+            Extracted byPff = RunPffexport(path, dir.Path() / "pff", log, false);
+            EXPECT_EQ(held, byPff["Inbox"].size()) << "pffexport, round " << round << "\n" << log;
+        }
+        std::filesystem::remove(path);
     }
-    std::filesystem::remove(path);
-  }
-  // The engine's own checks ran; without the readers half of the claim is untested.
-  if (!readers) GTEST_SKIP() << "readpst or pffexport is missing: the kill files were not checked by them";
+    // The engine's own checks ran; without the readers half of the claim is untested.
+    if (!readers) GTEST_SKIP() << "readpst or pffexport is missing: the kill files were not checked by them";
 }
 
 // A writer killed inside Store::Create, before or after its first commit,
 // leaves nothing that blocks the path: OpenOrCreate then gives a whole store.
 TEST(KillTest, KillDuringCreateLeavesAPathThatOpenOrCreateAccepts) {
-  TempDir dir("killcreate");
-  int empty = 0, unfinished = 0, complete = 0;
-  for (int round = 0; round < 20; ++round) {
-    std::string prefix = dir.File("r" + std::to_string(round) + "_");
-    int fds[2];
-    ASSERT_EQ(0, pipe(fds));
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      close(fds[0]);
-      char ready = 'R';
-      if (write(fds[1], &ready, 1) != 1) _exit(4);
-      for (int i = 0;; ++i)
-        if (!pst::Store::Create(prefix + std::to_string(i) + ".pst", "Created").IsOk()) _exit(2);
+    TempDir dir("killcreate");
+    int empty = 0, unfinished = 0, complete = 0;
+    for (int round = 0; round < 20; ++round) {
+        std::string prefix = dir.File("r" + std::to_string(round) + "_");
+        int fds[2];
+        ASSERT_EQ(0, pipe(fds));
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            close(fds[0]);
+            char ready = 'R';
+            if (write(fds[1], &ready, 1) != 1) _exit(4);
+            for (int i = 0;; ++i)
+                if (!pst::Store::Create(prefix + std::to_string(i) + ".pst", "Created").IsOk()) _exit(2);
+        }
+        close(fds[1]);
+        char ready = 0;
+        ASSERT_EQ(1, read(fds[0], &ready, 1)) << "creator did not start";
+        close(fds[0]);
+        std::this_thread::sleep_for(std::chrono::microseconds((round * 7919) % 1000));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "creator ended by itself with " << WEXITSTATUS(status);
     }
-    close(fds[1]);
-    char ready = 0;
-    ASSERT_EQ(1, read(fds[0], &ready, 1)) << "creator did not start";
-    close(fds[0]);
-    std::this_thread::sleep_for(std::chrono::microseconds((round * 7919) % 1000));
-    kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "creator ended by itself with " << WEXITSTATUS(status);
-  }
-  for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
-    std::string path = entry.path().string();
-    if (std::filesystem::file_size(entry.path()) == 0)
-      ++empty;
-    else if (!pst::Store::Open(path).IsOk())
-      ++unfinished;
-    auto store = pst::Store::OpenOrCreate(path, "Created");
-    ASSERT_TRUE(store.IsOk()) << path << ": " << store.Message();
-    EXPECT_EQ("Created", store.Value()->DisplayName());
-    EXPECT_TRUE(store.Value()->DeletedItems().IsValid()) << path;
-    ++complete;
-  }
-  std::cout << complete << " stores after 20 kills inside Create; the kills had left " << empty << " empty and "
-            << unfinished << " unfinished\n";
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        std::string path = entry.path().string();
+        if (std::filesystem::file_size(entry.path()) == 0)
+            ++empty;
+        else if (!pst::Store::Open(path).IsOk())
+            ++unfinished;
+        auto store = pst::Store::OpenOrCreate(path, "Created");
+        ASSERT_TRUE(store.IsOk()) << path << ": " << store.Message();
+        EXPECT_EQ("Created", store.Value()->DisplayName());
+        EXPECT_TRUE(store.Value()->DeletedItems().IsValid()) << path;
+        ++complete;
+    }
+    std::cout << complete << " stores after 20 kills inside Create; the kills had left " << empty << " empty and "
+              << unfinished << " unfinished\n";
 }
 
 TEST(KillTest, SecondProcessReopensAndAppends) {
-  TempDir dir("second");
-  std::string path = dir.File("shared.pst");
-  {
-    auto store = pst::Store::Create(path, "Shared");
-    ASSERT_TRUE(store.IsOk());
-    auto inbox = store.Value()->IpmSubtree().CreateSubfolder("Inbox");
-    for (int i = 0; i < 10; ++i) ASSERT_TRUE(inbox->AddMessage(SampleMessage(i)).IsOk());
-  }
-  pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
+    TempDir dir("second");
+    std::string path = dir.File("shared.pst");
+    {
+        auto store = pst::Store::Create(path, "Shared");
+        ASSERT_TRUE(store.IsOk());
+        auto inbox = store.Value()->IpmSubtree().CreateSubfolder("Inbox");
+        for (int i = 0; i < 10; ++i) ASSERT_TRUE(inbox->AddMessage(SampleMessage(i)).IsOk());
+    }
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        auto store = pst::Store::Open(path);
+        if (!store.IsOk()) _exit(2);
+        auto inbox = store.Value()->IpmSubtree().FindSubfolder("Inbox");
+        for (int i = 10; i < 15; ++i)
+            if (!inbox->AddMessage(SampleMessage(i, 300, 5000)).IsOk()) _exit(3);
+        if (!store.Value()->IpmSubtree().CreateSubfolder("From second process").IsOk()) _exit(4);
+        _exit(store.Value()->Close().IsOk() ? 0 : 5);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child failed with " << WEXITSTATUS(status);
     auto store = pst::Store::Open(path);
-    if (!store.IsOk()) _exit(2);
-    auto inbox = store.Value()->IpmSubtree().FindSubfolder("Inbox");
-    for (int i = 10; i < 15; ++i)
-      if (!inbox->AddMessage(SampleMessage(i, 300, 5000)).IsOk()) _exit(3);
-    if (!store.Value()->IpmSubtree().CreateSubfolder("From second process").IsOk()) _exit(4);
-    _exit(store.Value()->Close().IsOk() ? 0 : 5);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child failed with " << WEXITSTATUS(status);
-  auto store = pst::Store::Open(path);
-  ASSERT_TRUE(store.IsOk());
-  auto messages = store.Value()->IpmSubtree().FindSubfolder("Inbox")->Messages();
-  ASSERT_EQ(15u, messages->size());
-  EXPECT_EQ(5000u, (*messages)[14].data.attachments.at(0).bytes.size());
-  EXPECT_TRUE(store.Value()->IpmSubtree().FindSubfolder("From second process")->IsValid());
-  if (!ToolAvailable("readpst") || !ToolAvailable("pffexport"))
-    GTEST_SKIP() << "readpst or pffexport is missing: the appended store was not checked by them";
-  std::string log;
-  EXPECT_EQ(15u, RunReadpst(path, dir.Path() / "readpst", log)["Inbox"].size()) << log;
-  EXPECT_EQ(15u, RunPffexport(path, dir.Path() / "pff", log)["Inbox"].size()) << log;
+    ASSERT_TRUE(store.IsOk());
+    auto messages = store.Value()->IpmSubtree().FindSubfolder("Inbox")->Messages();
+    ASSERT_EQ(15u, messages->size());
+    EXPECT_EQ(5000u, (*messages)[14].data.attachments.at(0).bytes.size());
+    EXPECT_TRUE(store.Value()->IpmSubtree().FindSubfolder("From second process")->IsValid());
+    if (!ToolAvailable("readpst") || !ToolAvailable("pffexport"))
+        GTEST_SKIP() << "readpst or pffexport is missing: the appended store was not checked by them";
+    std::string log;
+    EXPECT_EQ(15u, RunReadpst(path, dir.Path() / "readpst", log)["Inbox"].size()) << log;
+    EXPECT_EQ(15u, RunPffexport(path, dir.Path() / "pff", log)["Inbox"].size()) << log;
 }

@@ -19,55 +19,63 @@
 
 namespace {
 
-const char* const kSaveAllFolders[] = {"Top of Information Store", "Inbox", "Outbox", "Sent Items",
-                                       "Drafts", "Calendar", "Contacts", "Tasks", "Journal", "Junk E-mail",
+const char* const kSaveAllFolders[] = {"Top of Information Store",
+                                       "Inbox",
+                                       "Outbox",
+                                       "Sent Items",
+                                       "Drafts",
+                                       "Calendar",
+                                       "Contacts",
+                                       "Tasks",
+                                       "Journal",
+                                       "Junk E-mail",
                                        "Notes"};
 
 std::wstring TempEmlPath(int n) {
-  wchar_t base[MAX_PATH] = {};
-  ::GetTempPathW(MAX_PATH, base);
-  return std::wstring(base) + L"quillon-client-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-         std::to_wstring(n) + L".eml";
+    wchar_t base[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, base);
+    return std::wstring(base) + L"quillon-client-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+           std::to_wstring(n) + L".eml";
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  using component_test::U;
-  using component_test::W;
-  if (argc != 6) return 100;
-  const std::wstring mode = argv[1], pstPath = argv[2], name = argv[3];
-  const int first = std::wcstol(argv[4], nullptr, 10), count = std::wcstol(argv[5], nullptr, 10);
-  const bool saveAll = mode == L"save-all";
+    using component_test::U;
+    using component_test::W;
+    if (argc != 6) return 100;
+    const std::wstring mode = argv[1], pstPath = argv[2], name = argv[3];
+    const int first = std::wcstol(argv[4], nullptr, 10), count = std::wcstol(argv[5], nullptr, 10);
+    const bool saveAll = mode == L"save-all";
 
-  components::CComMailParser parser(nullptr, L"");
-  int failures = 0;
-  auto check = [&](const std::wstring& result) {
-    if (result.compare(0, 2, L"OK") != 0) ++failures;
-  };
-  const std::wstring root = L"\\\\" + name;
-  check(parser.CreateStore(pstPath, name));
-  std::wstring inbox;
-  if (saveAll) {
-    for (const char* folder : kSaveAllFolders) check(parser.CreateFolderLevels({root + L"\\" + W(folder)}));
-    inbox = root + L"\\Inbox";
-  } else {
-    const std::wstring top = root + L"\\Top of Information Store";
-    inbox = top + L"\\Inbox";
-    check(parser.CreateFolderLevels({top, inbox}));
-  }
-  for (int n = first; n < first + count; ++n) {
-    component_test::SampleMail mail = component_test::MakeSampleMail(n);
-    components::MessageImportArguments arguments;
-    arguments.folderPath = inbox;
-    arguments.attachmentName = L"name text";
-    arguments.owner = L"Admin";
-    arguments.emlPath = TempEmlPath(n);
-    arguments.sourceTimeText = L"06/12/2026 09:05 AM";
-    arguments.messageText = W(mail::Windows1252ToUtf8(mail.text));
-    std::ofstream(arguments.emlPath.c_str(), std::ios::binary) << mail_test::SystemEml(mail.text);
-    check(parser.ImportMessage(arguments));
-    ::DeleteFileW(arguments.emlPath.c_str());
-  }
-  return failures > 100 ? 100 : failures;
+    components::CComMailParser parser(nullptr, L"");
+    int failures = 0;
+    auto check = [&](const std::wstring& result) {
+        if (result.compare(0, 2, L"OK") != 0) ++failures;
+    };
+    const std::wstring root = L"\\\\" + name;
+    check(parser.CreateStore(pstPath, name));
+    std::wstring inbox;
+    if (saveAll) {
+        for (const char* folder : kSaveAllFolders) check(parser.CreateFolderLevels({root + L"\\" + W(folder)}));
+        inbox = root + L"\\Inbox";
+    } else {
+        const std::wstring top = root + L"\\Top of Information Store";
+        inbox = top + L"\\Inbox";
+        check(parser.CreateFolderLevels({top, inbox}));
+    }
+    for (int n = first; n < first + count; ++n) {
+        component_test::SampleMail mail = component_test::MakeSampleMail(n);
+        components::MessageImportArguments arguments;
+        arguments.folderPath = inbox;
+        arguments.attachmentName = L"name text";
+        arguments.owner = L"Admin";
+        arguments.emlPath = TempEmlPath(n);
+        arguments.sourceTimeText = L"06/12/2026 09:05 AM";
+        arguments.messageText = W(mail::Windows1252ToUtf8(mail.text));
+        std::ofstream(arguments.emlPath.c_str(), std::ios::binary) << mail_test::SystemEml(mail.text);
+        check(parser.ImportMessage(arguments));
+        ::DeleteFileW(arguments.emlPath.c_str());
+    }
+    return failures > 100 ? 100 : failures;
 }

@@ -18,7 +18,8 @@ TEST(Path, Parsing) {
         bool relative;
     } cases[] = {
         {L"C:\\Data\\priv1.edb", L"C:", L"\\Data\\", L"priv1", L"edb", L"priv1.edb", L"C:\\Data\\priv1.edb", false},
-        {L"\"C:\\My Data\\a.b.edb\"", L"C:", L"\\My Data\\", L"a.b", L"edb", L"a.b.edb", L"C:\\My Data\\a.b.edb", false},
+        {L"\"C:\\My Data\\a.b.edb\"", L"C:", L"\\My Data\\", L"a.b", L"edb", L"a.b.edb", L"C:\\My Data\\a.b.edb",
+         false},
         {L".edb", L"", L"", L"", L"", L"", L"", false},
         {L"C:\\Data\\", L"C:", L"\\Data\\", L"", L"", L"", L"C:\\Data\\", false},
         {L"data/sub/x.edb", L"", L"data\\sub\\", L"x", L"edb", L"x.edb", L"data\\sub\\x.edb", true},
@@ -59,7 +60,8 @@ constexpr uint32_t kDir = search::kDirectoryAttribute, kFile = 0x80, kHidden = 0
 
 std::unique_ptr<MemoryLister> Tree() {
     auto lister = std::make_unique<MemoryLister>();
-    lister->folders[L"R\\"] = {{L".", kDir}, {L"..", kDir}, {L"b.edb", kFile}, {L"sub", kDir}, {L"a.EDB", kHidden}, {L"x.edb", kDir}};
+    lister->folders[L"R\\"] = {{L".", kDir},   {L"..", kDir},       {L"b.edb", kFile},
+                               {L"sub", kDir}, {L"a.EDB", kHidden}, {L"x.edb", kDir}};
     lister->folders[L"R\\sub\\"] = {{L".", kDir}, {L"c.edb", kFile}, {L"deep", kDir}};
     lister->folders[L"R\\sub\\deep\\"] = {{L"d.edb", kFile}, {L"e.txt", kFile}};
     lister->folders[L"R\\x.edb\\"] = {};
@@ -96,13 +98,18 @@ TEST(FileFinder, OrderMaskAndStopRules) {
         std::vector<std::wstring> events;
     } cases[] = {
         {"subfolders first, each folder announced before its entries; a matching folder ends in a backslash",
-         {L"R", L"*.edb", 1, 0, 0}, -1,
+         {L"R", L"*.edb", 1, 0, 0},
+         -1,
          {L"> R\\sub\\deep\\", L"R\\sub\\deep\\d.edb", L"> R\\sub\\", L"R\\sub\\c.edb", L"> R\\x.edb\\", L"> R\\",
           L"R\\b.edb", L"R\\a.EDB", L"R\\x.edb\\"}},
         {"no recursion, forward slash at the end (results through CPath, which writes backslashes)",
-         {L"R/", L"*.edb", 0, 0, 0}, -1, {L"> R/", L"R\\b.edb", L"R\\a.EDB", L"R\\x.edb\\"}},
+         {L"R/", L"*.edb", 0, 0, 0},
+         -1,
+         {L"> R/", L"R\\b.edb", L"R\\a.EDB", L"R\\x.edb\\"}},
         {"attribute filter", {L"R\\", L"*.*", 0, search::kAttributeFilter, kHidden}, -1, {L"> R\\", L"R\\a.EDB"}},
-        {"a stop deep down ends every level, each still announcing itself", {L"R", L"*.edb", 1, 0, 0}, 1,
+        {"a stop deep down ends every level, each still announcing itself",
+         {L"R", L"*.edb", 1, 0, 0},
+         1,
          {L"> R\\sub\\deep\\", L"R\\sub\\deep\\d.edb", L"> R\\sub\\", L"> R\\"}},
     };
     for (const auto& c : cases) {

@@ -56,8 +56,8 @@ PIDLIST_ABSOLUTE FakeBrowseForFolder(BROWSEINFOW* request) {
     return pick.empty() ? nullptr : ::ILCreateFromPathW(pick.c_str());
 }
 
-HINSTANCE FakeShellExecute(HWND, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
-                           const wchar_t*, int) {
+HINSTANCE FakeShellExecute(HWND, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters, const wchar_t*,
+                           int) {
     SeamRecorder::current->launches.push_back({verb ? verb : L"", file ? file : L"", parameters ? parameters : L""});
     return reinterpret_cast<HINSTANCE>(42);
 }
@@ -150,8 +150,8 @@ ProgramFolderTest::ProgramFolderTest() {
 }
 
 std::string ReadWholeFile(const std::wstring& path) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return std::string();
     std::string bytes;
     char buffer[65536];

@@ -29,20 +29,20 @@ public:
     SeamRecorder();
     ~SeamRecorder();
 
-    std::deque<int> boxAnswers;             // IDYES, IDNO...; IDOK when empty
-    std::deque<std::wstring> filesToPick;   // next open-file dialog picks this; "" means Cancel
-    std::deque<std::wstring> foldersToPick; // next folder browser picks this; "" or none means Cancel
+    std::deque<int> boxAnswers;              // IDYES, IDNO...; IDOK when empty
+    std::deque<std::wstring> filesToPick;    // next open-file dialog picks this; "" means Cancel
+    std::deque<std::wstring> foldersToPick;  // next folder browser picks this; "" or none means Cancel
     std::vector<std::wstring> folderBrowserTitles;
     std::vector<RecordedBox> boxes;
     std::vector<OPENFILENAMEW> fileDialogs;
-    std::vector<RecordedLaunch> launches;   // programs run and waited for are recorded with the verb "run"
-    bool runProgramsForReal = false;        // programs run and waited for are started, not only recorded
-    std::vector<UINT> terminations;         // exit codes of TerminateProcess on ourselves
-    std::vector<UINT> exits;                // exit codes of the runtime's exit
-    std::vector<DWORD> pauses;              // waits asked for, in ms; none really happens
+    std::vector<RecordedLaunch> launches;        // programs run and waited for are recorded with the verb "run"
+    bool runProgramsForReal = false;             // programs run and waited for are started, not only recorded
+    std::vector<UINT> terminations;              // exit codes of TerminateProcess on ourselves
+    std::vector<UINT> exits;                     // exit codes of the runtime's exit
+    std::vector<DWORD> pauses;                   // waits asked for, in ms; none really happens
     std::vector<std::wstring> windowLookups;     // titles looked for among the top-level windows
     std::vector<std::wstring> openWindowTitles;  // lookups for these titles find a window
-    HWND probeWindow = nullptr;             // its enabled state is recorded with each box
+    HWND probeWindow = nullptr;                  // its enabled state is recorded with each box
 
     static SeamRecorder* current;
 };

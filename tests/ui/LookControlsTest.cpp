@@ -73,10 +73,16 @@ struct RegionCase {
 
 TEST(SplashRegion, KeyColouredPixelsAreCutOutExactlyWherePictureHasThem) {
     const RegionCase cases[] = {
-        {"key-colour border", [](int x, int y) { return x < 2 || y < 2 || x >= 18 || y >= 8; }, {2, 2, 18, 8},
-         {{2, 2}, {17, 7}}, {{1, 1}, {18, 5}, {5, 8}}},
-        {"key colour in the last column", [](int x, int y) { return x == 19 && y == 3; }, {0, 0, 20, 10},
-         {{19, 2}, {19, 4}, {18, 3}}, {{19, 3}}},
+        {"key-colour border",
+         [](int x, int y) { return x < 2 || y < 2 || x >= 18 || y >= 8; },
+         {2, 2, 18, 8},
+         {{2, 2}, {17, 7}},
+         {{1, 1}, {18, 5}, {5, 8}}},
+        {"key colour in the last column",
+         [](int x, int y) { return x == 19 && y == 3; },
+         {0, 0, 20, 10},
+         {{19, 2}, {19, 4}, {18, 3}},
+         {{19, 3}}},
         {"no key colour", [](int, int) { return false; }, {0, 0, 20, 10}, {{0, 0}, {19, 9}}, {}},
     };
     for (const RegionCase& c : cases) {
@@ -117,8 +123,8 @@ protected:
     }
     void ClickedByParent() {
         LRESULT result = 0;
-        CSubclassedControl::Reflect(control, WM_COMMAND, MAKEWPARAM(1026, BN_CLICKED), reinterpret_cast<LPARAM>(control),
-                                    result);
+        CSubclassedControl::Reflect(control, WM_COMMAND, MAKEWPARAM(1026, BN_CLICKED),
+                                    reinterpret_cast<LPARAM>(control), result);
     }
 
     SeamRecorder seams;
@@ -157,10 +163,9 @@ TEST_F(LinkButtonTest, EnterOpensOnceOnKeyUpAndSpaceDoesNothing) {
         size_t launches;
     };
     const Step steps[] = {
-        {WM_KEYDOWN, VK_SPACE, TRUE, 0}, {WM_KEYUP, VK_SPACE, TRUE, 0},
-        {WM_KEYDOWN, VK_RETURN, TRUE, 0}, {WM_KEYUP, VK_RETURN, TRUE, 1},
-        {WM_KEYUP, VK_RETURN, FALSE, 1},  // no Enter went down on the button since
-        {WM_KEYDOWN, VK_RETURN, TRUE, 1}, {WM_MOUSEMOVE, 0, FALSE, 1}, {WM_KEYUP, VK_RETURN, FALSE, 1},
+        {WM_KEYDOWN, VK_SPACE, TRUE, 0},  {WM_KEYUP, VK_SPACE, TRUE, 0},   {WM_KEYDOWN, VK_RETURN, TRUE, 0},
+        {WM_KEYUP, VK_RETURN, TRUE, 1},   {WM_KEYUP, VK_RETURN, FALSE, 1},  // no Enter went down on the button since
+        {WM_KEYDOWN, VK_RETURN, TRUE, 1}, {WM_MOUSEMOVE, 0, FALSE, 1},     {WM_KEYUP, VK_RETURN, FALSE, 1},
     };
     int index = 0;
     for (const Step& s : steps) {

@@ -127,8 +127,8 @@ TEST_F(SkinTest, NoGdiObjectLeaksPerPageOpeningOrLabelColourChange) {
     EXPECT_LT(GdiObjects(), before + 10) << "before " << before;
 
     HWND parent = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 300, 100, nullptr, nullptr, nullptr, nullptr);
-    HWND text = ::CreateWindowExW(0, L"STATIC", L"path", WS_CHILD | WS_VISIBLE, 0, 0, 200, 20, parent, nullptr,
-                                  nullptr, nullptr);
+    HWND text = ::CreateWindowExW(0, L"STATIC", L"path", WS_CHILD | WS_VISIBLE, 0, 0, 200, 20, parent, nullptr, nullptr,
+                                  nullptr);
     {
         CLabel label;
         ASSERT_TRUE(label.SubclassWindow(text));

@@ -14,21 +14,21 @@
 namespace components {
 
 class CComMailParser : public IMailParserComponent {
- public:
-  // `owner`: the window the fatal message belongs to (the conversion page);
-  // `programFolder`: where Quillon.dll ships (g_programFolder).
-  CComMailParser(HWND owner, std::wstring programFolder);
-  // The program folder of the run: g_programFolder.
-  explicit CComMailParser(HWND owner);
+public:
+    // `owner`: the window the fatal message belongs to (the conversion page);
+    // `programFolder`: where Quillon.dll ships (g_programFolder).
+    CComMailParser(HWND owner, std::wstring programFolder);
+    // The program folder of the run: g_programFolder.
+    explicit CComMailParser(HWND owner);
 
-  std::wstring CreateStore(const std::wstring& pstPath, const std::wstring& displayName) override;
-  std::wstring CreateFolder(const std::wstring& folderPath) override;
-  std::wstring CreateFolderLevels(const std::vector<std::wstring>& levelPaths) override;
-  std::wstring ImportMessage(const MessageImportArguments& arguments) override;
+    std::wstring CreateStore(const std::wstring& pstPath, const std::wstring& displayName) override;
+    std::wstring CreateFolder(const std::wstring& folderPath) override;
+    std::wstring CreateFolderLevels(const std::vector<std::wstring>& levelPaths) override;
+    std::wstring ImportMessage(const MessageImportArguments& arguments) override;
 
- private:
-  HWND m_owner;
-  std::wstring m_programFolder;
+private:
+    HWND m_owner;
+    std::wstring m_programFolder;
 };
 
 }  // namespace components

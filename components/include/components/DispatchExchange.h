@@ -21,34 +21,34 @@ namespace components {
 // One argument of a call, passed by reference: a text (a null one is the null
 // BSTR) or a short.
 struct DispatchArgument {
-  static DispatchArgument Text(std::wstring text) { return {false, std::move(text), false, 0}; }
-  static DispatchArgument NullText() { return {true, std::wstring(), false, 0}; }
-  static DispatchArgument Short(short value) { return {false, std::wstring(), true, value}; }
+    static DispatchArgument Text(std::wstring text) { return {false, std::move(text), false, 0}; }
+    static DispatchArgument NullText() { return {true, std::wstring(), false, 0}; }
+    static DispatchArgument Short(short value) { return {false, std::wstring(), true, value}; }
 
-  bool isNull;
-  std::wstring text;
-  bool isShort;
-  short shortValue;
+    bool isNull;
+    std::wstring text;
+    bool isShort;
+    short shortValue;
 };
 
 class CDispatchExchange {
- public:
-  explicit CDispatchExchange(const wchar_t* progId);
-  CDispatchExchange(const CDispatchExchange&) = delete;
-  CDispatchExchange& operator=(const CDispatchExchange&) = delete;
+public:
+    explicit CDispatchExchange(const wchar_t* progId);
+    CDispatchExchange(const CDispatchExchange&) = delete;
+    CDispatchExchange& operator=(const CDispatchExchange&) = delete;
 
-  // Creates the instance (again, after a failed try) and makes the opening
-  // call; false when it cannot be created.
-  bool Create();
-  bool created() const { return static_cast<bool>(m_instance); }
+    // Creates the instance (again, after a failed try) and makes the opening
+    // call; false when it cannot be created.
+    bool Create();
+    bool created() const { return static_cast<bool>(m_instance); }
 
-  // Calls `id` with `arguments` in the order given; answers the result text,
-  // or "" when there is no instance, the call fails or the result is no text.
-  std::wstring Call(DISPID id, const std::vector<DispatchArgument>& arguments);
+    // Calls `id` with `arguments` in the order given; answers the result text,
+    // or "" when there is no instance, the call fails or the result is no text.
+    std::wstring Call(DISPID id, const std::vector<DispatchArgument>& arguments);
 
- private:
-  const wchar_t* m_progId;
-  ComPtr<IDispatch> m_instance;
+private:
+    const wchar_t* m_progId;
+    ComPtr<IDispatch> m_instance;
 };
 
 }  // namespace components

@@ -20,23 +20,23 @@
 namespace components {
 
 class CStoreComponentCheck {
- public:
-  CStoreComponentCheck(HWND owner, std::wstring programFolder);
-  // The program folder of the run: g_programFolder.
-  explicit CStoreComponentCheck(HWND owner);
-  ~CStoreComponentCheck();
-  CStoreComponentCheck(const CStoreComponentCheck&) = delete;
-  CStoreComponentCheck& operator=(const CStoreComponentCheck&) = delete;
+public:
+    CStoreComponentCheck(HWND owner, std::wstring programFolder);
+    // The program folder of the run: g_programFolder.
+    explicit CStoreComponentCheck(HWND owner);
+    ~CStoreComponentCheck();
+    CStoreComponentCheck(const CStoreComponentCheck&) = delete;
+    CStoreComponentCheck& operator=(const CStoreComponentCheck&) = delete;
 
-  // False when the check ended the process (which, under test seams, goes on).
-  bool passed() const { return m_passed; }
+    // False when the check ended the process (which, under test seams, goes on).
+    bool passed() const { return m_passed; }
 
- private:
-  bool CheckOutlook(HWND owner);
-  bool CheckRedemption(HWND owner, const std::wstring& programFolder);
+private:
+    bool CheckOutlook(HWND owner);
+    bool CheckRedemption(HWND owner, const std::wstring& programFolder);
 
-  ComPtr<IUnknown> m_outlook;
-  bool m_passed = false;
+    ComPtr<IUnknown> m_outlook;
+    bool m_passed = false;
 };
 
 }  // namespace components

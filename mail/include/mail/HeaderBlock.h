@@ -11,14 +11,14 @@
 namespace mail {
 
 struct HeaderField {
-  std::string name;   // as written
-  std::string value;  // raw bytes, unfolded, surrounding blanks removed
+    std::string name;   // as written
+    std::string value;  // raw bytes, unfolded, surrounding blanks removed
 };
 
 struct HeaderSplit {
-  std::vector<HeaderField> fields;
-  size_t headerEnd = 0;  // end of the header block (its last line end included)
-  size_t bodyStart = 0;  // past the empty line, when there is one
+    std::vector<HeaderField> fields;
+    size_t headerEnd = 0;  // end of the header block (its last line end included)
+    size_t bodyStart = 0;  // past the empty line, when there is one
 };
 
 HeaderSplit SplitHeader(std::string_view entity);

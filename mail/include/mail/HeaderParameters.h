@@ -10,15 +10,15 @@
 namespace mail {
 
 struct ParameterizedValue {
-  std::string value;  // lower case, without blanks: "multipart/mixed"
-  // Parameter names in lower case. `parameters` holds the values as UTF-8
-  // text (encoded words and RFC 2231 decoded); `rawParameters` the bytes as
-  // written, unquoted, for values that must not be decoded (boundaries).
-  std::map<std::string, std::string> parameters;
-  std::map<std::string, std::string> rawParameters;
+    std::string value;  // lower case, without blanks: "multipart/mixed"
+    // Parameter names in lower case. `parameters` holds the values as UTF-8
+    // text (encoded words and RFC 2231 decoded); `rawParameters` the bytes as
+    // written, unquoted, for values that must not be decoded (boundaries).
+    std::map<std::string, std::string> parameters;
+    std::map<std::string, std::string> rawParameters;
 
-  std::string Parameter(const std::string& name) const;
-  std::string RawParameter(const std::string& name) const;
+    std::string Parameter(const std::string& name) const;
+    std::string RawParameter(const std::string& name) const;
 };
 
 // Never fails: a missing closing quote ends the value at the end of the

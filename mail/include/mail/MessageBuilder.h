@@ -33,12 +33,12 @@
 namespace mail {
 
 struct MessageTexts {
-  std::string attachmentName;  // the name text the preview page showed, UTF-8
-  std::string sourceTimeText;  // "%d/%m/%Y %I:%M %p"
-  // The message text itself, UTF-8. Read only when the file gave no bytes:
-  // the file holds the same text as the system's ANSI bytes, which keep each
-  // part's own charset intact.
-  std::string messageText;
+    std::string attachmentName;  // the name text the preview page showed, UTF-8
+    std::string sourceTimeText;  // "%d/%m/%Y %I:%M %p"
+    // The message text itself, UTF-8. Read only when the file gave no bytes:
+    // the file holds the same text as the system's ANSI bytes, which keep each
+    // part's own charset intact.
+    std::string messageText;
 };
 
 // `nowFileTime` stands in for submit and delivery time when the time text does

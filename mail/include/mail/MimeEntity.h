@@ -17,14 +17,14 @@
 namespace mail {
 
 struct MimeEntity {
-  static constexpr int kMaxDepth = 16;
+    static constexpr int kMaxDepth = 16;
 
-  std::vector<HeaderField> fields;
-  std::string headerBlock;          // the raw header lines, CR LF ended
-  ParameterizedValue contentType;   // "text/plain" when the entity names none
-  std::string body;                 // still transfer-encoded
-  std::vector<MimeEntity> parts;    // multipart only
-  bool unsplit = false;             // multipart that could not be split
+    std::vector<HeaderField> fields;
+    std::string headerBlock;         // the raw header lines, CR LF ended
+    ParameterizedValue contentType;  // "text/plain" when the entity names none
+    std::string body;                // still transfer-encoded
+    std::vector<MimeEntity> parts;   // multipart only
+    bool unsplit = false;            // multipart that could not be split
 };
 
 MimeEntity ParseMimeEntity(std::string_view text, int depth = 0);

@@ -13,16 +13,16 @@
 namespace pst {
 
 class File {
- public:
-  virtual ~File() = default;
+public:
+    virtual ~File() = default;
 
-  // Reads exactly `size` bytes; reading past the end of the file is an error.
-  virtual Status ReadAt(uint64_t offset, void* buffer, size_t size) = 0;
-  // Writes all `size` bytes or fails; a failed write may have written a prefix.
-  virtual Status WriteAt(uint64_t offset, const void* data, size_t size) = 0;
-  // Returns once everything written so far is on the disk itself.
-  virtual Status Flush() = 0;
-  virtual Status Size(uint64_t& size) = 0;
+    // Reads exactly `size` bytes; reading past the end of the file is an error.
+    virtual Status ReadAt(uint64_t offset, void* buffer, size_t size) = 0;
+    // Writes all `size` bytes or fails; a failed write may have written a prefix.
+    virtual Status WriteAt(uint64_t offset, const void* data, size_t size) = 0;
+    // Returns once everything written so far is on the disk itself.
+    virtual Status Flush() = 0;
+    virtual Status Size(uint64_t& size) = 0;
 };
 
 // Creates a new file; fails if anything already exists at `path`, so an

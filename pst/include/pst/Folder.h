@@ -14,42 +14,42 @@ namespace pst {
 class StoreEngine;
 
 struct FolderInfo {
-  uint32_t id = 0;
-  std::string name;
-  std::string containerClass;
-  uint32_t contentCount = 0;
-  uint32_t unreadCount = 0;
-  bool hasSubfolders = false;
+    uint32_t id = 0;
+    std::string name;
+    std::string containerClass;
+    uint32_t contentCount = 0;
+    uint32_t unreadCount = 0;
+    bool hasSubfolders = false;
 };
 
 class Folder {
- public:
-  Folder() = default;
+public:
+    Folder() = default;
 
-  bool IsValid() const { return m_engine != nullptr; }
-  uint32_t Id() const { return m_nid; }
+    bool IsValid() const { return m_engine != nullptr; }
+    uint32_t Id() const { return m_nid; }
 
-  Result<FolderInfo> Info() const;
-  Result<std::vector<Folder>> Subfolders() const;
-  // An invalid Folder (IsValid() false) when no subfolder has that name.
-  Result<Folder> FindSubfolder(const std::string& name) const;
-  // Fails when a subfolder of that name exists already.
-  Result<Folder> CreateSubfolder(const std::string& name, const std::string& containerClass = "IPF.Note") const;
-  // Returns the existing subfolder of that name, or creates it.
-  Result<Folder> FindOrCreateSubfolder(const std::string& name, const std::string& containerClass = "IPF.Note") const;
+    Result<FolderInfo> Info() const;
+    Result<std::vector<Folder>> Subfolders() const;
+    // An invalid Folder (IsValid() false) when no subfolder has that name.
+    Result<Folder> FindSubfolder(const std::string& name) const;
+    // Fails when a subfolder of that name exists already.
+    Result<Folder> CreateSubfolder(const std::string& name, const std::string& containerClass = "IPF.Note") const;
+    // Returns the existing subfolder of that name, or creates it.
+    Result<Folder> FindOrCreateSubfolder(const std::string& name, const std::string& containerClass = "IPF.Note") const;
 
-  // Stores the message and its row in this folder's contents table; committed
-  // to the file when it returns. Returns the message's id.
-  Result<uint32_t> AddMessage(const MessageData& message) const;
-  // Reads every message of the folder back, in the order they were added.
-  Result<std::vector<StoredMessage>> Messages() const;
+    // Stores the message and its row in this folder's contents table; committed
+    // to the file when it returns. Returns the message's id.
+    Result<uint32_t> AddMessage(const MessageData& message) const;
+    // Reads every message of the folder back, in the order they were added.
+    Result<std::vector<StoredMessage>> Messages() const;
 
- private:
-  friend class Store;
-  Folder(StoreEngine* engine, uint32_t nid) : m_engine(engine), m_nid(nid) {}
+private:
+    friend class Store;
+    Folder(StoreEngine* engine, uint32_t nid) : m_engine(engine), m_nid(nid) {}
 
-  StoreEngine* m_engine = nullptr;  // not owned: belongs to the Store
-  uint32_t m_nid = 0;
+    StoreEngine* m_engine = nullptr;  // not owned: belongs to the Store
+    uint32_t m_nid = 0;
 };
 
 }  // namespace pst

@@ -11,48 +11,48 @@ namespace pst {
 enum class RecipientType : uint32_t { To = 1, Cc = 2, Bcc = 3 };
 
 struct Recipient {
-  RecipientType type = RecipientType::To;
-  std::string displayName;
-  std::string emailAddress;
+    RecipientType type = RecipientType::To;
+    std::string displayName;
+    std::string emailAddress;
 };
 
 struct Attachment {
-  std::string fileName;
-  std::string mimeType;
-  std::string contentId;
-  std::vector<uint8_t> bytes;
+    std::string fileName;
+    std::string mimeType;
+    std::string contentId;
+    std::vector<uint8_t> bytes;
 };
 
 // MessageFlags bits ([MS-OXCMSG] PidTagMessageFlags).
 enum MessageFlag : uint32_t {
-  kMessageRead = 0x01,
-  kMessageUnmodified = 0x02,
-  kMessageUnsent = 0x08,
-  kMessageHasAttachments = 0x10,
-  kMessageFromMe = 0x20,
+    kMessageRead = 0x01,
+    kMessageUnmodified = 0x02,
+    kMessageUnsent = 0x08,
+    kMessageHasAttachments = 0x10,
+    kMessageFromMe = 0x20,
 };
 
 struct MessageData {
-  std::string messageClass = "IPM.Note";
-  std::string subject;
-  std::string bodyText;
-  std::string bodyHtml;
-  std::string senderName;
-  std::string senderAddress;
-  std::vector<Recipient> recipients;
-  uint64_t submitTime = 0;
-  uint64_t deliveryTime = 0;
-  uint32_t flags = kMessageRead;
-  std::string transportHeaders;
-  std::string internetMessageId;
-  std::vector<Attachment> attachments;
+    std::string messageClass = "IPM.Note";
+    std::string subject;
+    std::string bodyText;
+    std::string bodyHtml;
+    std::string senderName;
+    std::string senderAddress;
+    std::vector<Recipient> recipients;
+    uint64_t submitTime = 0;
+    uint64_t deliveryTime = 0;
+    uint32_t flags = kMessageRead;
+    std::string transportHeaders;
+    std::string internetMessageId;
+    std::vector<Attachment> attachments;
 };
 
 // A message as read back: what was written plus what the store computed.
 struct StoredMessage {
-  uint32_t id = 0;
-  MessageData data;
-  uint32_t messageSize = 0;
+    uint32_t id = 0;
+    MessageData data;
+    uint32_t messageSize = 0;
 };
 
 // Splits a subject into its prefix ("RE: ") and normalized part by the

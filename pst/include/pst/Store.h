@@ -17,48 +17,48 @@
 namespace pst {
 
 struct StoreOptions {
-  // Flush to the disk itself before and after every header write, so that a
-  // power cut loses at most the operation in progress. Without it a power cut
-  // may lose recent operations (a killed process loses nothing committed).
-  bool flushEachCommit = false;
+    // Flush to the disk itself before and after every header write, so that a
+    // power cut loses at most the operation in progress. Without it a power cut
+    // may lose recent operations (a killed process loses nothing committed).
+    bool flushEachCommit = false;
 };
 
 // A Store is used by one thread at a time.
 class Store {
- public:
-  // Creates a new file (and the directories leading to it); fails without
-  // touching anything if something already exists at `path`. An empty file,
-  // or one a creation killed before its first commit left, counts as nothing.
-  static Result<std::unique_ptr<Store>> Create(const std::string& path, const std::string& displayName,
-                                               const StoreOptions& options = {});
-  // `file` must be empty (or left by a creation killed before its first commit).
-  static Result<std::unique_ptr<Store>> Create(std::unique_ptr<File> file, const std::string& displayName,
-                                               const StoreOptions& options = {});
-  // Opens a PST this engine can append to; anything else is refused untouched.
-  static Result<std::unique_ptr<Store>> Open(const std::string& path, const StoreOptions& options = {});
-  static Result<std::unique_ptr<Store>> Open(std::unique_ptr<File> file, const StoreOptions& options = {});
-  // Opens the store at `path`, or creates it when nothing (or an empty or
-  // unfinished file, as above) exists there.
-  static Result<std::unique_ptr<Store>> OpenOrCreate(const std::string& path, const std::string& displayName,
-                                                     const StoreOptions& options = {});
+public:
+    // Creates a new file (and the directories leading to it); fails without
+    // touching anything if something already exists at `path`. An empty file,
+    // or one a creation killed before its first commit left, counts as nothing.
+    static Result<std::unique_ptr<Store>> Create(const std::string& path, const std::string& displayName,
+                                                 const StoreOptions& options = {});
+    // `file` must be empty (or left by a creation killed before its first commit).
+    static Result<std::unique_ptr<Store>> Create(std::unique_ptr<File> file, const std::string& displayName,
+                                                 const StoreOptions& options = {});
+    // Opens a PST this engine can append to; anything else is refused untouched.
+    static Result<std::unique_ptr<Store>> Open(const std::string& path, const StoreOptions& options = {});
+    static Result<std::unique_ptr<Store>> Open(std::unique_ptr<File> file, const StoreOptions& options = {});
+    // Opens the store at `path`, or creates it when nothing (or an empty or
+    // unfinished file, as above) exists there.
+    static Result<std::unique_ptr<Store>> OpenOrCreate(const std::string& path, const std::string& displayName,
+                                                       const StoreOptions& options = {});
 
-  ~Store();
-  Store(const Store&) = delete;
-  Store& operator=(const Store&) = delete;
+    ~Store();
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
 
-  // Writes the exact allocation maps and marks them valid. Optional: a store
-  // that is never closed is still complete, readers rebuild nothing.
-  Status Close();
+    // Writes the exact allocation maps and marks them valid. Optional: a store
+    // that is never closed is still complete, readers rebuild nothing.
+    Status Close();
 
-  const std::string& DisplayName() const;
-  Folder RootFolder() const;
-  // "Top of Personal Folders": the parent of every mail folder.
-  Folder IpmSubtree() const;
-  Folder DeletedItems() const;
+    const std::string& DisplayName() const;
+    Folder RootFolder() const;
+    // "Top of Personal Folders": the parent of every mail folder.
+    Folder IpmSubtree() const;
+    Folder DeletedItems() const;
 
- private:
-  explicit Store(std::unique_ptr<StoreEngine> engine);
-  std::unique_ptr<StoreEngine> m_engine;
+private:
+    explicit Store(std::unique_ptr<StoreEngine> engine);
+    std::unique_ptr<StoreEngine> m_engine;
 };
 
 }  // namespace pst

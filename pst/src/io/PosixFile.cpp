@@ -15,104 +15,104 @@ namespace {
 std::string ErrnoText(const char* what, int err) { return std::string(what) + ": " + std::strerror(err); }
 
 class PosixFile : public File {
- public:
-  explicit PosixFile(int fd) : m_fd(fd) {}
-  ~PosixFile() override { ::close(m_fd); }
+public:
+    explicit PosixFile(int fd) : m_fd(fd) {}
+    ~PosixFile() override { ::close(m_fd); }
 
-  Status ReadAt(uint64_t offset, void* buffer, size_t size) override {
-    uint8_t* p = static_cast<uint8_t*>(buffer);
-    while (size > 0) {
-      ssize_t n = ::pread(m_fd, p, size, static_cast<off_t>(offset));
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) return Status::Failure(ErrnoText("reading the file failed", errno));
-      if (n == 0) return Status::Failure("reading the file failed: unexpected end of file");
-      p += n;
-      size -= static_cast<size_t>(n);
-      offset += static_cast<uint64_t>(n);
+    Status ReadAt(uint64_t offset, void* buffer, size_t size) override {
+        uint8_t* p = static_cast<uint8_t*>(buffer);
+        while (size > 0) {
+            ssize_t n = ::pread(m_fd, p, size, static_cast<off_t>(offset));
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return Status::Failure(ErrnoText("reading the file failed", errno));
+            if (n == 0) return Status::Failure("reading the file failed: unexpected end of file");
+            p += n;
+            size -= static_cast<size_t>(n);
+            offset += static_cast<uint64_t>(n);
+        }
+        return Status::Ok();
     }
-    return Status::Ok();
-  }
 
-  Status WriteAt(uint64_t offset, const void* data, size_t size) override {
-    const uint8_t* p = static_cast<const uint8_t*>(data);
-    while (size > 0) {
-      ssize_t n = ::pwrite(m_fd, p, size, static_cast<off_t>(offset));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return Status::Failure(ErrnoText("writing the file failed", n < 0 ? errno : ENOSPC));
-      p += n;
-      size -= static_cast<size_t>(n);
-      offset += static_cast<uint64_t>(n);
+    Status WriteAt(uint64_t offset, const void* data, size_t size) override {
+        const uint8_t* p = static_cast<const uint8_t*>(data);
+        while (size > 0) {
+            ssize_t n = ::pwrite(m_fd, p, size, static_cast<off_t>(offset));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return Status::Failure(ErrnoText("writing the file failed", n < 0 ? errno : ENOSPC));
+            p += n;
+            size -= static_cast<size_t>(n);
+            offset += static_cast<uint64_t>(n);
+        }
+        return Status::Ok();
     }
-    return Status::Ok();
-  }
 
-  Status Flush() override {
-    if (::fdatasync(m_fd) != 0) return Status::Failure(ErrnoText("flushing the file failed", errno));
-    return Status::Ok();
-  }
+    Status Flush() override {
+        if (::fdatasync(m_fd) != 0) return Status::Failure(ErrnoText("flushing the file failed", errno));
+        return Status::Ok();
+    }
 
-  Status Size(uint64_t& size) override {
-    struct stat st;
-    if (::fstat(m_fd, &st) != 0) return Status::Failure(ErrnoText("reading the file size failed", errno));
-    size = static_cast<uint64_t>(st.st_size);
-    return Status::Ok();
-  }
+    Status Size(uint64_t& size) override {
+        struct stat st;
+        if (::fstat(m_fd, &st) != 0) return Status::Failure(ErrnoText("reading the file size failed", errno));
+        size = static_cast<uint64_t>(st.st_size);
+        return Status::Ok();
+    }
 
- private:
-  int m_fd;
+private:
+    int m_fd;
 };
 
 // One writer per file: a second process appending at the same time would
 // overwrite the first one's commits. The lock goes with the descriptor.
 Status LockForWriting(int fd, const std::string& path) {
-  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return Status::Ok();
-  int err = errno;
-  ::close(fd);
-  if (err == EWOULDBLOCK) return Status::Failure("cannot open " + path + ": another program is writing to it");
-  return Status::Failure(ErrnoText(("cannot lock " + path).c_str(), err));
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return Status::Ok();
+    int err = errno;
+    ::close(fd);
+    if (err == EWOULDBLOCK) return Status::Failure("cannot open " + path + ": another program is writing to it");
+    return Status::Failure(ErrnoText(("cannot lock " + path).c_str(), err));
 }
 
 }  // namespace
 
 Status CreateNewFile(const std::string& path, std::unique_ptr<File>& file) {
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) return Status::Failure(ErrnoText(("cannot create " + path).c_str(), errno));
-  Status locked = LockForWriting(fd, path);
-  if (!locked) return locked;
-  file.reset(new PosixFile(fd));
-  return Status::Ok();
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return Status::Failure(ErrnoText(("cannot create " + path).c_str(), errno));
+    Status locked = LockForWriting(fd, path);
+    if (!locked) return locked;
+    file.reset(new PosixFile(fd));
+    return Status::Ok();
 }
 
 Status OpenExistingFile(const std::string& path, std::unique_ptr<File>& file) {
-  struct stat st;
-  if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
-    return Status::Failure("cannot open " + path + ": not a regular file");
-  int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-  if (fd < 0) return Status::Failure(ErrnoText(("cannot open " + path).c_str(), errno));
-  Status locked = LockForWriting(fd, path);
-  if (!locked) return locked;
-  file.reset(new PosixFile(fd));
-  return Status::Ok();
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return Status::Failure("cannot open " + path + ": not a regular file");
+    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) return Status::Failure(ErrnoText(("cannot open " + path).c_str(), errno));
+    Status locked = LockForWriting(fd, path);
+    if (!locked) return locked;
+    file.reset(new PosixFile(fd));
+    return Status::Ok();
 }
 
 bool PathExists(const std::string& path) {
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0;
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0;
 }
 
 Status RemoveFile(const std::string& path) {
-  if (::unlink(path.c_str()) != 0) return Status::Failure(ErrnoText(("cannot remove " + path).c_str(), errno));
-  return Status::Ok();
+    if (::unlink(path.c_str()) != 0) return Status::Failure(ErrnoText(("cannot remove " + path).c_str(), errno));
+    return Status::Ok();
 }
 
 Status CreateParentDirectories(const std::string& path) {
-  size_t pos = 0;
-  while ((pos = path.find('/', pos + 1)) != std::string::npos) {
-    std::string dir = path.substr(0, pos);
-    if (::mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST)
-      return Status::Failure(ErrnoText(("cannot create directory " + dir).c_str(), errno));
-  }
-  return Status::Ok();
+    size_t pos = 0;
+    while ((pos = path.find('/', pos + 1)) != std::string::npos) {
+        std::string dir = path.substr(0, pos);
+        if (::mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST)
+            return Status::Failure(ErrnoText(("cannot create directory " + dir).c_str(), errno));
+    }
+    return Status::Ok();
 }
 
 }  // namespace pst

@@ -14,230 +14,230 @@ bool IsBitmapBlock(size_t index) { return index >= 8 && (index - 8) % 128 == 0; 
 }  // namespace
 
 Heap::Heap(uint8_t clientSignature) : m_clientSignature(clientSignature) {
-  Block first;
-  first.loaded = true;
-  m_blocks.push_back(first);
-  m_loadedBlocks.push_back(0);
-  MarkDirty(0);
+    Block first;
+    first.loaded = true;
+    m_blocks.push_back(first);
+    m_loadedBlocks.push_back(0);
+    MarkDirty(0);
 }
 
 void Heap::MarkDirty(size_t index) {
-  Block& b = m_blocks[index];
-  if (!b.dirty) m_dirtyBlocks.push_back(index);
-  b.dirty = true;
+    Block& b = m_blocks[index];
+    if (!b.dirty) m_dirtyBlocks.push_back(index);
+    b.dirty = true;
 }
 
 Heap::Heap(Database& db, uint64_t bidData) : m_db(&db) {
-  m_tree.Load(db, bidData);
-  if (m_tree.LeafCount() == 0) Fail("damaged PST: empty heap");
-  m_blocks.resize(m_tree.LeafCount());
-  Bytes first = m_tree.ReadLeaf(db, 0);
-  if (first.size() < 12 || first[2] != 0xEC) Fail("damaged PST: heap signature missing");
-  m_clientSignature = first[3];
-  m_userRoot = Get32(&first[4]);
+    m_tree.Load(db, bidData);
+    if (m_tree.LeafCount() == 0) Fail("damaged PST: empty heap");
+    m_blocks.resize(m_tree.LeafCount());
+    Bytes first = m_tree.ReadLeaf(db, 0);
+    if (first.size() < 12 || first[2] != 0xEC) Fail("damaged PST: heap signature missing");
+    m_clientSignature = first[3];
+    m_userRoot = Get32(&first[4]);
 }
 
 size_t Heap::HeaderSize(size_t index) {
-  if (index == 0) return 12;
-  return IsBitmapBlock(index) ? 66 : 2;
+    if (index == 0) return 12;
+    return IsBitmapBlock(index) ? 66 : 2;
 }
 
 Heap::Block& Heap::Load(size_t index) {
-  if (index >= m_blocks.size()) Fail("damaged PST: HID points past the heap");
-  Block& b = m_blocks[index];
-  b.touched = true;
-  if (b.loaded) return b;
-  Bytes raw = m_tree.ReadLeaf(*m_db, index);
-  if (raw.size() < 2) Fail("damaged PST: heap block too short");
-  size_t ibHnpm = Get16(&raw[0]);
-  if (ibHnpm + 4 > raw.size()) Fail("damaged PST: heap page map out of range");
-  size_t count = Get16(&raw[ibHnpm]);
-  if (ibHnpm + 4 + 2 * (count + 1) > raw.size()) Fail("damaged PST: heap page map truncated");
-  b.allocations.clear();
-  b.payload = 0;
-  for (size_t i = 0; i < count; ++i) {
-    size_t from = Get16(&raw[ibHnpm + 4 + 2 * i]);
-    size_t to = Get16(&raw[ibHnpm + 4 + 2 * (i + 1)]);
-    if (to < from || to > ibHnpm) Fail("damaged PST: heap allocation out of range");
-    b.allocations.emplace_back(raw.begin() + static_cast<std::ptrdiff_t>(from),
-                               raw.begin() + static_cast<std::ptrdiff_t>(to));
-    b.payload += to - from;
-  }
-  b.loaded = true;
-  m_loadedBlocks.push_back(index);
-  return b;
+    if (index >= m_blocks.size()) Fail("damaged PST: HID points past the heap");
+    Block& b = m_blocks[index];
+    b.touched = true;
+    if (b.loaded) return b;
+    Bytes raw = m_tree.ReadLeaf(*m_db, index);
+    if (raw.size() < 2) Fail("damaged PST: heap block too short");
+    size_t ibHnpm = Get16(&raw[0]);
+    if (ibHnpm + 4 > raw.size()) Fail("damaged PST: heap page map out of range");
+    size_t count = Get16(&raw[ibHnpm]);
+    if (ibHnpm + 4 + 2 * (count + 1) > raw.size()) Fail("damaged PST: heap page map truncated");
+    b.allocations.clear();
+    b.payload = 0;
+    for (size_t i = 0; i < count; ++i) {
+        size_t from = Get16(&raw[ibHnpm + 4 + 2 * i]);
+        size_t to = Get16(&raw[ibHnpm + 4 + 2 * (i + 1)]);
+        if (to < from || to > ibHnpm) Fail("damaged PST: heap allocation out of range");
+        b.allocations.emplace_back(raw.begin() + static_cast<std::ptrdiff_t>(from),
+                                   raw.begin() + static_cast<std::ptrdiff_t>(to));
+        b.payload += to - from;
+    }
+    b.loaded = true;
+    m_loadedBlocks.push_back(index);
+    return b;
 }
 
 size_t Heap::UsedBytes(size_t index, const Block& b) const {
-  size_t used = HeaderSize(index) + b.payload;
-  used += used & 1;
-  return used + 4 + 2 * (b.allocations.size() + 1);
+    size_t used = HeaderSize(index) + b.payload;
+    used += used & 1;
+    return used + 4 + 2 * (b.allocations.size() + 1);
 }
 
 bool Heap::Fits(size_t index, const Block& b, size_t extraBytes, size_t extraAllocations) const {
-  if (b.allocations.size() + extraAllocations > kMaxAllocationsPerBlock) return false;
-  return UsedBytes(index, b) + extraBytes + 2 * extraAllocations + 1 <= kMaxBlockData;
+    if (b.allocations.size() + extraAllocations > kMaxAllocationsPerBlock) return false;
+    return UsedBytes(index, b) + extraBytes + 2 * extraAllocations + 1 <= kMaxBlockData;
 }
 
 Bytes& Heap::Slot(uint32_t hid, size_t& blockIndex) {
-  if ((hid & 0x1F) != 0 || hid == 0) Fail("damaged PST: invalid HID " + std::to_string(hid));
-  blockIndex = hid >> 16;
-  size_t allocIndex = (hid >> 5) & 0x7FF;
-  Block& b = Load(blockIndex);
-  if (allocIndex == 0 || allocIndex > b.allocations.size())
-    Fail("damaged PST: HID " + std::to_string(hid) + " is not allocated");
-  return b.allocations[allocIndex - 1];
+    if ((hid & 0x1F) != 0 || hid == 0) Fail("damaged PST: invalid HID " + std::to_string(hid));
+    blockIndex = hid >> 16;
+    size_t allocIndex = (hid >> 5) & 0x7FF;
+    Block& b = Load(blockIndex);
+    if (allocIndex == 0 || allocIndex > b.allocations.size())
+        Fail("damaged PST: HID " + std::to_string(hid) + " is not allocated");
+    return b.allocations[allocIndex - 1];
 }
 
 Bytes Heap::Read(uint32_t hid) {
-  size_t block;
-  return Slot(hid, block);
+    size_t block;
+    return Slot(hid, block);
 }
 
 size_t Heap::SizeOf(uint32_t hid) {
-  size_t block;
-  return Slot(hid, block).size();
+    size_t block;
+    return Slot(hid, block).size();
 }
 
 void Heap::SetUserRoot(uint32_t hid) {
-  m_userRoot = hid;
-  Load(0);
-  MarkDirty(0);
+    m_userRoot = hid;
+    Load(0);
+    MarkDirty(0);
 }
 
 uint32_t Heap::Allocate(const Bytes& data) {
-  if (data.size() > kMaxHeapAllocation) Fail("internal error: heap allocation of " + std::to_string(data.size()));
-  size_t last = m_blocks.size() - 1;
-  if (!Fits(last, Load(last), data.size(), 1)) {
-    // HIDs carry the block index in 16 bits.
-    if (m_blocks.size() >= 0x10000) Fail("the table is full: a heap cannot grow beyond 65536 blocks");
-    // The old last block becomes a padded middle block.
-    Load(last);
+    if (data.size() > kMaxHeapAllocation) Fail("internal error: heap allocation of " + std::to_string(data.size()));
+    size_t last = m_blocks.size() - 1;
+    if (!Fits(last, Load(last), data.size(), 1)) {
+        // HIDs carry the block index in 16 bits.
+        if (m_blocks.size() >= 0x10000) Fail("the table is full: a heap cannot grow beyond 65536 blocks");
+        // The old last block becomes a padded middle block.
+        Load(last);
+        MarkDirty(last);
+        Block fresh;
+        fresh.loaded = true;
+        m_blocks.push_back(fresh);
+        last = m_blocks.size() - 1;
+        m_loadedBlocks.push_back(last);
+    }
+    Block& b = m_blocks[last];
+    b.allocations.push_back(data);
+    b.payload += data.size();
     MarkDirty(last);
-    Block fresh;
-    fresh.loaded = true;
-    m_blocks.push_back(fresh);
-    last = m_blocks.size() - 1;
-    m_loadedBlocks.push_back(last);
-  }
-  Block& b = m_blocks[last];
-  b.allocations.push_back(data);
-  b.payload += data.size();
-  MarkDirty(last);
-  return static_cast<uint32_t>((last << 16) | (b.allocations.size() << 5));
+    return static_cast<uint32_t>((last << 16) | (b.allocations.size() << 5));
 }
 
 void Heap::Write(uint32_t hid, const Bytes& data) {
-  size_t block;
-  Bytes& slot = Slot(hid, block);
-  if (slot.size() != data.size()) Fail("internal error: heap write changes size");
-  slot = data;
-  MarkDirty(block);
+    size_t block;
+    Bytes& slot = Slot(hid, block);
+    if (slot.size() != data.size()) Fail("internal error: heap write changes size");
+    slot = data;
+    MarkDirty(block);
 }
 
 uint32_t Heap::Reallocate(uint32_t hid, const Bytes& data) {
-  size_t block;
-  Bytes& slot = Slot(hid, block);
-  Block& b = m_blocks[block];
-  if (data.size() <= slot.size() || Fits(block, b, data.size() - slot.size(), 0)) {
-    b.payload = b.payload - slot.size() + data.size();
-    slot = data;
-    MarkDirty(block);
-    return hid;
-  }
-  Free(hid);
-  return Allocate(data);
+    size_t block;
+    Bytes& slot = Slot(hid, block);
+    Block& b = m_blocks[block];
+    if (data.size() <= slot.size() || Fits(block, b, data.size() - slot.size(), 0)) {
+        b.payload = b.payload - slot.size() + data.size();
+        slot = data;
+        MarkDirty(block);
+        return hid;
+    }
+    Free(hid);
+    return Allocate(data);
 }
 
 void Heap::Free(uint32_t hid) {
-  size_t block;
-  Bytes& slot = Slot(hid, block);
-  m_blocks[block].payload -= slot.size();
-  slot.clear();
-  slot.shrink_to_fit();
-  MarkDirty(block);
+    size_t block;
+    Bytes& slot = Slot(hid, block);
+    m_blocks[block].payload -= slot.size();
+    slot.clear();
+    slot.shrink_to_fit();
+    MarkDirty(block);
 }
 
 uint8_t Heap::FillLevel(size_t index) const {
-  const Block& b = m_blocks[index];
-  if (!b.loaded) return 0xF;  // unknown: claim full so nobody looks for room there
-  size_t used = UsedBytes(index, b);
-  size_t free = used >= kMaxBlockData ? 0 : kMaxBlockData - used;
-  static const size_t kLimits[] = {3584, 2560, 2048, 1792, 1536, 1280, 1024, 768, 512, 256, 128, 64, 32, 16, 8};
-  for (uint8_t level = 0; level < 15; ++level)
-    if (free >= kLimits[level]) return level;
-  return 0xF;
+    const Block& b = m_blocks[index];
+    if (!b.loaded) return 0xF;  // unknown: claim full so nobody looks for room there
+    size_t used = UsedBytes(index, b);
+    size_t free = used >= kMaxBlockData ? 0 : kMaxBlockData - used;
+    static const size_t kLimits[] = {3584, 2560, 2048, 1792, 1536, 1280, 1024, 768, 512, 256, 128, 64, 32, 16, 8};
+    for (uint8_t level = 0; level < 15; ++level)
+        if (free >= kLimits[level]) return level;
+    return 0xF;
 }
 
 Bytes Heap::Serialize(size_t index, bool pad) const {
-  const Block& b = m_blocks[index];
-  Bytes out;
-  out.reserve(kMaxBlockData);
-  out.resize(HeaderSize(index), 0);
-  if (index == 0) {
-    out[2] = 0xEC;
-    out[3] = m_clientSignature;
-    Put32(&out[4], m_userRoot);
-    for (size_t i = 0; i < 8 && i < m_blocks.size(); ++i)
-      out[8 + i / 2] |= static_cast<uint8_t>(FillLevel(i) << (4 * (i % 2)));
-  } else if (IsBitmapBlock(index)) {
-    for (size_t i = 0; i < 128 && index + i < m_blocks.size(); ++i)
-      out[2 + i / 2] |= static_cast<uint8_t>(FillLevel(index + i) << (4 * (i % 2)));
-  }
-  std::vector<uint16_t> offsets;
-  for (const auto& a : b.allocations) {
+    const Block& b = m_blocks[index];
+    Bytes out;
+    out.reserve(kMaxBlockData);
+    out.resize(HeaderSize(index), 0);
+    if (index == 0) {
+        out[2] = 0xEC;
+        out[3] = m_clientSignature;
+        Put32(&out[4], m_userRoot);
+        for (size_t i = 0; i < 8 && i < m_blocks.size(); ++i)
+            out[8 + i / 2] |= static_cast<uint8_t>(FillLevel(i) << (4 * (i % 2)));
+    } else if (IsBitmapBlock(index)) {
+        for (size_t i = 0; i < 128 && index + i < m_blocks.size(); ++i)
+            out[2 + i / 2] |= static_cast<uint8_t>(FillLevel(index + i) << (4 * (i % 2)));
+    }
+    std::vector<uint16_t> offsets;
+    for (const auto& a : b.allocations) {
+        offsets.push_back(static_cast<uint16_t>(out.size()));
+        out.insert(out.end(), a.begin(), a.end());
+    }
     offsets.push_back(static_cast<uint16_t>(out.size()));
-    out.insert(out.end(), a.begin(), a.end());
-  }
-  offsets.push_back(static_cast<uint16_t>(out.size()));
-  if (out.size() & 1) out.push_back(0);
-  Put16(&out[0], static_cast<uint16_t>(out.size()));
-  size_t freed = 0;
-  for (const auto& a : b.allocations) freed += a.empty() ? 1 : 0;
-  Append16(out, static_cast<uint16_t>(b.allocations.size()));
-  Append16(out, static_cast<uint16_t>(freed));
-  for (uint16_t o : offsets) Append16(out, o);
-  if (out.size() > kMaxBlockData) Fail("internal error: heap block overflow");
-  if (pad) out.resize(kMaxBlockData, 0);
-  return out;
+    if (out.size() & 1) out.push_back(0);
+    Put16(&out[0], static_cast<uint16_t>(out.size()));
+    size_t freed = 0;
+    for (const auto& a : b.allocations) freed += a.empty() ? 1 : 0;
+    Append16(out, static_cast<uint16_t>(b.allocations.size()));
+    Append16(out, static_cast<uint16_t>(freed));
+    for (uint16_t o : offsets) Append16(out, o);
+    if (out.size() > kMaxBlockData) Fail("internal error: heap block overflow");
+    if (pad) out.resize(kMaxBlockData, 0);
+    return out;
 }
 
 size_t Heap::StoredSize() const {
-  size_t total = 0;
-  for (size_t i = 0; i < m_blocks.size(); ++i) {
-    if (!m_blocks[i].loaded) Fail("internal error: size of a heap not held in memory");
-    total += Serialize(i, i + 1 < m_blocks.size()).size();
-  }
-  if (m_blocks.size() > kMaxXBlockEntries) Fail("internal error: object too large to size");
-  if (m_blocks.size() > 1) total += 8 + 8 * m_blocks.size();
-  return total;
+    size_t total = 0;
+    for (size_t i = 0; i < m_blocks.size(); ++i) {
+        if (!m_blocks[i].loaded) Fail("internal error: size of a heap not held in memory");
+        total += Serialize(i, i + 1 < m_blocks.size()).size();
+    }
+    if (m_blocks.size() > kMaxXBlockEntries) Fail("internal error: object too large to size");
+    if (m_blocks.size() > 1) total += 8 + 8 * m_blocks.size();
+    return total;
 }
 
 uint64_t Heap::Commit(Database& db) {
-  m_db = &db;
-  // In block order: a new block is appended to the data tree after the one before it.
-  std::sort(m_dirtyBlocks.begin(), m_dirtyBlocks.end());
-  for (size_t i : m_dirtyBlocks) {
-    m_tree.SetLeaf(db, i, Serialize(i, i + 1 < m_blocks.size()));
-    m_blocks[i].dirty = false;
-  }
-  m_dirtyBlocks.clear();
-  return m_tree.Commit(db);
+    m_db = &db;
+    // In block order: a new block is appended to the data tree after the one before it.
+    std::sort(m_dirtyBlocks.begin(), m_dirtyBlocks.end());
+    for (size_t i : m_dirtyBlocks) {
+        m_tree.SetLeaf(db, i, Serialize(i, i + 1 < m_blocks.size()));
+        m_blocks[i].dirty = false;
+    }
+    m_dirtyBlocks.clear();
+    return m_tree.Commit(db);
 }
 
 void Heap::TrimCache() {
-  std::vector<size_t> kept;
-  for (size_t i : m_loadedBlocks) {
-    Block& b = m_blocks[i];
-    if (i != 0 && !b.dirty && !b.touched) {
-      b.loaded = false;
-      std::vector<Bytes>().swap(b.allocations);
-    } else {
-      kept.push_back(i);
+    std::vector<size_t> kept;
+    for (size_t i : m_loadedBlocks) {
+        Block& b = m_blocks[i];
+        if (i != 0 && !b.dirty && !b.touched) {
+            b.loaded = false;
+            std::vector<Bytes>().swap(b.allocations);
+        } else {
+            kept.push_back(i);
+        }
+        b.touched = false;
     }
-    b.touched = false;
-  }
-  m_loadedBlocks.swap(kept);
+    m_loadedBlocks.swap(kept);
 }
 
 }  // namespace pst

@@ -15,69 +15,69 @@
 namespace pst {
 
 enum HeapClient : uint8_t {
-  kHeapTableContext = 0x7C,
-  kHeapBTree = 0xB5,
-  kHeapPropertyContext = 0xBC,
+    kHeapTableContext = 0x7C,
+    kHeapBTree = 0xB5,
+    kHeapPropertyContext = 0xBC,
 };
 
 constexpr size_t kMaxHeapAllocation = 3580;
 
 class Heap {
- public:
-  // A new heap, held in memory until Commit().
-  explicit Heap(uint8_t clientSignature);
-  // The heap stored in an existing node stream; blocks are read on demand.
-  Heap(Database& db, uint64_t bidData);
+public:
+    // A new heap, held in memory until Commit().
+    explicit Heap(uint8_t clientSignature);
+    // The heap stored in an existing node stream; blocks are read on demand.
+    Heap(Database& db, uint64_t bidData);
 
-  uint8_t ClientSignature() const { return m_clientSignature; }
-  uint32_t UserRoot() const { return m_userRoot; }
-  void SetUserRoot(uint32_t hid);
+    uint8_t ClientSignature() const { return m_clientSignature; }
+    uint32_t UserRoot() const { return m_userRoot; }
+    void SetUserRoot(uint32_t hid);
 
-  Bytes Read(uint32_t hid);
-  size_t SizeOf(uint32_t hid);
-  uint32_t Allocate(const Bytes& data);
-  // Overwrites an allocation with data of the same size.
-  void Write(uint32_t hid, const Bytes& data);
-  // Replaces an allocation with data of any size; returns its (possibly new) HID.
-  uint32_t Reallocate(uint32_t hid, const Bytes& data);
-  void Free(uint32_t hid);
+    Bytes Read(uint32_t hid);
+    size_t SizeOf(uint32_t hid);
+    uint32_t Allocate(const Bytes& data);
+    // Overwrites an allocation with data of the same size.
+    void Write(uint32_t hid, const Bytes& data);
+    // Replaces an allocation with data of any size; returns its (possibly new) HID.
+    uint32_t Reallocate(uint32_t hid, const Bytes& data);
+    void Free(uint32_t hid);
 
-  // The bytes Commit() will store for a heap held wholly in memory: its
-  // blocks as written plus the XBLOCK listing them when there are several.
-  size_t StoredSize() const;
-  // Writes the changed blocks; returns the root BID of the node's stream.
-  uint64_t Commit(Database& db);
-  // Drops clean blocks not used since the previous call: appends keep
-  // touching the same few blocks (the tail, the right edge of the row index).
-  void TrimCache();
+    // The bytes Commit() will store for a heap held wholly in memory: its
+    // blocks as written plus the XBLOCK listing them when there are several.
+    size_t StoredSize() const;
+    // Writes the changed blocks; returns the root BID of the node's stream.
+    uint64_t Commit(Database& db);
+    // Drops clean blocks not used since the previous call: appends keep
+    // touching the same few blocks (the tail, the right edge of the row index).
+    void TrimCache();
 
- private:
-  struct Block {
-    bool loaded = false;
-    bool dirty = false;
-    bool touched = false;
-    std::vector<Bytes> allocations;  // index 0 is HID index 1; empty = freed
-    size_t payload = 0;              // bytes of all allocations
-  };
+private:
+    struct Block {
+        bool loaded = false;
+        bool dirty = false;
+        bool touched = false;
+        std::vector<Bytes> allocations;  // index 0 is HID index 1; empty = freed
+        size_t payload = 0;              // bytes of all allocations
+    };
 
-  Block& Load(size_t index);
-  static size_t HeaderSize(size_t index);
-  size_t UsedBytes(size_t index, const Block& b) const;
-  bool Fits(size_t index, const Block& b, size_t extraBytes, size_t extraAllocations) const;
-  Bytes Serialize(size_t index, bool pad) const;
-  uint8_t FillLevel(size_t index) const;
-  Bytes& Slot(uint32_t hid, size_t& blockIndex);
-  void MarkDirty(size_t index);
+    Block& Load(size_t index);
+    static size_t HeaderSize(size_t index);
+    size_t UsedBytes(size_t index, const Block& b) const;
+    bool Fits(size_t index, const Block& b, size_t extraBytes, size_t extraAllocations) const;
+    Bytes Serialize(size_t index, bool pad) const;
+    uint8_t FillLevel(size_t index) const;
+    Bytes& Slot(uint32_t hid, size_t& blockIndex);
+    void MarkDirty(size_t index);
 
-  Database* m_db = nullptr;  // not owned; null for a heap not yet stored
-  DataTree m_tree;
-  std::vector<Block> m_blocks;
-  // Blocks to write at the next Commit() and blocks held in memory, so that
-  // neither Commit() nor TrimCache() walks every block of a large heap.
-  std::vector<size_t> m_dirtyBlocks;
-  std::vector<size_t> m_loadedBlocks;
-  uint8_t m_clientSignature;
-  uint32_t m_userRoot = 0;
+    Database* m_db = nullptr;  // not owned; null for a heap not yet stored
+    DataTree m_tree;
+    std::vector<Block> m_blocks;
+    // Blocks to write at the next Commit() and blocks held in memory, so that
+    // neither Commit() nor TrimCache() walks every block of a large heap.
+    std::vector<size_t> m_dirtyBlocks;
+    std::vector<size_t> m_loadedBlocks;
+    uint8_t m_clientSignature;
+    uint32_t m_userRoot = 0;
 };
 
 }  // namespace pst

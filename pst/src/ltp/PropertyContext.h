@@ -11,20 +11,20 @@ namespace pst {
 
 // What a node (or subnode) entry points to.
 struct NodeContent {
-  uint64_t bidData = 0;
-  uint64_t bidSub = 0;
+    uint64_t bidData = 0;
+    uint64_t bidSub = 0;
 };
 
 class PropertyContext {
- public:
-  // Writes a new property context. Values larger than a heap allocation go to
-  // subnodes, listed together with `extraSubnodes` (tables, attachments).
-  // When `sizeTag` names an Int32 property, it is set to the object's stored
-  // size (see StoredObjectSize) and the value is returned in `storedSize`.
-  static NodeContent Write(Database& db, std::vector<Property> properties,
-                           std::vector<SubnodeEntry> extraSubnodes = {}, uint32_t sizeTag = 0,
-                           uint32_t* storedSize = nullptr);
-  static std::vector<Property> Read(Database& db, uint64_t bidData, uint64_t bidSub);
+public:
+    // Writes a new property context. Values larger than a heap allocation go to
+    // subnodes, listed together with `extraSubnodes` (tables, attachments).
+    // When `sizeTag` names an Int32 property, it is set to the object's stored
+    // size (see StoredObjectSize) and the value is returned in `storedSize`.
+    static NodeContent Write(Database& db, std::vector<Property> properties,
+                             std::vector<SubnodeEntry> extraSubnodes = {}, uint32_t sizeTag = 0,
+                             uint32_t* storedSize = nullptr);
+    static std::vector<Property> Read(Database& db, uint64_t bidData, uint64_t bidSub);
 };
 
 }  // namespace pst

@@ -7,8 +7,8 @@
 namespace pst {
 
 class MessageReader {
- public:
-  static StoredMessage Read(Database& db, uint32_t nid);
+public:
+    static StoredMessage Read(Database& db, uint32_t nid);
 };
 
 }  // namespace pst

@@ -12,10 +12,10 @@
 namespace pst {
 
 class MessageWriter {
- public:
-  // Writes the message's blocks; `properties` receives the message's own
-  // properties, from which the caller fills the contents-table row.
-  static NodeContent Write(Database& db, uint32_t nid, const MessageData& message, std::vector<Property>& properties);
+public:
+    // Writes the message's blocks; `properties` receives the message's own
+    // properties, from which the caller fills the contents-table row.
+    static NodeContent Write(Database& db, uint32_t nid, const MessageData& message, std::vector<Property>& properties);
 };
 
 }  // namespace pst

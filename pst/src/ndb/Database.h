@@ -78,92 +78,92 @@
 namespace pst {
 
 class Database : private PageDevice {
- public:
-  // `file` must be empty or unfinished.
-  static std::unique_ptr<Database> CreateNew(std::unique_ptr<File> file, bool flushEachCommit);
-  // True for an empty file or one whose creation was killed before its first
-  // commit (a header naming no trees): such a file holds nothing.
-  static bool IsUnfinished(File& file);
-  // Throws with a reader-facing reason when the file is not a PST this engine can append to.
-  static std::unique_ptr<Database> OpenExisting(std::unique_ptr<File> file, bool flushEachCommit);
+public:
+    // `file` must be empty or unfinished.
+    static std::unique_ptr<Database> CreateNew(std::unique_ptr<File> file, bool flushEachCommit);
+    // True for an empty file or one whose creation was killed before its first
+    // commit (a header naming no trees): such a file holds nothing.
+    static bool IsUnfinished(File& file);
+    // Throws with a reader-facing reason when the file is not a PST this engine can append to.
+    static std::unique_ptr<Database> OpenExisting(std::unique_ptr<File> file, bool flushEachCommit);
 
-  // Blocks ([MS-PST] 2.2.2.8). Data blocks carry at most kMaxBlockData bytes.
-  uint64_t WriteBlock(const uint8_t* data, size_t size, bool internal);
-  // Fails when the block is missing, lies outside the file, or its trailer or
-  // checksum does not match: damaged bytes are never handed out.
-  Bytes ReadBlock(uint64_t bid);
-  // The size the block tree records, without reading the block.
-  size_t BlockSize(uint64_t bid);
-  void FreeBlock(uint64_t bid);
+    // Blocks ([MS-PST] 2.2.2.8). Data blocks carry at most kMaxBlockData bytes.
+    uint64_t WriteBlock(const uint8_t* data, size_t size, bool internal);
+    // Fails when the block is missing, lies outside the file, or its trailer or
+    // checksum does not match: damaged bytes are never handed out.
+    Bytes ReadBlock(uint64_t bid);
+    // The size the block tree records, without reading the block.
+    size_t BlockSize(uint64_t bid);
+    void FreeBlock(uint64_t bid);
 
-  // Data trees: one block, or an XBLOCK / XXBLOCK over full 8176-byte blocks.
-  uint64_t WriteStream(const uint8_t* data, size_t size);
-  uint64_t WriteStream(const Bytes& data) { return WriteStream(data.data(), data.size()); }
-  Bytes ReadStream(uint64_t bid);
-  void FreeStream(uint64_t bid);
+    // Data trees: one block, or an XBLOCK / XXBLOCK over full 8176-byte blocks.
+    uint64_t WriteStream(const uint8_t* data, size_t size);
+    uint64_t WriteStream(const Bytes& data) { return WriteStream(data.data(), data.size()); }
+    Bytes ReadStream(uint64_t bid);
+    void FreeStream(uint64_t bid);
 
-  // Subnode trees (SLBLOCK, or SIBLOCK over SLBLOCKs); 0 = no subnodes.
-  uint64_t WriteSubnodes(std::vector<SubnodeEntry> entries);
-  std::vector<SubnodeEntry> ReadSubnodes(uint64_t bid);
-  // Frees the SLBLOCK/SIBLOCK structure but not the data it points to.
-  void FreeSubnodeBlocks(uint64_t bid);
-  // Frees the structure and every stream and nested subnode tree below it.
-  void FreeSubnodeTree(uint64_t bid);
+    // Subnode trees (SLBLOCK, or SIBLOCK over SLBLOCKs); 0 = no subnodes.
+    uint64_t WriteSubnodes(std::vector<SubnodeEntry> entries);
+    std::vector<SubnodeEntry> ReadSubnodes(uint64_t bid);
+    // Frees the SLBLOCK/SIBLOCK structure but not the data it points to.
+    void FreeSubnodeBlocks(uint64_t bid);
+    // Frees the structure and every stream and nested subnode tree below it.
+    void FreeSubnodeTree(uint64_t bid);
 
-  // The stored data bytes (trailers and padding not counted) of every block
-  // of a data tree, or of a subnode tree with all its streams and nested trees.
-  uint64_t StreamBytes(uint64_t bid);
-  uint64_t SubnodeTreeBytes(uint64_t bid);
+    // The stored data bytes (trailers and padding not counted) of every block
+    // of a data tree, or of a subnode tree with all its streams and nested trees.
+    uint64_t StreamBytes(uint64_t bid);
+    uint64_t SubnodeTreeBytes(uint64_t bid);
 
-  bool FindNode(uint32_t nid, NodeEntry& out);
-  NodeEntry GetNode(uint32_t nid);
-  void PutNode(const NodeEntry& node);
-  uint32_t AllocateNid(uint32_t type);
-  // Keeps the counter of `type` at least at `index` (folder table NIDs follow the folder's).
-  void RaiseNidCounter(uint32_t type, uint32_t index);
+    bool FindNode(uint32_t nid, NodeEntry& out);
+    NodeEntry GetNode(uint32_t nid);
+    void PutNode(const NodeEntry& node);
+    uint32_t AllocateNid(uint32_t type);
+    // Keeps the counter of `type` at least at `index` (folder table NIDs follow the folder's).
+    void RaiseNidCounter(uint32_t type, uint32_t index);
 
-  void Commit();
-  // Writes the map pages the last commit's releases changed, so the maps are
-  // exact, and flushes.
-  void WriteExactMaps();
-  uint64_t FileEof() const { return m_space.FileEof(); }
+    void Commit();
+    // Writes the map pages the last commit's releases changed, so the maps are
+    // exact, and flushes.
+    void WriteExactMaps();
+    uint64_t FileEof() const { return m_space.FileEof(); }
 
- private:
-  Database(std::unique_ptr<File> file, bool flushEachCommit);
+private:
+    Database(std::unique_ptr<File> file, bool flushEachCommit);
 
-  void ReadPage(uint64_t ib, uint8_t* page) override;
-  BlockRef AllocatePage() override;
-  void WritePage(uint64_t ib, Bytes page) override;
-  void ReleasePage(uint64_t ib) override;
+    void ReadPage(uint64_t ib, uint8_t* page) override;
+    BlockRef AllocatePage() override;
+    void WritePage(uint64_t ib, Bytes page) override;
+    void ReleasePage(uint64_t ib) override;
 
-  void ReadRaw(uint64_t offset, uint8_t* buffer, size_t size);
-  void WriteRaw(uint64_t offset, const uint8_t* data, size_t size);
-  void FlushFile();
-  void WritePending();
-  void WriteHeader();
-  void RebuildSpaceMap();
-  void MarkStaleMapPages(bool diskMapsValid);
-  bool FindBlock(uint64_t bid, BtRecord& out);
-  void CheckBlockPlace(const BtRecord& record) const;
-  void AppendStream(uint64_t bid, int parentLevel, Bytes& out);
-  Bytes ReadSubnodeBlock(uint64_t bid, bool leafOnly);
+    void ReadRaw(uint64_t offset, uint8_t* buffer, size_t size);
+    void WriteRaw(uint64_t offset, const uint8_t* data, size_t size);
+    void FlushFile();
+    void WritePending();
+    void WriteHeader();
+    void RebuildSpaceMap();
+    void MarkStaleMapPages(bool diskMapsValid);
+    bool FindBlock(uint64_t bid, BtRecord& out);
+    void CheckBlockPlace(const BtRecord& record) const;
+    void AppendStream(uint64_t bid, int parentLevel, Bytes& out);
+    Bytes ReadSubnodeBlock(uint64_t bid, bool leafOnly);
 
-  std::unique_ptr<File> m_file;
-  bool m_flushEachCommit;
-  Header m_header;
-  SpaceMap m_space;
-  PageBTree m_nodeTree;
-  PageBTree m_blockTree;
-  // Writes of the operation in progress: their bytes sit in one arena, reused
-  // from commit to commit, so that a commit costs no allocation per block.
-  struct PendingWrite {
-    size_t at;
-    size_t size;
-  };
-  uint8_t* StagePending(uint64_t offset, size_t size);
-  std::map<uint64_t, PendingWrite> m_pending;
-  Bytes m_arena;
-  Bytes m_mergeBuffer;
+    std::unique_ptr<File> m_file;
+    bool m_flushEachCommit;
+    Header m_header;
+    SpaceMap m_space;
+    PageBTree m_nodeTree;
+    PageBTree m_blockTree;
+    // Writes of the operation in progress: their bytes sit in one arena, reused
+    // from commit to commit, so that a commit costs no allocation per block.
+    struct PendingWrite {
+        size_t at;
+        size_t size;
+    };
+    uint8_t* StagePending(uint64_t offset, size_t size);
+    std::map<uint64_t, PendingWrite> m_pending;
+    Bytes m_arena;
+    Bytes m_mergeBuffer;
 };
 
 }  // namespace pst

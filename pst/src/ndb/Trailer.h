@@ -12,19 +12,19 @@ namespace pst {
 
 // wSig: the low and high 16 bits of (ib ^ bid), folded.
 inline uint16_t TrailerSignature(uint64_t ib, uint64_t bid) {
-  uint64_t x = ib ^ bid;
-  return static_cast<uint16_t>(static_cast<uint16_t>(x >> 16) ^ static_cast<uint16_t>(x));
+    uint64_t x = ib ^ bid;
+    return static_cast<uint16_t>(static_cast<uint16_t>(x >> 16) ^ static_cast<uint16_t>(x));
 }
 
 // The fuzz build ignores checksums, so that mutated files reach the structure
 // checks behind them instead of all stopping at the first CRC.
 inline bool ChecksumMatches(uint32_t stored, uint32_t computed) {
 #ifdef KORVANE_FUZZ_IGNORE_CHECKSUMS
-  (void)stored;
-  (void)computed;
-  return true;
+    (void)stored;
+    (void)computed;
+    return true;
 #else
-  return stored == computed;
+    return stored == computed;
 #endif
 }
 

@@ -10,9 +10,9 @@
 namespace pst {
 
 struct XBlock {
-  uint8_t level = 1;
-  uint32_t totalSize = 0;  // bytes of data below this block
-  std::vector<uint64_t> bids;
+    uint8_t level = 1;
+    uint32_t totalSize = 0;  // bytes of data below this block
+    std::vector<uint64_t> bids;
 };
 
 Bytes EncodeXBlock(uint8_t level, const uint64_t* bids, size_t count, uint64_t totalSize);

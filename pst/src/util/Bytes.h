@@ -11,37 +11,37 @@ using Bytes = std::vector<uint8_t>;
 
 inline uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 inline uint32_t Get32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-         (static_cast<uint32_t>(p[3]) << 24);
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+           (static_cast<uint32_t>(p[3]) << 24);
 }
 inline uint64_t Get64(const uint8_t* p) { return Get32(p) | (static_cast<uint64_t>(Get32(p + 4)) << 32); }
 
 inline void Put16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
 }
 inline void Put32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 inline void Put64(uint8_t* p, uint64_t v) {
-  Put32(p, static_cast<uint32_t>(v));
-  Put32(p + 4, static_cast<uint32_t>(v >> 32));
+    Put32(p, static_cast<uint32_t>(v));
+    Put32(p + 4, static_cast<uint32_t>(v >> 32));
 }
 
 inline void Append16(Bytes& b, uint16_t v) {
-  b.push_back(static_cast<uint8_t>(v));
-  b.push_back(static_cast<uint8_t>(v >> 8));
+    b.push_back(static_cast<uint8_t>(v));
+    b.push_back(static_cast<uint8_t>(v >> 8));
 }
 inline void Append32(Bytes& b, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 inline void Append64(Bytes& b, uint64_t v) {
-  Append32(b, static_cast<uint32_t>(v));
-  Append32(b, static_cast<uint32_t>(v >> 32));
+    Append32(b, static_cast<uint32_t>(v));
+    Append32(b, static_cast<uint32_t>(v >> 32));
 }
 inline void AppendBytes(Bytes& b, const void* data, size_t size) {
-  const uint8_t* p = static_cast<const uint8_t*>(data);
-  b.insert(b.end(), p, p + size);
+    const uint8_t* p = static_cast<const uint8_t*>(data);
+    b.insert(b.end(), p, p + size);
 }
 
 }  // namespace pst

@@ -8,8 +8,8 @@
 namespace pst {
 
 class EngineError : public std::runtime_error {
- public:
-  explicit EngineError(const std::string& message) : std::runtime_error(message) {}
+public:
+    explicit EngineError(const std::string& message) : std::runtime_error(message) {}
 };
 
 [[noreturn]] inline void Fail(const std::string& message) { throw EngineError(message); }

@@ -8,9 +8,9 @@
 namespace pst {
 
 inline uint64_t FileTimeNow() {
-  auto since1970 =
-      std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch());
-  return static_cast<uint64_t>(since1970.count() / 100) + 116444736000000000ULL;
+    auto since1970 =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch());
+    return static_cast<uint64_t>(since1970.count() / 100) + 116444736000000000ULL;
 }
 
 }  // namespace pst

@@ -5,16 +5,16 @@
 namespace quillon {
 
 std::string ContainerClassFor(std::string_view folderName) {
-  static const struct {
-    std::string_view name;
-    const char* containerClass;
-  } kClasses[] = {
-      {"Calendar", "IPF.Appointment"}, {"Contacts", "IPF.Contact"}, {"Tasks", "IPF.Task"},
-      {"Task", "IPF.Task"},            {"Notes", "IPF.StickyNote"}, {"Journal", "IPF.Journal"},
-  };
-  for (const auto& entry : kClasses)
-    if (mail::EqualsIgnoreCase(folderName, entry.name)) return entry.containerClass;
-  return "IPF.Note";
+    static const struct {
+        std::string_view name;
+        const char* containerClass;
+    } kClasses[] = {
+        {"Calendar", "IPF.Appointment"}, {"Contacts", "IPF.Contact"}, {"Tasks", "IPF.Task"}, {"Task", "IPF.Task"},
+        {"Notes", "IPF.StickyNote"},     {"Journal", "IPF.Journal"},
+    };
+    for (const auto& entry : kClasses)
+        if (mail::EqualsIgnoreCase(folderName, entry.name)) return entry.containerClass;
+    return "IPF.Note";
 }
 
 }  // namespace quillon

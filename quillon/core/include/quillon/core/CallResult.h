@@ -10,11 +10,11 @@
 namespace quillon {
 
 struct CallResult {
-  bool ok = false;
-  std::string text;  // UTF-8
+    bool ok = false;
+    std::string text;  // UTF-8
 
-  static CallResult Success(const std::string& detail) { return {true, detail.empty() ? "OK" : "OK: " + detail}; }
-  static CallResult Failure(const std::string& reason) { return {false, "ERROR: " + reason}; }
+    static CallResult Success(const std::string& detail) { return {true, detail.empty() ? "OK" : "OK: " + detail}; }
+    static CallResult Failure(const std::string& reason) { return {false, "ERROR: " + reason}; }
 };
 
 }  // namespace quillon

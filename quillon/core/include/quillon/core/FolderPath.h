@@ -10,8 +10,8 @@
 namespace quillon {
 
 struct FolderPath {
-  std::string displayName;
-  std::vector<std::string> levels;  // below the store, outermost first
+    std::string displayName;
+    std::vector<std::string> levels;  // below the store, outermost first
 };
 
 // Any number of leading backslashes is accepted and empty levels (adjacent

@@ -38,65 +38,65 @@ namespace quillon {
 
 // The texts of one message call, UTF-8, in the order the system passes them.
 struct MessageRequest {
-  std::string folderPath;
-  std::string attachmentName;
-  std::string owner;  // "Admin"; not used for the message
-  std::string emlPath;
-  std::string sourceTimeText;
-  std::string messageText;
+    std::string folderPath;
+    std::string attachmentName;
+    std::string owner;  // "Admin"; not used for the message
+    std::string emlPath;
+    std::string sourceTimeText;
+    std::string messageText;
 };
 
 class StoreRegistry {
- public:
-  // The process-wide registry. It is never destroyed, so a call made while
-  // the process shuts down finds it intact.
-  static StoreRegistry& Instance();
+public:
+    // The process-wide registry. It is never destroyed, so a call made while
+    // the process shuts down finds it intact.
+    static StoreRegistry& Instance();
 
-  // Stores in the engine's files at real paths.
-  StoreRegistry();
-  explicit StoreRegistry(std::unique_ptr<StoreFiles> files);
-  ~StoreRegistry();
-  StoreRegistry(const StoreRegistry&) = delete;
-  StoreRegistry& operator=(const StoreRegistry&) = delete;
+    // Stores in the engine's files at real paths.
+    StoreRegistry();
+    explicit StoreRegistry(std::unique_ptr<StoreFiles> files);
+    ~StoreRegistry();
+    StoreRegistry(const StoreRegistry&) = delete;
+    StoreRegistry& operator=(const StoreRegistry&) = delete;
 
-  // Creates the PST file (and missing directories) at `pstPath`, or opens the
-  // store this engine wrote there before; the store then answers to
-  // `displayName`. Closes the stores of every other display name.
-  CallResult CreateStore(const std::string& pstPath, const std::string& displayName);
-  // Finds or creates every level of the folder path.
-  CallResult CreateFolder(const std::string& folderPath);
-  // Builds the message from its file and texts and stores it in the folder the
-  // path names, creating missing levels.
-  CallResult ImportMessage(const MessageRequest& request);
+    // Creates the PST file (and missing directories) at `pstPath`, or opens the
+    // store this engine wrote there before; the store then answers to
+    // `displayName`. Closes the stores of every other display name.
+    CallResult CreateStore(const std::string& pstPath, const std::string& displayName);
+    // Finds or creates every level of the folder path.
+    CallResult CreateFolder(const std::string& folderPath);
+    // Builds the message from its file and texts and stores it in the folder the
+    // path names, creating missing levels.
+    CallResult ImportMessage(const MessageRequest& request);
 
-  // Closes every store. Meant for process end (DLL_PROCESS_DETACH): when
-  // another thread holds the lock (it may have been killed holding it), it
-  // does nothing rather than wait; the stores on disk are complete anyway.
-  void Shutdown();
+    // Closes every store. Meant for process end (DLL_PROCESS_DETACH): when
+    // another thread holds the lock (it may have been killed holding it), it
+    // does nothing rather than wait; the stores on disk are complete anyway.
+    void Shutdown();
 
- private:
-  struct CachedFolder {
-    pst::Folder folder;
-    std::string containerClass;
-  };
-  struct Entry {
-    std::string path;
-    std::unique_ptr<pst::Store> store;           // null: closed or retired
-    std::map<std::string, CachedFolder> folders;  // lower-cased levels -> folder
-  };
+private:
+    struct CachedFolder {
+        pst::Folder folder;
+        std::string containerClass;
+    };
+    struct Entry {
+        std::string path;
+        std::unique_ptr<pst::Store> store;            // null: closed or retired
+        std::map<std::string, CachedFolder> folders;  // lower-cased levels -> folder
+    };
 
-  CallResult CreateStoreLocked(const std::string& pstPath, const std::string& displayName);
-  CallResult StoreMessageLocked(const FolderPath& path, const std::string& pathText, const pst::MessageData& message);
-  // The open entry for the display name, opening a closed one; null with
-  // `error` set when there is none or it cannot be opened.
-  Entry* OpenEntry(const std::string& displayName, std::string& error);
-  pst::Result<pst::Folder> ResolveFolder(Entry& entry, const FolderPath& path);
-  static void CloseEntry(Entry& entry);
-  static void RetireEntry(Entry& entry);
+    CallResult CreateStoreLocked(const std::string& pstPath, const std::string& displayName);
+    CallResult StoreMessageLocked(const FolderPath& path, const std::string& pathText, const pst::MessageData& message);
+    // The open entry for the display name, opening a closed one; null with
+    // `error` set when there is none or it cannot be opened.
+    Entry* OpenEntry(const std::string& displayName, std::string& error);
+    pst::Result<pst::Folder> ResolveFolder(Entry& entry, const FolderPath& path);
+    static void CloseEntry(Entry& entry);
+    static void RetireEntry(Entry& entry);
 
-  std::mutex m_mutex;
-  std::unique_ptr<StoreFiles> m_files;
-  std::map<std::string, Entry> m_entries;
+    std::mutex m_mutex;
+    std::unique_ptr<StoreFiles> m_files;
+    std::map<std::string, Entry> m_entries;
 };
 
 }  // namespace quillon

@@ -261,7 +261,37 @@ TEST(RealProgram, BrowseThroughTheRealOpenFileDialog) {
 
 // Main page, Browse, Next: the mailbox page scans the real file on its worker;
 // Select All and Convert reach the preview step and come back to the page.
-TEST(RealProgram, NextScansTheSourceAndConvertReachesThePreview) {
+// A visible, enabled page of the program other than the given ones that holds
+// control `childId` (a page under a modal dialog is disabled).
+struct OtherPageSearch {
+    DWORD processId;
+    std::vector<HWND> known;
+    int childId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchOtherEnabledPage(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<OtherPageSearch*>(context);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    wchar_t text[128] = {};
+    ::GetWindowTextW(window, text, 128);
+    if (owner != search->processId || wcscmp(text, kMainTitle) != 0 || !::IsWindowVisible(window) ||
+        !::IsWindowEnabled(window) || ::GetDlgItem(window, search->childId) == nullptr)
+        return TRUE;
+    for (HWND known : search->known)
+        if (known == window) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND FindOtherEnabledPage(DWORD processId, std::vector<HWND> known, int childId) {
+    OtherPageSearch search = {processId, std::move(known), childId, nullptr};
+    ::EnumWindows(MatchOtherEnabledPage, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+TEST(RealProgram, NextScansTheSourceAndConvertOpensThePreview) {
     AssertNoInstanceRunning();
     ProgramFolderScope scope;
     std::wstring source = scope.folder + L"\\Priv1.edb";
@@ -282,20 +312,31 @@ TEST(RealProgram, NextScansTheSourceAndConvertReachesThePreview) {
     EXPECT_EQ(static_cast<size_t>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)), mailboxes);
 
     ::SendMessageW(::GetDlgItem(page, 1048), BM_CLICK, 0, 0);
-    ::SendMessageW(::GetDlgItem(page, 1043), BM_CLICK, 0, 0);
+    ::PostMessageW(::GetDlgItem(page, 1043), BM_CLICK, 0, 0);
     std::string count = std::to_string(mailboxes);
     EXPECT_TRUE(WaitFor([&] {
         std::string log = scope.ReadLog();
         return log.find("No. of User Mailbox Selected:" + count + "\r\n") != std::string::npos &&
                log.find(" Total User Mailbox found:" + count + "\r\n") != std::string::npos;
     })) << scope.ReadLog();
-    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(page) != FALSE; }));
     EXPECT_NE(scope.ReadLog().find(" Step 2 :- User Mailbox Selction "), std::string::npos);
 
-    ::PostMessageW(page, WM_COMMAND, 32777, 0);  // Exit, answered Yes
+    // Convert opens the preview page (the one with the folder tree); once its
+    // analysis dialog has closed the page is enabled again, and its Exit ends
+    // the program.
+    HWND preview = nullptr;
+    EXPECT_TRUE(WaitFor([&] {
+        preview = FindOtherEnabledPage(program.id(), {mainPage, page}, 1039);
+        return preview != nullptr;
+    })) << scope.ReadLog();
+    ASSERT_NE(preview, nullptr);
+    EXPECT_FALSE(::IsWindowVisible(page));
+    EXPECT_NE(scope.ReadLog().find(" Step 3 :- Searching Folder Information in EDB file "), std::string::npos);
+
+    ::PostMessageW(preview, WM_COMMAND, 32777, 0);  // Exit, answered Yes
     HWND box = program.WaitForWindow(L"#32770", kBoxCaption);
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(BoxText(box), L"    Do you want to exit ?");
+    EXPECT_EQ(BoxText(box), L"  Do you want to exit ?");
     ::PostMessageW(::GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
     EXPECT_EQ(program.WaitForExit(), 0u);
 }

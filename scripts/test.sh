@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, builds the three configurations, runs the
-# native tests, the Windows tests under wine (headless), takes the screenshot,
+# native tests, the Windows tests under wine (headless), takes the screenshots,
 # and ends with one summary line.
 set -uo pipefail
 source "$(dirname "$0")/common.sh"
@@ -56,6 +56,11 @@ if [ -f build/win64/CTestTestfile.cmake ]; then
 
   say "screenshot under Xvfb"
   if scripts/screenshot.sh build/screenshots/main-page.png; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+  fi
+  if scripts/preview-screenshots.sh build/screenshots; then
     passed=$((passed + 1))
   else
     failed=$((failed + 1))

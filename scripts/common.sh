@@ -96,3 +96,15 @@ start_wineserver() {
 }
 
 stop_wineserver() { wineserver -k 2>/dev/null || true; }
+
+# For the screenshot scripts: a virtual X display ($display) with the prefix set
+# up for it; on exit the wine server and the display are stopped again.
+start_screenshot_display() {
+  display=:${KORVANE_XVFB_DISPLAY:-97}
+  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  trap 'stop_wineserver; kill "$xvfb" 2>/dev/null || true' EXIT
+  for _ in $(seq 100); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+  stop_wineserver
+  setup_prefix x11
+}

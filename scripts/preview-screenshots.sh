@@ -9,15 +9,7 @@ source "$(dirname "$0")/common.sh"
 out=${1:-$KORVANE_ROOT/build/screenshots}
 mkdir -p "$out"
 
-display=:${KORVANE_XVFB_DISPLAY:-97}
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-cleanup() { stop_wineserver; kill "$xvfb" 2>/dev/null || true; }
-trap cleanup EXIT
-for _ in $(seq 100); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
-
-stop_wineserver
-setup_prefix x11
+start_screenshot_display
 shots=0
 while read -r word name x y w h; do
   [ "$word" = SNAP ] || continue

@@ -7,15 +7,7 @@ source "$(dirname "$0")/common.sh"
 out=${1:-$KORVANE_ROOT/build/screenshots/main-page.png}
 mkdir -p "$(dirname "$out")"
 
-display=:${KORVANE_XVFB_DISPLAY:-97}
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-cleanup() { stop_wineserver; kill "$xvfb" 2>/dev/null || true; }
-trap cleanup EXIT
-for _ in $(seq 100); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
-
-stop_wineserver
-setup_prefix x11
+start_screenshot_display
 # snap DRIVER-SWITCH OUTPUT: the window the driver names in its "SNAP x y w h" line.
 snap() {
   local switch=$1 file=$2 word x y w h shot=""

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "search/PosixText.h"
+#include "mailbox/Utf8.h"
 #include "search/Path.h"
 
 namespace search {
@@ -22,7 +22,7 @@ bool ReadFileDataFromSystem(const std::wstring& path, FileData& data) {
     std::wstring systemPath = path;
     for (wchar_t& c : systemPath)
         if (c == L'\\') c = L'/';
-    int fd = ::open(Utf8(systemPath).c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = ::open(mailbox::ToUtf8(systemPath).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat status;
     bool read = ::fstat(fd, &status) == 0;

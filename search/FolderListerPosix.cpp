@@ -2,7 +2,7 @@
 #include <sys/stat.h>
 
 #include "search/FileFinder.h"
-#include "search/PosixText.h"
+#include "mailbox/Utf8.h"
 
 namespace search {
 namespace {
@@ -12,7 +12,7 @@ namespace {
 std::string SystemPath(std::wstring path) {
     for (wchar_t& c : path)
         if (c == L'\\') c = L'/';
-    return Utf8(path);
+    return mailbox::ToUtf8(path);
 }
 
 class PosixFolderLister final : public FolderLister {
@@ -23,7 +23,7 @@ public:
         DIR* stream = ::opendir(base.c_str());
         if (!stream) return;
         while (dirent* entry = ::readdir(stream)) {
-            std::wstring name = FromUtf8(entry->d_name);
+            std::wstring name = mailbox::FromUtf8(entry->d_name);
             if (!MatchesMask(name, mask)) continue;
             struct stat status;
             uint32_t attributes = 0x80;  // normal

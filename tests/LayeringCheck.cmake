@@ -12,9 +12,9 @@ set(layer_ui 2)
 set(layer_log 3)
 set(layer_components 3)
 set(layer_mailbox 4)  # the page layer, as app: its scanner cores include pst-level folders only
-set(layer_search 1)
-set(layer_convert 5)
-set(layer_cli 6)
+set(layer_search 5)  # the file edges write names through the scanners' UTF-8 conversion
+set(layer_convert 6)
+set(layer_cli 7)
 set(layer_sample 1)
 set(layer_app 4)
 

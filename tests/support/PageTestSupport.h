@@ -88,3 +88,8 @@ void WriteWholeFile(const std::wstring& path, const std::string& bytes);
 std::wstring WindowText(HWND window);
 // Shows a created page and lets it paint once, as a real start would.
 void ShowAndPaint(HWND window);
+// A one-colour 24-bit bitmap file, as a stand-in for the skin pictures.
+void WriteBitmapFile(const std::wstring& path, int width, int height, COLORREF colour);
+// The process's live GDI objects, for tests that open a page many times and
+// compare (works under wine too, which answers GetGuiResources with 0).
+DWORD GdiObjects();

@@ -16,42 +16,6 @@
 
 namespace {
 
-// A one-colour 24-bit bitmap file.
-void WriteBitmapFile(const std::wstring& path, int width, int height, COLORREF colour) {
-    int stride = (width * 3 + 3) & ~3;
-    BITMAPFILEHEADER file = {};
-    BITMAPINFOHEADER info = {sizeof(info), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info);
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(stride * height);
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
-    bytes.append(reinterpret_cast<const char*>(&info), sizeof(info));
-    std::string row(static_cast<size_t>(stride), '\0');
-    for (int x = 0; x < width; ++x) {
-        row[static_cast<size_t>(x) * 3] = static_cast<char>(GetBValue(colour));
-        row[static_cast<size_t>(x) * 3 + 1] = static_cast<char>(GetGValue(colour));
-        row[static_cast<size_t>(x) * 3 + 2] = static_cast<char>(GetRValue(colour));
-    }
-    for (int y = 0; y < height; ++y) bytes += row;
-    WriteWholeFile(path, bytes);
-}
-
-// The process's GDI objects. Wine answers GetGuiResources with 0; there the
-// count is read from its handle allocator instead: it hands out freed slots
-// first, so the highest index among 4000 new brushes is the number of live
-// objects plus 4000.
-DWORD GdiObjects() {
-    if (DWORD count = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS)) return count;
-    constexpr DWORD kProbes = 4000;
-    std::vector<UniqueBrush> probes;
-    DWORD highest = 0;
-    for (DWORD i = 0; i < kProbes; ++i) {
-        probes.emplace_back(::CreateSolidBrush(RGB(i & 0xFF, 0, 0)));
-        highest = std::max<DWORD>(highest, LOWORD(reinterpret_cast<ULONG_PTR>(probes.back().get())));
-    }
-    return highest > kProbes ? highest - kProbes : 0;
-}
-
 constexpr COLORREF kSkinColour = RGB(200, 30, 40);
 constexpr COLORREF kUntouched = RGB(1, 2, 3);
 

@@ -10,40 +10,23 @@
 #include <sys/resource.h>
 #endif
 
-#include "cli/Edb2Pst.h"
 #include "mailbox/Utf8.h"
 #include "pst/Store.h"
-#include "sample/SampleSource.h"
+#include "tests/cli/CliFixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class CapturingConsole final : public cli::Console {
-public:
-    void Out(const std::string& utf8) override { out += utf8; }
-    void Err(const std::string& utf8) override { err += utf8; }
-    bool ErrIsTerminal() const override { return false; }
-    std::string out, err;
-};
-
-class ConvertCommand : public ::testing::Test {
+class ConvertCommand : public CliTest {
 protected:
     void SetUp() override {
-        m_folder = fs::temp_directory_path() /
-                   ("edb2pst-convert-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
-        std::string error;
-        m_source = (m_folder / "priv1.edb").wstring();
-        ASSERT_TRUE(sample::WriteSample((m_folder / "priv1.edb").string(), {9, 30, 0, false, 0, 0}, m_expected, error));
+        CliTest::SetUp();
+        m_source = Generate("priv1.edb", {9, 30, 0, false, 0, 0}, m_expected);
     }
-    void TearDown() override { fs::remove_all(m_folder); }
-
     int Run(std::vector<std::wstring> args) {
-        console = CapturingConsole();
         args.insert(args.begin(), L"convert");
-        return cli::RunEdb2Pst(args, console);
+        return CliTest::Run(args);
     }
     // Messages in the Inbox of every PST under `folder`, by file name; -1 when a file does not open.
     std::map<std::string, long> InboxCounts(const fs::path& folder) {
@@ -61,10 +44,8 @@ protected:
         return counts;
     }
 
-    fs::path m_folder;
     std::wstring m_source;
     sample::Expectation m_expected;
-    CapturingConsole console;
 };
 
 TEST_F(ConvertCommand, EveryChosenMailboxGetsAPstHoldingEveryHeader) {
@@ -123,8 +104,7 @@ TEST_F(ConvertCommand, BadArgumentsAndUnusableSourcesOrDestinationsGiveStatusTwo
 // that opens.
 TEST_F(ConvertCommand, AFullDiskIsReportedAndLeavesEveryPstOpenable) {
     // An empty store takes 271 KiB; this source fills one to about 1.8 MB.
-    std::string error;
-    ASSERT_TRUE(sample::WriteSample((m_folder / "priv1.edb").string(), {9, 300, 0, false, 0, 0}, m_expected, error));
+    m_source = Generate("priv1.edb", {9, 300, 0, false, 0, 0}, m_expected);
     ::signal(SIGXFSZ, SIG_IGN);
     for (rlim_t limit : {rlim_t(16 * 1024), rlim_t(800 * 1024)}) {
         SCOPED_TRACE(limit);

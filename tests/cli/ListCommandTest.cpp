@@ -6,45 +6,14 @@
 #include <filesystem>
 #include <fstream>
 
-#include "cli/Edb2Pst.h"
 #include "mailbox/Utf8.h"
-#include "sample/SampleSource.h"
+#include "tests/cli/CliFixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class CapturingConsole final : public cli::Console {
-public:
-    void Out(const std::string& utf8) override { out += utf8; }
-    void Err(const std::string& utf8) override { err += utf8; }
-    bool ErrIsTerminal() const override { return false; }
-    std::string out, err;
-};
-
-class ListCommand : public ::testing::Test {
-protected:
-    void SetUp() override {
-        m_folder = fs::temp_directory_path() /
-                   ("edb2pst-test-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::create_directories(m_folder);
-    }
-    void TearDown() override { fs::remove_all(m_folder); }
-
-    std::wstring Generate(const char* name, const sample::SampleOptions& options, sample::Expectation& expected) {
-        fs::path path = m_folder / name;
-        std::string error;
-        EXPECT_TRUE(sample::WriteSample(path.string(), options, expected, error)) << error;
-        return path.wstring();
-    }
-    int Run(std::vector<std::wstring> args, const cli::SourceOpener& opener = nullptr) {
-        console = CapturingConsole();
-        return cli::RunEdb2Pst(args, console, opener);
-    }
-
-    fs::path m_folder;
-    CapturingConsole console;
-};
+using ListCommand = CliTest;
 
 TEST_F(ListCommand, JsonMatchesTheGeneratorsExpectation) {
     struct {

@@ -10,9 +10,10 @@ namespace {
 constexpr wchar_t kNtVersionKey[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr wchar_t kWindows9xVersionKey[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
 
-// The shell opens a bare e-mail address as a file name, and fails; with the
-// scheme in front it starts the user's mail program, while the button still
-// shows the address alone.
+// The shell takes a bare address for a file name and fails; with the scheme in
+// front it starts the browser or the mail program, while the buttons still
+// show the short addresses that fit them.
+constexpr wchar_t kWebPrefix[] = L"https://";
 constexpr wchar_t kMailPrefix[] = L"mailto:";
 
 CString ReadRegisteredOwner(wchar_t platformKind) {
@@ -35,6 +36,8 @@ CString LicensedToText(wchar_t platformKind) {
 }
 
 CAboutDlg::CAboutDlg(CWnd* parent) : CSkinnedDialog(IDD_ABOUTBOX, kSmallSkinFile, parent) {
+    m_website.SetPrefix(kWebPrefix);
+    m_secondWebsite.SetPrefix(kWebPrefix);
     m_sales.SetPrefix(kMailPrefix);
     m_support.SetPrefix(kMailPrefix);
 }

@@ -105,12 +105,12 @@ TEST_F(HelpAboutTest, AboutDialogOpensItsLinksEndsWithOkAndLeaksNoGdiObjects) {
         EXPECT_EQ(WindowText(about.m_hWnd), L"About Korvane for Microsoft EDB to PST");
         EXPECT_EQ(WindowText(::GetDlgItem(about.m_hWnd, IDC_ABOUT_OWNER)).find(L"This product is licensed to :\r\n"),
                   0u);
-        // Web addresses go to the shell as shown; e-mail addresses as mail links.
+        // The shell gets each address with its scheme, which it needs to open it.
         const std::vector<std::pair<int, std::wstring>> links = {
-            {IDC_ABOUT_WEBSITE, L"https://www.korvane.example.com"},
-            {IDC_ABOUT_SECOND_WEBSITE, L"https://support.korvane.example.org"},
-            {IDC_ABOUT_SALES, L"mailto:sales@korvane.example.com"},
-            {IDC_ABOUT_SUPPORT, L"mailto:support@korvane.example.com"},
+            {IDC_ABOUT_WEBSITE, L"https://korvane.example.com"},
+            {IDC_ABOUT_SECOND_WEBSITE, L"https://korvane.example.org"},
+            {IDC_ABOUT_SALES, L"mailto:sales@example.com"},
+            {IDC_ABOUT_SUPPORT, L"mailto:support@example.org"},
         };
         for (const auto& [id, target] : links) {
             HWND link = ::GetDlgItem(about.m_hWnd, id);

@@ -117,10 +117,13 @@ SectionEnd
 Section "Uninstall"
   SetShellVarContext current
   ; The program registers its automation class at every start; take that back
-  ; while the program is still here to do it.
-  IfFileExists "$INSTDIR\Morvath.exe" 0 programGone
+  ; while the program is still here to do it. Not while it runs: a second start
+  ; would only show "already running" and wait for an answer.
+  FindWindow $0 "" " Korvane for EDB to PST"
+  IntCmp $0 0 0 programBusy programBusy
+  IfFileExists "$INSTDIR\Morvath.exe" 0 programBusy
     ExecWait '"$INSTDIR\Morvath.exe" /Unregserver'
-  programGone:
+  programBusy:
 
   ReadRegDWORD $0 HKCU "${UNINSTALL_KEY}" "MachineClasses"
   StrCmp $0 1 0 machineClassesDone

@@ -13,7 +13,7 @@ KORVANE_PACKAGES=(
   wine wine64
   pst-utils pff-tools
   xvfb x11-utils imagemagick fonts-wine
-  fp-utils
+  fp-utils nsis
   clang libclang-rt-14-dev
 )
 

@@ -4,7 +4,8 @@
 //
 // With "--snap" it only starts the program, prints "SNAP x y w h" once the main
 // page is up (for a screenshot taken meanwhile), then ends the program;
-// "--snap-mailbox" does the same for the mailbox page over a generated source.
+// "--snap-mailbox" does the same for the mailbox page over a generated source,
+// "--snap-about" for the About dialog opened from the main page's menu.
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
@@ -442,8 +443,32 @@ int Snapshot(bool mailboxPage) {
 
 }  // namespace
 
+// Prints "SNAP x y w h" for the About dialog over the main page, then closes
+// it with OK and ends the program.
+int SnapshotAbout() {
+    RunningProgram program;
+    HWND page = program.WaitForWindow(nullptr, kMainTitle);
+    if (!page) return 1;
+    ::PostMessageW(page, WM_COMMAND, 32785, 0);
+    HWND about = program.WaitForWindow(nullptr, L"About Korvane for Microsoft EDB to PST");
+    if (!about) return 1;
+    ::Sleep(800);  // let the first paint finish
+    RECT frame;
+    ::GetWindowRect(about, &frame);
+    std::printf("SNAP %ld %ld %ld %ld\n", frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top);
+    std::fflush(stdout);
+    ::Sleep(2500);
+    ::PostMessageW(::GetDlgItem(about, 1031), BM_CLICK, 0, 0);
+    WaitFor([&] { return !::IsWindow(about); });
+    ::PostMessageW(page, WM_KEYDOWN, VK_ESCAPE, 0);
+    if (HWND box = program.WaitForWindow(L"#32770", kBoxCaption))
+        ::PostMessageW(::GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+    return program.WaitForExit() == 0 ? 0 : 2;
+}
+
 int main(int argc, char** argv) {
     if (argc > 1 && std::string(argv[1]) == "--snap") return Snapshot(false);
+    if (argc > 1 && std::string(argv[1]) == "--snap-about") return SnapshotAbout();
     if (argc > 1 && std::string(argv[1]) == "--snap-mailbox") return Snapshot(true);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -18,7 +18,6 @@ public:
     explicit CSearch(CWnd* parent = nullptr);
 
     BOOL PreTranslateMessage(MSG* message) override;
-    bool IsSearching() const { return m_running; }
 
 protected:
     void DoDataExchange(CDataExchange* exchange) override;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Saves a PNG of the main page, drawn by wine on a virtual X display, and one
-# of the mailbox page (beside it, mailbox-page.png) after a scan of a generated source.
+# of the mailbox page (beside it, mailbox-page.png) after a scan of a generated source,
+# and one of the search page (search-page.png) after a search.
 # Usage: scripts/screenshot.sh OUTPUT.png   (the win64 build must exist)
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -25,5 +26,8 @@ echo "screenshot: $out"
 mailbox_out=$(dirname "$out")/mailbox-page.png
 snap --snap-mailbox "$mailbox_out" || { echo "screenshot failed: the mailbox page did not appear" >&2; exit 1; }
 echo "screenshot: $mailbox_out"
+search_out=$(dirname "$out")/search-page.png
+snap --snap-search "$search_out" || { echo "screenshot failed: the search page did not appear" >&2; exit 1; }
+echo "screenshot: $search_out"
 stop_wineserver
 setup_prefix null

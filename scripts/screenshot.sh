@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Saves a PNG of the main page, drawn by wine on a virtual X display, and one
 # of the mailbox page (beside it, mailbox-page.png) after a scan of a generated source,
-# and one of the About dialog (about.png).
+# one of the About dialog (about.png) and one of the search page (search-page.png)
+# after a search.
 # Usage: scripts/screenshot.sh OUTPUT.png   (the win64 build must exist)
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -29,5 +30,8 @@ echo "screenshot: $mailbox_out"
 about_out=$(dirname "$out")/about.png
 snap --snap-about "$about_out" || { echo "screenshot failed: the About dialog did not appear" >&2; exit 1; }
 echo "screenshot: $about_out"
+search_out=$(dirname "$out")/search-page.png
+snap --snap-search "$search_out" || { echo "screenshot failed: the search page did not appear" >&2; exit 1; }
+echo "screenshot: $search_out"
 stop_wineserver
 setup_prefix null

@@ -23,6 +23,7 @@ KORVANE_WIZARD_GLOBAL(int, g_returnedFromPreview, 0)
 KORVANE_WIZARD_GLOBAL(int, g_searchPageVisited, 0)
 KORVANE_WIZARD_GLOBAL(CString, g_selectedEdbFile, CString())
 KORVANE_WIZARD_GLOBAL(int, g_sourceFromSearch, 0)
+KORVANE_WIZARD_GLOBAL(int, g_foundCount, 0)  // the search page's last counter figure
 KORVANE_WIZARD_GLOBAL(int, g_savingAborted, 0)
 
 // The mailbox page's choice, handed to the preview page and the conversion.

@@ -5,7 +5,8 @@
 // With "--snap" it only starts the program, prints "SNAP x y w h" once the main
 // page is up (for a screenshot taken meanwhile), then ends the program;
 // "--snap-mailbox" does the same for the mailbox page over a generated source,
-// "--snap-about" for the About dialog opened from the main page's menu.
+// "--snap-about" for the About dialog opened from the main page's menu,
+// "--snap-search" for the search page after a search of a folder of its own.
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
@@ -441,6 +442,77 @@ int Snapshot(bool mailboxPage) {
     return program.WaitForExit() == 0 ? 0 : 2;
 }
 
+// Prints "SNAP x y w h" for the search page after it searched a folder of
+// database-like files, then ends the program with the page's Exit command. The
+// folder goes into the page's hidden directory field, where the folder browser
+// would put it.
+int SnapshotSearch() {
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    std::wstring folder = std::wstring(temp) + L"korvane-snap-search-" + std::to_wstring(::GetCurrentProcessId());
+    struct Files {
+        std::wstring folder;
+        std::vector<std::wstring> written;
+        ~Files() {
+            for (auto file = written.rbegin(); file != written.rend(); ++file)
+                if (!::DeleteFileW(file->c_str())) ::RemoveDirectoryW(file->c_str());
+            ::RemoveDirectoryW(folder.c_str());
+        }
+    } files{folder, {}};
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    const struct {
+        const wchar_t* name;
+        DWORD size;
+    } entries[] = {{L"\\First Storage Group", 0},
+                   {L"\\First Storage Group\\priv1.edb", 48 * 1024},
+                   {L"\\First Storage Group\\pub1.edb", 20 * 1024},
+                   {L"\\mailbox.edb", 9000},
+                   {L"\\mailbox.edb.old", 12 * 1024}};
+    for (const auto& entry : entries) {
+        std::wstring path = folder + entry.name;
+        files.written.push_back(path);
+        if (entry.size == 0) {
+            ::CreateDirectoryW(path.c_str(), nullptr);
+            continue;
+        }
+        HANDLE file =
+            ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_ARCHIVE, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return 1;
+        std::vector<char> bytes(entry.size, 'x');
+        DWORD written = 0;
+        ::WriteFile(file, bytes.data(), entry.size, &written, nullptr);
+        ::CloseHandle(file);
+    }
+
+    RunningProgram program;
+    HWND mainPage = program.WaitForWindow(nullptr, kMainTitle);
+    if (!mainPage) return 1;
+    ::PostMessageW(::GetDlgItem(mainPage, 1026), BM_CLICK, 0, 0);
+    HWND page = nullptr;
+    WaitFor([&] {
+        page = FindProcessWindow(program.id(), nullptr, kMainTitle);
+        return page && page != mainPage && ::GetDlgItem(page, 1027);
+    });
+    if (!page || page == mainPage) return 1;
+    ::SendMessageW(::GetDlgItem(page, 1030), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+    std::wstring shown = L"  " + folder;
+    ::SendMessageW(::GetDlgItem(page, 1060), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+    HWND findNow = ::GetDlgItem(page, 1027);
+    ::EnableWindow(findNow, TRUE);
+    ::PostMessageW(findNow, BM_CLICK, 0, 0);
+    if (!WaitFor([&] { return Text(::GetDlgItem(page, 1040)) == L"4 items found"; })) return 1;
+    ::Sleep(800);  // let the last paint finish
+    RECT frame;
+    ::GetWindowRect(page, &frame);
+    std::printf("SNAP %ld %ld %ld %ld\n", frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top);
+    std::fflush(stdout);
+    ::Sleep(2500);
+    ::PostMessageW(page, WM_COMMAND, 32777, 0);
+    if (HWND box = program.WaitForWindow(L"#32770", kBoxCaption))
+        ::PostMessageW(::GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+    return program.WaitForExit() == 0 ? 0 : 2;
+}
+
 }  // namespace
 
 // Prints "SNAP x y w h" for the About dialog over the main page, then closes
@@ -470,6 +542,7 @@ int main(int argc, char** argv) {
     if (argc > 1 && std::string(argv[1]) == "--snap") return Snapshot(false);
     if (argc > 1 && std::string(argv[1]) == "--snap-about") return SnapshotAbout();
     if (argc > 1 && std::string(argv[1]) == "--snap-mailbox") return Snapshot(true);
+    if (argc > 1 && std::string(argv[1]) == "--snap-search") return SnapshotSearch();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -55,7 +55,7 @@ if [ -f build/win64/CTestTestfile.cmake ]; then
   fi
 
   say "screenshot under Xvfb"
-  if scripts/screenshot.sh build/screenshots/main-page.png; then
+  if scripts/screenshot.sh build/screenshots; then
     passed=$((passed + 1))
   else
     failed=$((failed + 1))
@@ -65,6 +65,7 @@ if [ -f build/win64/CTestTestfile.cmake ]; then
   else
     failed=$((failed + 1))
   fi
+  scripts/docs-screenshots.sh build/screenshots  # the README's pictures in docs/
 fi
 
 say "fuzzers (clang, libFuzzer)"

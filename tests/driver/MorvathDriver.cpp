@@ -4,7 +4,8 @@
 //
 // With "--snap" it only starts the program, prints "SNAP x y w h" once the main
 // page is up (for a screenshot taken meanwhile), then ends the program;
-// "--snap-mailbox" does the same for the mailbox page over a generated source.
+// "--snap-mailbox" does the same for the mailbox page over a generated source,
+// "--snap-splash" for the splash screen shown while the main page is built.
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
@@ -440,11 +441,31 @@ int Snapshot(bool mailboxPage) {
     return program.WaitForExit() == 0 ? 0 : 2;
 }
 
+// Prints "SNAP x y w h" for the splash screen once it has faded in, then ends
+// the program from its main page.
+int SnapshotSplash() {
+    RunningProgram program;
+    HWND splash = program.WaitForWindow(L"SplashScreenExClass", L"");
+    if (!splash) return 1;
+    ::Sleep(700);  // the fade-in takes 500 ms; the splash stays 2500 ms in all
+    RECT frame;
+    if (!::GetWindowRect(splash, &frame)) return 1;
+    std::printf("SNAP %ld %ld %ld %ld\n", frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top);
+    std::fflush(stdout);
+    HWND page = program.WaitForWindow(nullptr, kMainTitle);
+    if (!page) return 1;
+    ::PostMessageW(page, WM_KEYDOWN, VK_ESCAPE, 0);
+    if (HWND box = program.WaitForWindow(L"#32770", kBoxCaption))
+        ::PostMessageW(::GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+    return program.WaitForExit() == 0 ? 0 : 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::string(argv[1]) == "--snap") return Snapshot(false);
     if (argc > 1 && std::string(argv[1]) == "--snap-mailbox") return Snapshot(true);
+    if (argc > 1 && std::string(argv[1]) == "--snap-splash") return SnapshotSplash();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

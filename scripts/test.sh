@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, builds the three configurations, runs the
-# native tests, the Windows tests under wine (headless), takes the screenshots,
+# native tests, the Windows tests under wine (headless), takes the screenshots
+# (small copies of them go to docs/ when the look changed),
 # and ends with one summary line.
 set -uo pipefail
 source "$(dirname "$0")/common.sh"

@@ -6,9 +6,9 @@
 #include "wizard/SystemMenu.h"
 #include "wizard/WizardGlobals.h"
 
-CViewLog::CViewLog(CWnd* parent) : CDialog(IDD_VIEW_LOG, parent) {}
+CViewLog::CViewLog(CWnd* parent) : CSkinnedDialog(IDD_VIEW_LOG, kSmallSkinFile, parent) {}
 
-BEGIN_MESSAGE_MAP(CViewLog, CDialog)
+BEGIN_MESSAGE_MAP(CViewLog, CSkinnedDialog)
     ON_BN_CLICKED(IDC_VIEW_LOG_OK, OnOkButton)
     ON_BN_CLICKED(IDC_VIEW_LOG_FILE, OnViewLogFileClicked)
     ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
@@ -16,12 +16,12 @@ BEGIN_MESSAGE_MAP(CViewLog, CDialog)
 END_MESSAGE_MAP()
 
 void CViewLog::DoDataExchange(CDataExchange* exchange) {
-    CDialog::DoDataExchange(exchange);
+    CSkinnedDialog::DoDataExchange(exchange);
     DDX_Control(exchange, IDC_VIEW_LOG_FILE, m_viewLogFile);
 }
 
 BOOL CViewLog::OnInitDialog() {
-    CDialog::OnInitDialog();
+    CSkinnedDialog::OnInitDialog();
     AppendAboutItemToSystemMenu(*this);
     SetDlgItemText(IDC_VIEW_LOG_RESULT,
                    g_savingAborted == 1 ? L"Saving Aborted by User" : L"Saving Completed Successfully");
@@ -61,5 +61,5 @@ BOOL CViewLog::PreTranslateMessage(MSG* message) {
         if (answer == IDYES) seam::TerminateOwnProcess(0);
         return TRUE;
     }
-    return CDialog::PreTranslateMessage(message);
+    return CSkinnedDialog::PreTranslateMessage(message);
 }

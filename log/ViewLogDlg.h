@@ -2,8 +2,9 @@
 // The dialog that ends a finished or stopped conversion run: it shows the result,
 // offers the log in Notepad, and its OK ends the process.
 #include "framework/Afx.h"
+#include "ui/SkinnedDialog.h"
 
-class CViewLog : public CDialog {
+class CViewLog : public CSkinnedDialog {
 public:
     explicit CViewLog(CWnd* parent = nullptr);
 

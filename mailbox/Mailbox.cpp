@@ -6,6 +6,7 @@
 
 #include "log/ActivityLog.h"
 #include "mailbox/CodePage.h"
+#include "mailbox/ImageLists.h"
 #include "mailbox/MailboxRes.h"
 #include "mailbox/MailboxScan.h"
 #include "mailbox/ScanToken.h"
@@ -45,7 +46,7 @@ CString Decimal(long long value) {
 
 CMailbox* CMailbox::s_current = nullptr;
 
-CMailbox::CMailbox(CWnd* parent) : CDialog(IDD_MAILBOX, parent) {}
+CMailbox::CMailbox(CWnd* parent) : CSkinnedDialog(IDD_MAILBOX, kPageSkinFile, parent) {}
 
 CMailbox::~CMailbox() {
     m_scan.RequestStop();
@@ -53,10 +54,11 @@ CMailbox::~CMailbox() {
     if (s_current == this) s_current = nullptr;
 }
 
-BEGIN_MESSAGE_MAP(CMailbox, CDialog)
+BEGIN_MESSAGE_MAP(CMailbox, CSkinnedDialog)
     ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
     ON_MESSAGE(WM_CLOSE, OnClose)
     ON_MESSAGE(WM_HELP, OnHelp)
+    ON_MESSAGE(WM_DESTROY, OnDestroy)
     ON_MESSAGE(kScanMessages.Progress(), OnScanProgress)
     ON_MESSAGE(kScanMessages.Finished(), OnScanFinished)
     ON_MESSAGE(kMailboxesFound, OnMailboxesFound)
@@ -78,7 +80,7 @@ BEGIN_MESSAGE_MAP(CMailbox, CDialog)
 END_MESSAGE_MAP()
 
 void CMailbox::DoDataExchange(CDataExchange* exchange) {
-    CDialog::DoDataExchange(exchange);
+    CSkinnedDialog::DoDataExchange(exchange);
     DDX_Control(exchange, IDC_MAILBOX_LIST, m_mailboxList);
     DDX_Control(exchange, IDC_MAILBOX_CONVERT, m_convertButton);
     DDX_Control(exchange, IDCANCEL, m_backButton);
@@ -90,7 +92,7 @@ void CMailbox::DoDataExchange(CDataExchange* exchange) {
 }
 
 BOOL CMailbox::OnInitDialog() {
-    CDialog::OnInitDialog();
+    CSkinnedDialog::OnInitDialog();
     s_current = this;
     ResetVisitState();
     for (const wchar_t* entry :
@@ -191,6 +193,11 @@ void CMailbox::StartScan() {
         SetScanningControls(false);
         ReportScanError(error);
     }
+}
+
+LRESULT CMailbox::OnDestroy(WPARAM, LPARAM) {
+    FreeCheckBoxImages(m_mailboxList.m_hWnd);
+    return Default();
 }
 
 LRESULT CMailbox::OnSourceOpened(WPARAM, LPARAM) {
@@ -393,7 +400,7 @@ BOOL CMailbox::PreTranslateMessage(MSG* message) {
             break;
         }
     }
-    return CDialog::PreTranslateMessage(message);
+    return CSkinnedDialog::PreTranslateMessage(message);
 }
 
 void RunMailboxPageModal(CWnd* owner) {

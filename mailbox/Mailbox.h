@@ -9,8 +9,10 @@
 #include "framework/Afx.h"
 #include "framework/Worker.h"
 #include "mailbox/SourceFile.h"
+#include "ui/SkinnedDialog.h"
+#include "ui/TransparentStatic.h"
 
-class CMailbox : public CDialog {
+class CMailbox : public CSkinnedDialog {
 public:
     explicit CMailbox(CWnd* parent = nullptr);
     ~CMailbox() override;
@@ -35,6 +37,7 @@ protected:
     LRESULT OnSysCommand(WPARAM wParam, LPARAM lParam);
     LRESULT OnClose(WPARAM wParam, LPARAM lParam);
     LRESULT OnHelp(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
     void OnListNotify(NMHDR*, LRESULT* result) { *result = 0; }
     LRESULT OnScanProgress(WPARAM wParam, LPARAM lParam);
     LRESULT OnScanFinished(WPARAM wParam, LPARAM lParam);
@@ -59,7 +62,7 @@ private:
     CButton m_selectAllCheck;
     CButton m_skipAnalysisCheck;
     CProgressCtrl m_progress;
-    CStatic m_sourcePath;
+    CTransparentStatic m_sourcePath;  // filled once the scan has opened the file, after the first paint
     CStatic m_enumerating;
 
     bool m_selectAllMenuTicks = true;  // what the next Select All menu command does

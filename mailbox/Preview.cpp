@@ -44,12 +44,12 @@ CString DecimalText(long long value) { return CString(std::to_wstring(value)); }
 }  // namespace
 
 CPreview::CPreview(CWnd* parent)
-    : CDialog(IDD_PREVIEW, parent),
+    : CSkinnedDialog(IDD_PREVIEW, kPageSkinFile, parent),
       m_icon(::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_APPLICATION_ICON))) {}
 
 CPreview::~CPreview() { StopInboxListing(); }
 
-BEGIN_MESSAGE_MAP(CPreview, CDialog)
+BEGIN_MESSAGE_MAP(CPreview, CSkinnedDialog)
     ON_MESSAGE(WM_PAINT, OnPaint)
     ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
     ON_MESSAGE(WM_DESTROY, OnDestroy)
@@ -71,8 +71,10 @@ BEGIN_MESSAGE_MAP(CPreview, CDialog)
 END_MESSAGE_MAP()
 
 BOOL CPreview::OnInitDialog() {
-    CDialog::OnInitDialog();
+    CSkinnedDialog::OnInitDialog();
     m_tree.SubclassDlgItem(IDC_PREVIEW_FOLDER_TREE, m_hWnd);
+    m_sourcePathText.SubclassDlgItem(IDC_PREVIEW_SOURCE_PATH, *this);
+    m_shownNumber.SubclassDlgItem(IDC_PREVIEW_SHOWN_NUMBER, *this);
     m_list.Attach(::GetDlgItem(m_hWnd, IDC_PREVIEW_MESSAGE_LIST));
 
     AppendAboutItemToSystemMenu(*this);
@@ -427,6 +429,7 @@ LRESULT CPreview::OnSysCommand(WPARAM wParam, LPARAM) {
 
 LRESULT CPreview::OnDestroy(WPARAM, LPARAM) {
     StopInboxListing();
+    FreeCheckBoxImages(m_tree.m_hWnd);
     return Default();
 }
 
@@ -454,7 +457,7 @@ BOOL CPreview::PreTranslateMessage(MSG* message) {
     default:
         break;
     }
-    return CDialog::PreTranslateMessage(message);
+    return CSkinnedDialog::PreTranslateMessage(message);
 }
 
 void RunPreviewPageModal(CWnd* owner) {

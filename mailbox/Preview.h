@@ -15,8 +15,10 @@
 #include "mailbox/FolderTreeCtrl1.h"
 #include "mailbox/HeaderRows.h"
 #include "mailbox/ImageLists.h"
+#include "ui/SkinnedDialog.h"
+#include "ui/TransparentStatic.h"
 
-class CPreview : public CDialog {
+class CPreview : public CSkinnedDialog {
 public:
     explicit CPreview(CWnd* parent = nullptr);
     ~CPreview() override;
@@ -72,6 +74,9 @@ private:
 
     CFolderTreeCtrl1 m_tree;
     CListCtrl m_list;
+    // Texts that change over the skin while the page is up.
+    CTransparentStatic m_sourcePathText;
+    CTransparentStatic m_shownNumber;
     UniqueImageList m_listImages;
     HICON m_icon;  // shared resource icon, not destroyed
     int m_currentNumber = 1;

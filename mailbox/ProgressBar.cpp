@@ -33,11 +33,11 @@ constexpr UINT kStoppedAnalysisCommands[] = {
 }  // namespace
 
 CProgressBar::CProgressBar(const AnalysisTargets& targets, CWnd* parent)
-    : CDialog(IDD_ANALYSIS_PROGRESS, parent), m_targets(targets) {}
+    : CSkinnedDialog(IDD_ANALYSIS_PROGRESS, kSmallSkinFile, parent), m_targets(targets) {}
 
 CProgressBar::~CProgressBar() { EndWorker(); }
 
-BEGIN_MESSAGE_MAP(CProgressBar, CDialog)
+BEGIN_MESSAGE_MAP(CProgressBar, CSkinnedDialog)
     ON_BN_CLICKED(IDC_STOP_ANALYSIS, OnStop)
     ON_BN_CLICKED(IDC_PAUSE_ANALYSIS, OnPause)
     ON_MESSAGE(kAnalysisMessages.Progress(), OnWorkerProgress)
@@ -45,7 +45,7 @@ BEGIN_MESSAGE_MAP(CProgressBar, CDialog)
 END_MESSAGE_MAP()
 
 BOOL CProgressBar::OnInitDialog() {
-    CDialog::OnInitDialog();
+    CSkinnedDialog::OnInitDialog();
     m_bar.Attach(::GetDlgItem(m_hWnd, IDC_ANALYSIS_PROGRESS));
     m_pauseButton.Attach(::GetDlgItem(m_hWnd, IDC_PAUSE_ANALYSIS));
     AppendAboutItemToSystemMenu(*this);
@@ -194,5 +194,5 @@ BOOL CProgressBar::PreTranslateMessage(MSG* message) {
         }
         return TRUE;
     }
-    return CDialog::PreTranslateMessage(message);
+    return CSkinnedDialog::PreTranslateMessage(message);
 }

@@ -12,6 +12,7 @@
 #include "mailbox/HeaderRows.h"
 #include "mailbox/HeaderScan.h"
 #include "mailbox/SourceFile.h"
+#include "ui/SkinnedDialog.h"
 
 class CFolderTreeCtrl1;
 
@@ -24,7 +25,7 @@ struct AnalysisTargets {
     HMENU pageMenu = nullptr;
 };
 
-class CProgressBar : public CDialog {
+class CProgressBar : public CSkinnedDialog {
 public:
     CProgressBar(const AnalysisTargets& targets, CWnd* parent);
     ~CProgressBar() override;

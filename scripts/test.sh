@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, builds the three configurations, runs the
-# native tests, the Windows tests under wine (headless), takes the screenshots,
+# native tests, the Windows tests under wine (headless), takes the screenshots
+# (small copies of them go to docs/ when the look changed),
 # and ends with one summary line.
 set -uo pipefail
 source "$(dirname "$0")/common.sh"
@@ -55,7 +56,7 @@ if [ -f build/win64/CTestTestfile.cmake ]; then
   fi
 
   say "screenshot under Xvfb"
-  if scripts/screenshot.sh build/screenshots/main-page.png; then
+  if scripts/screenshot.sh build/screenshots; then
     passed=$((passed + 1))
   else
     failed=$((failed + 1))
@@ -65,6 +66,7 @@ if [ -f build/win64/CTestTestfile.cmake ]; then
   else
     failed=$((failed + 1))
   fi
+  scripts/docs-screenshots.sh build/screenshots  # the README's pictures in docs/
 fi
 
 say "fuzzers (clang, libFuzzer)"

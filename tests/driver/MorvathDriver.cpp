@@ -6,7 +6,8 @@
 // page is up (for a screenshot taken meanwhile), then ends the program;
 // "--snap-mailbox" does the same for the mailbox page over a generated source,
 // "--snap-about" for the About dialog opened from the main page's menu,
-// "--snap-search" for the search page after a search of a folder of its own.
+// "--snap-search" for the search page after a search of a folder of its own,
+// "--snap-splash" for the splash screen shown while the main page is built.
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
@@ -513,6 +514,25 @@ int SnapshotSearch() {
     return program.WaitForExit() == 0 ? 0 : 2;
 }
 
+// Prints "SNAP x y w h" for the splash screen once it has faded in, then ends
+// the program from its main page.
+int SnapshotSplash() {
+    RunningProgram program;
+    HWND splash = program.WaitForWindow(L"SplashScreenExClass", L"");
+    if (!splash) return 1;
+    ::Sleep(700);  // the fade-in takes 500 ms; the splash stays 2500 ms in all
+    RECT frame;
+    if (!::GetWindowRect(splash, &frame)) return 1;
+    std::printf("SNAP %ld %ld %ld %ld\n", frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top);
+    std::fflush(stdout);
+    HWND page = program.WaitForWindow(nullptr, kMainTitle);
+    if (!page) return 1;
+    ::PostMessageW(page, WM_KEYDOWN, VK_ESCAPE, 0);
+    if (HWND box = program.WaitForWindow(L"#32770", kBoxCaption))
+        ::PostMessageW(::GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+    return program.WaitForExit() == 0 ? 0 : 2;
+}
+
 }  // namespace
 
 // Prints "SNAP x y w h" for the About dialog over the main page, then closes
@@ -543,6 +563,7 @@ int main(int argc, char** argv) {
     if (argc > 1 && std::string(argv[1]) == "--snap-about") return SnapshotAbout();
     if (argc > 1 && std::string(argv[1]) == "--snap-mailbox") return Snapshot(true);
     if (argc > 1 && std::string(argv[1]) == "--snap-search") return SnapshotSearch();
+    if (argc > 1 && std::string(argv[1]) == "--snap-splash") return SnapshotSplash();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -28,6 +28,8 @@ TEST_F(ViewLogTest, ResultTextFollowsHowTheRunEnded) {
         EXPECT_EQ(WindowText(::GetDlgItem(dialog.m_hWnd, IDC_VIEW_LOG_RESULT)),
                   aborted ? L"Saving Aborted by User" : L"Saving Completed Successfully");
         EXPECT_EQ(WindowText(dialog.m_hWnd), L" Korvane for EDB to PST");
+        ShowAndPaint(dialog.m_hWnd);
+        if (!aborted) SaveSnapshot(dialog.m_hWnd, "view-log");
     }
 }
 

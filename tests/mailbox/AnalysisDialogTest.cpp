@@ -133,7 +133,7 @@ TEST_F(AnalysisDialogTest, PausedWorkerWaitsUntilResumed) {
     ::SetEvent(gate);
     PumpFor(200);
     ::ShowWindow(dialog->m_hWnd, SW_SHOWNOACTIVATE);
-    previewtest::SaveSnapshot(dialog->m_hWnd, "analysis-dialog");
+    SaveSnapshot(dialog->m_hWnd, "analysis-dialog");
     EXPECT_FALSE(Finished(100));
     Click(IDC_PAUSE_ANALYSIS);
     EXPECT_EQ(PauseCaption(), L"Pause");

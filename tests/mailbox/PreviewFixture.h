@@ -6,7 +6,6 @@
 #include <commctrl.h>
 
 #include <chrono>
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -57,20 +56,6 @@ inline std::wstring ListText(HWND list, int row, int column) {
     item.cchTextMax = 1024;
     ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
     return buffer;
-}
-
-// With KORVANE_SNAPSHOT set, announces the window's place on the screen as
-// "SNAP NAME X Y WIDTH HEIGHT" and keeps it drawn for a moment, so a script
-// watching the output can take the picture from the display.
-inline void SaveSnapshot(HWND window, const char* name) {
-    if (!::GetEnvironmentVariableW(L"KORVANE_SNAPSHOT", nullptr, 0)) return;
-    RECT rect;
-    if (!::GetWindowRect(window, &rect)) return;
-    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    PumpFor(300);
-    std::printf("SNAP %s %ld %ld %ld %ld\n", name, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
-    std::fflush(stdout);
-    PumpFor(1500);
 }
 
 class PreviewFixture : public ProgramFolderTest {

@@ -79,7 +79,7 @@ TEST_F(PreviewPageTest, FirstPaintAnalysesTheFirstMailbox) {
     EXPECT_EQ(WindowText(Item(IDC_PREVIEW_SHOWN_NUMBER)), L"1");
     EXPECT_EQ(WindowText(Item(IDC_PREVIEW_SELECTED_COUNT)), L"3");
     EXPECT_EQ(WindowText(Item(IDC_PREVIEW_SOURCE_PATH)), sourcePath);
-    previewtest::SaveSnapshot(page->m_hWnd, "preview-page");
+    SaveSnapshot(page->m_hWnd, "preview-page");
 
     EXPECT_EQ(ReadWholeFile(ProgramLog()),
               "************************* Step 3 :- Searching Folder Information in EDB file "

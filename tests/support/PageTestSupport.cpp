@@ -4,6 +4,8 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 
@@ -149,6 +151,13 @@ void TestSettings::Remove(const wchar_t* name) { ::RegDeleteKeyValueW(HKEY_CLASS
 ProgramFolderTest::ProgramFolderTest() {
     settings.Set(L"FilePath", programFolder.path());
     g_programFolder = programFolder.path().c_str();
+    // A snapshot run names the real program folder: its pages show the real skin.
+    wchar_t pictures[MAX_PATH] = {};
+    DWORD length = ::GetEnvironmentVariableW(L"KORVANE_SNAPSHOT", pictures, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) {
+        for (const wchar_t* name : {L"\\Korvane-Exchange.bmp", L"\\Skin2.bmp"})
+            ::CopyFileW((std::wstring(pictures) + name).c_str(), (programFolder.path() + name).c_str(), FALSE);
+    }
 }
 
 std::string ReadWholeFile(const std::wstring& path) {
@@ -199,6 +208,28 @@ void WriteBitmapFile(const std::wstring& path, int width, int height, COLORREF c
     }
     for (int y = 0; y < height; ++y) bytes += row;
     WriteWholeFile(path, bytes);
+}
+
+void SaveSnapshot(HWND window, const char* name) {
+    if (!::GetEnvironmentVariableW(L"KORVANE_SNAPSHOT", nullptr, 0)) return;
+    RECT rect;
+    if (!::GetWindowRect(window, &rect)) return;
+    auto pump = [](int milliseconds) {
+        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        while (std::chrono::steady_clock::now() < end) {
+            MSG message;
+            while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                ::TranslateMessage(&message);
+                ::DispatchMessageW(&message);
+            }
+            ::Sleep(2);
+        }
+    };
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    pump(300);
+    std::printf("SNAP %s %ld %ld %ld %ld\n", name, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    std::fflush(stdout);
+    pump(1500);
 }
 
 // Wine answers GetGuiResources with 0; there the count is read

@@ -90,6 +90,10 @@ std::wstring WindowText(HWND window);
 void ShowAndPaint(HWND window);
 // A one-colour 24-bit bitmap file, as a stand-in for the skin pictures.
 void WriteBitmapFile(const std::wstring& path, int width, int height, COLORREF colour);
+// With KORVANE_SNAPSHOT set, announces the window's place on the screen as
+// "SNAP NAME X Y WIDTH HEIGHT" and keeps it drawn for a moment, so a script
+// watching the output can take the picture from the display.
+void SaveSnapshot(HWND window, const char* name);
 // The process's live GDI objects, for tests that open a page many times and
 // compare (works under wine too, which answers GetGuiResources with 0).
 DWORD GdiObjects();

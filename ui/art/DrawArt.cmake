@@ -8,10 +8,12 @@
 #                        units, 279 x 147 pixels); one picture covers them all.
 #   Flash.bmp            420 x 250: the splash; its border is the key colour
 #                        RGB(255,0,240), which the splash window cuts away.
-# Everything the dialogs write on lies on light colours; the dark banner at the
-# top of the page picture sits above the first control (the group box at 88
-# units, 143 pixels). Shapes are drawn without antialiasing where they meet the
-# key colour, which must stay exact.
+# Everything the dialogs write on lies on light colours. The page picture is
+# shared by pages whose texts start anywhere from its top (the preview page's
+# first line is at 12 units, 19 pixels), so only a thin stripe at the very top
+# is dark and the name and envelope are a pale watermark that black text stays
+# readable over; it ends above 64 pixels, where that page's frame begins. Shapes are drawn without antialiasing where they meet the key
+# colour, which must stay exact.
 foreach(var MAGICK PROGRAM_DIR ART_DIR)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "DrawArt.cmake needs -D${var}=...")
@@ -41,15 +43,18 @@ function(draw_icon output)
   endif()
 endfunction()
 
-# The wizard pages: a blue banner with the product's name over a pale body.
+# The wizard pages: a thin blue stripe over a light banner with the product's
+# name as a watermark on the right, a pale body.
+set(watermark "#9FBADD")
 draw(${PROGRAM_DIR}/Korvane-Exchange.bmp
   -size 726x478 "gradient:#FBFDFF-#DDE7F3"
-  ( -size 116x726 "gradient:#3C7AC4-#173A6B" -rotate -90 ) -geometry +0+0 -composite
-  +antialias -fill "#F0A030" -draw "rectangle 0,116 725,119"
-  -stroke "#FFFFFF" -strokewidth 3 -fill none
-  -draw "rectangle 596,26 686,88" -draw "polyline 596,26 641,62 686,26"
-  -stroke none -antialias -fill "#FFFFFF" ${bold} -pointsize 30 -annotate +26+58 "Korvane"
-  ${plain} -pointsize 15 -fill "#DCE8F8" -annotate +28+88 "for EDB to PST"
+  ( -size 726x108 "gradient:#EDF3FB-#D3E1F2" ) -geometry +0+8 -composite
+  ( -size 6x726 "gradient:#3C7AC4-#173A6B" -rotate -90 ) -geometry +0+0 -composite
+  +antialias -fill "#F0A030" -draw "rectangle 0,6 725,7" -fill "#B7CBE5" -draw "rectangle 0,116 725,116"
+  -stroke ${watermark} -strokewidth 3 -fill none
+  -draw "rectangle 604,16 684,62" -draw "polyline 604,16 644,44 684,16"
+  -stroke none -antialias -fill ${watermark} ${bold} -pointsize 28 -annotate +444+46 "Korvane"
+  ${plain} -pointsize 14 -annotate +448+64 "for EDB to PST"
   -fill "#C9D6E6" -draw "rectangle 0,462 725,477")
 
 # The small dialogs: the same colours in a thinner banner.

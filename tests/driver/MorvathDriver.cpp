@@ -9,7 +9,12 @@
 #include <commctrl.h>
 #include <ole2.h>
 #include <oleauto.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shlwapi.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -438,6 +443,250 @@ int Snapshot(bool mailboxPage) {
     if (HWND box = program.WaitForWindow(L"#32770", kBoxCaption))
         ::PostMessageW(::GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
     return program.WaitForExit() == 0 ? 0 : 2;
+}
+
+// ---- The conversion: the whole wizard from the main page to PST files ----
+
+// Memory inside the program for the messages whose parameters point to data
+// (list rows, the folder browser's selection).
+class RemoteMemory {
+public:
+    RemoteMemory(HANDLE process, size_t size) : m_process(process) {
+        address = ::VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    }
+    ~RemoteMemory() {
+        if (address) ::VirtualFreeEx(m_process, address, 0, MEM_RELEASE);
+    }
+    bool Write(const void* data, size_t size, size_t offset = 0) {
+        return ::WriteProcessMemory(m_process, static_cast<char*>(address) + offset, data, size, nullptr) != FALSE;
+    }
+    bool Read(void* data, size_t size, size_t offset = 0) {
+        return ::ReadProcessMemory(m_process, static_cast<char*>(address) + offset, data, size, nullptr) != FALSE;
+    }
+    void* address = nullptr;
+
+private:
+    HANDLE m_process;
+};
+
+std::wstring ListRowText(HANDLE process, HWND list, int row) {
+    RemoteMemory memory(process, sizeof(LVITEMW) + 1024 * sizeof(wchar_t));
+    LVITEMW item = {};
+    item.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(memory.address) + sizeof(LVITEMW));
+    item.cchTextMax = 1024;
+    memory.Write(&item, sizeof(item));
+    ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(memory.address));
+    wchar_t text[1024] = {};
+    memory.Read(text, sizeof(text) - sizeof(wchar_t), sizeof(LVITEMW));
+    return text;
+}
+
+void TickListRow(HANDLE process, HWND list, int row) {
+    RemoteMemory memory(process, sizeof(LVITEMW));
+    LVITEMW item = {};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(2);
+    memory.Write(&item, sizeof(item));
+    ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(memory.address));
+}
+
+BOOL CALLBACK MatchFolderBrowser(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    wchar_t className[64] = {};
+    ::GetClassNameW(window, className, 64);
+    if (owner != search->processId || !::IsWindowVisible(window) || wcscmp(className, L"#32770") != 0 ||
+        !::FindWindowExW(window, nullptr, WC_TREEVIEWW, nullptr) || ::GetDlgItem(window, 1016))  // not the preview page
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+// Answers the real folder browser with `folder`, as if the user had chosen it.
+bool PickFolder(const RunningProgram& program, const std::wstring& folder) {
+    WindowSearch search = {program.id(), nullptr, nullptr, nullptr};
+    WaitFor([&] { return ::EnumWindows(MatchFolderBrowser, reinterpret_cast<LPARAM>(&search)), search.found; });
+    if (!search.found) return false;
+    RemoteMemory memory(program.info.hProcess, (folder.size() + 1) * sizeof(wchar_t));
+    memory.Write(folder.c_str(), (folder.size() + 1) * sizeof(wchar_t));
+    ::SendMessageW(search.found, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(memory.address));
+    HWND ok = ::GetDlgItem(search.found, IDOK);
+
+    ::PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+    return true;
+}
+
+std::wstring BuildFolder(const char* built) {
+    std::string text = built;
+    std::wstring path = text.size() > 1 && text[1] == ':' ? L"" : L"Z:";
+    for (char c : text) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+    return path;
+}
+
+// The outside servers the conversion page checks for (stand-ins from the
+// build) and the mail parser component, registered in the prefix while a case runs.
+class ComponentRegistration {
+public:
+    ComponentRegistration() {
+        for (const std::wstring& dll : Dlls()) Call(dll, "DllRegisterServer");
+    }
+    ~ComponentRegistration() {
+        for (const std::wstring& dll : Dlls()) Call(dll, "DllUnregisterServer");
+    }
+
+private:
+    static std::vector<std::wstring> Dlls() {
+        return {BuildFolder(KORVANE_FIXTURE_DIR) + L"\\StandInOutlook.dll",
+                BuildFolder(KORVANE_FIXTURE_DIR) + L"\\Redemption.dll",
+                BuildFolder(KORVANE_PROGRAM_DIR_TEXT) + L"\\Quillon.dll"};
+    }
+    static void Call(const std::wstring& dll, const char* entry) {
+        HMODULE module = ::LoadLibraryW(dll.c_str());
+        ASSERT_NE(module, nullptr) << "cannot load " << std::string(dll.begin(), dll.end());
+        using EntryFn = HRESULT(STDAPICALLTYPE*)();
+        auto call = reinterpret_cast<EntryFn>(reinterpret_cast<void*>(::GetProcAddress(module, entry)));
+        EXPECT_TRUE(call && SUCCEEDED(call()));
+        ::FreeLibrary(module);
+    }
+};
+
+// Rows of the generated source's mailbox list ticked for Save All: a plain
+// name, one with a space and one holding a backslash.
+constexpr int kTickedRows[] = {0, 1, 6};
+
+// From the main page to the preview page of a generated source with three
+// mailboxes ticked; the preview page once its analysis is done, or null.
+HWND OpenPreviewWithThreeMailboxes(const RunningProgram& program, const std::wstring& source,
+                                   std::vector<std::wstring>& ticked) {
+    HWND mainPage = program.WaitForWindow(nullptr, kMainTitle);
+    if (!mainPage || !BrowseTo(program, mainPage, source)) return nullptr;
+    WaitFor([&] { return !Text(::GetDlgItem(mainPage, 1061)).empty(); });
+    ::PostMessageW(::GetDlgItem(mainPage, 1005), BM_CLICK, 0, 0);
+    HWND page = WaitForScannedMailboxPage(program, mainPage);
+    if (!page) return nullptr;
+    HWND list = ::GetDlgItem(page, 1000);
+    for (int row : kTickedRows) {
+        TickListRow(program.info.hProcess, list, row);
+        ticked.push_back(ListRowText(program.info.hProcess, list, row));
+    }
+    ::PostMessageW(::GetDlgItem(page, 1043), BM_CLICK, 0, 0);
+    HWND preview = nullptr;
+    WaitFor([&] {
+        preview = FindOtherEnabledPage(program.id(), {mainPage, page}, 1039);
+        return preview && ::IsWindowEnabled(::GetDlgItem(preview, 1016));
+    });
+    return preview && ::IsWindowEnabled(::GetDlgItem(preview, 1016)) ? preview : nullptr;
+}
+
+std::wstring ConversionOutput(const wchar_t* name) {
+    std::wstring folder = BuildFolder(KORVANE_CONVERSION_OUTPUT_DIR);
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    return folder + L"\\" + name;
+}
+
+// Removes a folder and everything in it.
+void RemoveTree(const std::wstring& folder) {
+    std::wstring from = folder + L'\0';
+    SHFILEOPSTRUCTW operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_NO_UI;
+    ::SHFileOperationW(&operation);
+}
+
+std::vector<std::wstring> FilesUnder(const std::wstring& folder, const wchar_t* mask) {
+    std::vector<std::wstring> found;
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return found;
+    do {
+        std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            for (const std::wstring& inner : FilesUnder(folder + L"\\" + name, mask))
+                found.push_back(name + L"\\" + inner);
+        } else if (::PathMatchSpecW(name.c_str(), mask)) {
+            found.push_back(name);
+        }
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+    return found;
+}
+
+// The log from the Save All step on, with every date text ("8-12-2026 11-36") masked.
+std::string SaveStepOfLog(const std::string& log) {
+    size_t start = log.rfind("\r\n\r\n******************************  Step 4 ");
+    std::string step = start == std::string::npos ? std::string() : log.substr(start);
+    std::string masked;
+    for (size_t i = 0; i < step.size();) {
+        size_t end = i;
+        int dashes = 0;
+        while (end < step.size() && (isdigit(static_cast<unsigned char>(step[end])) || step[end] == '-' ||
+                                     (step[end] == ' ' && dashes == 2))) {
+            dashes += step[end] == '-';
+            ++end;
+        }
+        if (dashes == 3 && end > i + 8) {
+            masked += "<date>";
+            i = end;
+        } else {
+            masked += step[i++];
+        }
+    }
+    return masked;
+}
+
+TEST(RealProgram, SaveAllWritesEveryTickedMailboxIntoOneRunFolder) {
+    AssertNoInstanceRunning();
+    ProgramFolderScope scope;
+    ComponentRegistration components;
+    const std::wstring destination = ConversionOutput(L"save-all");
+    RemoveTree(destination);
+    ASSERT_TRUE(::CreateDirectoryW(destination.c_str(), nullptr));
+    const std::wstring source = destination + L"\\Priv1.edb";
+    size_t mailboxes = 0;
+    ASSERT_TRUE(WriteSampleSource(source, mailboxes));
+
+    RunningProgram program;
+    std::vector<std::wstring> ticked;
+    HWND preview = OpenPreviewWithThreeMailboxes(program, source, ticked);
+    ASSERT_NE(preview, nullptr) << scope.ReadLog();
+    ::PostMessageW(::GetDlgItem(preview, 1016), BM_CLICK, 0, 0);
+    ASSERT_TRUE(PickFolder(program, destination));
+
+    HWND viewLog = nullptr;
+    ASSERT_TRUE(
+        WaitFor([&] { return (viewLog = FindOtherEnabledPage(program.id(), {preview}, 1049)) != nullptr; }, 120000))
+        << scope.ReadLog();
+    EXPECT_EQ(Text(::GetDlgItem(viewLog, 1049)), L"Saving Completed Successfully");
+    ::PostMessageW(::GetDlgItem(viewLog, 1026), BM_CLICK, 0, 0);
+    EXPECT_EQ(program.WaitForExit(), 0u);
+
+    // One run folder, one file per ticked mailbox, named after its safe name.
+    std::vector<std::wstring> files = FilesUnder(destination, L"*.pst");
+    ASSERT_EQ(files.size(), 3u);
+    const std::wstring runFolder = files[0].substr(0, files[0].find(L'\\'));
+    EXPECT_EQ(runFolder.rfind(L"Korvane-EDB-PST", 0), 0u);
+    for (const std::wstring& file : files) EXPECT_EQ(file.substr(0, file.find(L'\\')), runFolder);
+    for (const wchar_t* name :
+         {L"Korvane-EDB-PST-Administrator", L"Korvane-EDB-PST-Jane Doe", L"Korvane-EDB-PST-CORP_Backup Operator"})
+        EXPECT_EQ(std::count_if(files.begin(), files.end(),
+                                [&](const std::wstring& f) { return f.find(name) != std::wstring::npos; }),
+                  1)
+            << std::string(name, name + wcslen(name));
+
+    // The log of the save step, run folder and date texts masked.
+    std::string folderText = "Z:" + std::string(KORVANE_CONVERSION_OUTPUT_DIR) + "/save-all/Korvane-EDB-PST<date>";
+    for (char& c : folderText) c = c == '/' ? '\\' : c;
+    std::string expected =
+        "\r\n\r\n******************************  Step 4 :- Saving File Information "
+        "********************************\r\n\r\nDestination Files Path:\r\n\r\n";
+    for (int i = 0; i < 3; ++i) expected += "\r\n" + folderText + folderText;
+    const std::string step = SaveStepOfLog(scope.ReadLog());
+    EXPECT_EQ(step.substr(0, expected.size()), expected) << step;
+    EXPECT_EQ(step.find("Step 5"), std::string::npos);
+    EXPECT_EQ(step.find("failed"), std::string::npos);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -687,6 +688,48 @@ TEST(RealProgram, SaveAllWritesEveryTickedMailboxIntoOneRunFolder) {
     EXPECT_EQ(step.substr(0, expected.size()), expected) << step;
     EXPECT_EQ(step.find("Step 5"), std::string::npos);
     EXPECT_EQ(step.find("failed"), std::string::npos);
+}
+
+// Killed at random moments during Save All: every run leaves only PST files
+// (the native check then opens each with the three readers and compares its
+// Inbox with the complete run's). The source is small so that each run is short.
+TEST(RealProgram, SaveAllKilledAtRandomMomentsLeavesOnlyPstFiles) {
+    AssertNoInstanceRunning();
+    ProgramFolderScope scope;
+    ComponentRegistration components;
+    const std::wstring kills = ConversionOutput(L"kill");
+    RemoveTree(kills);
+    ASSERT_TRUE(::CreateDirectoryW(kills.c_str(), nullptr));
+    const std::wstring source = kills + L"\\Priv1.edb";
+    size_t mailboxes = 0;
+    ASSERT_TRUE(WriteSampleSource(source, mailboxes));
+
+    const unsigned seed = static_cast<unsigned>(::GetTickCount());
+    std::printf("kill seed %u\n", seed);
+    std::srand(seed);
+    constexpr int kRuns = 20;
+    int killedWhileSaving = 0;
+    for (int run = 0; run < kRuns; ++run) {
+        const std::wstring destination = kills + L"\\run" + std::to_wstring(run);
+        ASSERT_TRUE(::CreateDirectoryW(destination.c_str(), nullptr));
+        RunningProgram program;
+        std::vector<std::wstring> ticked;
+        HWND preview = OpenPreviewWithThreeMailboxes(program, source, ticked);
+        ASSERT_NE(preview, nullptr) << "run " << run;
+        ::PostMessageW(::GetDlgItem(preview, 1016), BM_CLICK, 0, 0);
+        ASSERT_TRUE(PickFolder(program, destination));
+        const DWORD delay = static_cast<DWORD>(std::rand() % 1500);
+        ::Sleep(delay);
+        killedWhileSaving += FindOtherEnabledPage(program.id(), {preview}, 1049) == nullptr;
+        ::TerminateProcess(program.info.hProcess, 9);
+        ::WaitForSingleObject(program.info.hProcess, 10000);
+        std::vector<std::wstring> all = FilesUnder(destination, L"*");
+        for (const std::wstring& file : all)
+            EXPECT_TRUE(::PathMatchSpecW(file.c_str(), L"*.pst"))
+                << "run " << run << " after " << delay << " ms left " << std::string(file.begin(), file.end());
+    }
+    std::printf("%d of %d runs killed before the View Log\n", killedWhileSaving, kRuns);
+    EXPECT_GT(killedWhileSaving, kRuns / 2);
 }
 
 }  // namespace

@@ -65,6 +65,11 @@ if [ -f build/win64/CTestTestfile.cmake ]; then
   else
     failed=$((failed + 1))
   fi
+  if scripts/conversion-screenshots.sh build/screenshots; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+  fi
 fi
 
 say "fuzzers (clang, libFuzzer)"

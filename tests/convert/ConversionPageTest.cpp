@@ -96,6 +96,9 @@ protected:
         INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xFF};
         ::InitCommonControlsEx(&controls);
         gate = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        // The page's real picture, as the build draws it into the program folder.
+        ::CopyFileW(previewtest::Wide(std::string("Z:") + KORVANE_PROGRAM_DIR + "/Korvane-Exchange.bmp").c_str(),
+                    programFolder.file(L"Korvane-Exchange.bmp").c_str(), FALSE);
         source = work.file(L"Mail Store.edb");
         WriteWholeFile(source, Source(kHeaders));
         ::CreateDirectoryW(destination().c_str(), nullptr);
@@ -195,6 +198,7 @@ TEST_F(ConversionPageTest, SaveAllShowsEveryMailboxAndEndsWithTheViewLog) {
         EXPECT_EQ(std::filesystem::path(Text(IDC_SAVE_RESULT_FOLDER)).parent_path(), destination());
         EXPECT_EQ(g_conversionSourcePath, source.c_str());
         EXPECT_NE(Log().find(L"Step 4 :- Saving File Information"), std::wstring::npos);
+        if (c.mailboxes.size() == 3) previewtest::SaveSnapshot(page->m_hWnd, "conversion-page-finished");
         page.reset();
     }
 }
@@ -205,6 +209,7 @@ TEST_F(ConversionPageTest, PauseThenStopAnsweredNoStaysPausedUntilResumed) {
     Click(IDC_SAVE_PAUSE);
     EXPECT_EQ(Text(IDC_SAVE_PAUSE), L"Resume");
     const int atPause = page->imports;
+    previewtest::SaveSnapshot(page->m_hWnd, "conversion-page-paused");
     seams.boxAnswers = {IDNO};
     Click(IDC_SAVE_STOP);
     ASSERT_EQ(seams.boxes.size(), 1u);

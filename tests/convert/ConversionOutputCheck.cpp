@@ -46,6 +46,18 @@ size_t SourceHeaders(const fs::path& source) {
     return mailbox::ForEachHeader(*file, token, nullptr, [](const mailbox::HeaderMarker&) { return true; }).markers;
 }
 
+std::set<std::string> TopFolders(const fs::path& pst) {
+    std::set<std::string> top;
+    auto store = pst::Store::Open(pst.string());
+    EXPECT_TRUE(store.IsOk()) << store.Message();
+    if (!store.IsOk()) return top;
+    auto folders = store.Value()->IpmSubtree().Subfolders();
+    EXPECT_TRUE(folders.IsOk());
+    if (folders.IsOk())
+        for (const pst::Folder& folder : folders.Value()) top.insert(folder.Info()->name);
+    return top;
+}
+
 class ConversionOutput : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -83,15 +95,19 @@ TEST_F(ConversionOutput, SaveAllHoldsTheStandardFoldersAndEveryHeaderInEachInbox
     for (const fs::path& file : files) {
         SCOPED_TRACE(file.string());
         EXPECT_EQ(file.parent_path(), files[0].parent_path());
-        auto store = pst::Store::Open(file.string());
-        ASSERT_TRUE(store.IsOk()) << store.Message();
-        std::set<std::string> top;
-        auto folders = store.Value()->IpmSubtree().Subfolders();
-        ASSERT_TRUE(folders.IsOk());
-        for (const pst::Folder& folder : folders.Value()) top.insert(folder.Info()->name);
-        EXPECT_EQ(top, standard);
+        EXPECT_EQ(TopFolders(file), standard);
         EXPECT_EQ(InboxCountOfEveryReader(file), headers);
     }
+}
+
+// Inbox and Drafts ticked on the preview page: exactly those (beside the
+// store's own Deleted Items), every header in the Inbox.
+TEST_F(ConversionOutput, SaveCurrentHoldsExactlyTheTickedFolders) {
+    const fs::path run = OutputFolder() / "save-current";
+    const std::vector<fs::path> files = PstFilesUnder(run);
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(TopFolders(files[0]), (std::set<std::string>{"Inbox", "Drafts", "Deleted Items"}));
+    EXPECT_EQ(InboxCountOfEveryReader(files[0]), SourceHeaders(run / "Priv1.edb"));
 }
 
 // Inbox bodies in the order the messages were stored (the engine's own reader).

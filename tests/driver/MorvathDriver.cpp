@@ -690,6 +690,89 @@ TEST(RealProgram, SaveAllWritesEveryTickedMailboxIntoOneRunFolder) {
     EXPECT_EQ(step.find("failed"), std::string::npos);
 }
 
+// Child `text` of tree item `parent` (null: the roots).
+HTREEITEM TreeChild(HANDLE process, HWND tree, HTREEITEM parent, const std::wstring& text) {
+    RemoteMemory memory(process, sizeof(TVITEMW) + 256 * sizeof(wchar_t));
+    auto* buffer = reinterpret_cast<wchar_t*>(static_cast<char*>(memory.address) + sizeof(TVITEMW));
+    HTREEITEM item = reinterpret_cast<HTREEITEM>(
+        ::SendMessageW(tree, TVM_GETNEXTITEM, parent ? TVGN_CHILD : TVGN_ROOT, reinterpret_cast<LPARAM>(parent)));
+    for (; item; item = reinterpret_cast<HTREEITEM>(
+                     ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+        TVITEMW info = {};
+        info.mask = TVIF_TEXT | TVIF_HANDLE;
+        info.hItem = item;
+        info.pszText = buffer;
+        info.cchTextMax = 256;
+        memory.Write(&info, sizeof(info));
+        ::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(memory.address));
+        wchar_t got[256] = {};
+        memory.Read(got, sizeof(got) - sizeof(wchar_t), sizeof(TVITEMW));
+        if (text == got) return item;
+    }
+    return nullptr;
+}
+
+void TickTreeItem(HANDLE process, HWND tree, HTREEITEM item) {
+    RemoteMemory memory(process, sizeof(TVITEMW));
+    TVITEMW info = {};
+    info.mask = TVIF_STATE | TVIF_HANDLE;
+    info.hItem = item;
+    info.stateMask = TVIS_STATEIMAGEMASK;
+    info.state = INDEXTOSTATEIMAGEMASK(2);
+    memory.Write(&info, sizeof(info));
+    ::SendMessageW(tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(memory.address));
+}
+
+// Save Current with Inbox and Drafts ticked: one PST for the previewed
+// mailbox holding those folders (the native check reads it), and the preview
+// page back afterwards.
+TEST(RealProgram, SaveCurrentWritesTheTickedFoldersOfThePreviewedMailbox) {
+    AssertNoInstanceRunning();
+    ProgramFolderScope scope;
+    ComponentRegistration components;
+    const std::wstring destination = ConversionOutput(L"save-current");
+    RemoveTree(destination);
+    ASSERT_TRUE(::CreateDirectoryW(destination.c_str(), nullptr));
+    const std::wstring source = destination + L"\\Priv1.edb";
+    size_t mailboxes = 0;
+    ASSERT_TRUE(WriteSampleSource(source, mailboxes));
+
+    RunningProgram program;
+    std::vector<std::wstring> ticked;
+    HWND preview = OpenPreviewWithThreeMailboxes(program, source, ticked);
+    ASSERT_NE(preview, nullptr) << scope.ReadLog();
+    HWND tree = ::GetDlgItem(preview, 1039);
+    HTREEITEM top = TreeChild(program.info.hProcess, tree, TreeChild(program.info.hProcess, tree, nullptr, ticked[0]),
+                              L"Top of Information Store");
+    ASSERT_NE(top, nullptr);
+    for (const wchar_t* folder : {L"Inbox", L"Drafts"}) {
+        HTREEITEM item = TreeChild(program.info.hProcess, tree, top, folder);
+        ASSERT_NE(item, nullptr);
+        TickTreeItem(program.info.hProcess, tree, item);
+    }
+    ::PostMessageW(::GetDlgItem(preview, 1017), BM_CLICK, 0, 0);
+    ASSERT_TRUE(PickFolder(program, destination));
+
+    HWND box = nullptr;
+    ASSERT_TRUE(
+        WaitFor([&] { return (box = FindProcessWindow(program.id(), L"#32770", kBoxCaption)) != nullptr; }, 60000))
+        << scope.ReadLog();
+    EXPECT_EQ(BoxText(box), L"Current Mailbox Saving Completed Successfully");
+    ::PostMessageW(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(preview) && ::IsWindowEnabled(preview); }));
+
+    std::vector<std::wstring> files = FilesUnder(destination, L"*.pst");
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].rfind(L"Korvane_Converted-EDB-PST-", 0), 0u);
+    EXPECT_NE(files[0].find(L"\\Korvane-EDB-PST-" + ticked[0]), std::wstring::npos);
+
+    ::PostMessageW(preview, WM_COMMAND, 32777, 0);  // Exit, answered Yes
+    HWND exitBox = program.WaitForWindow(L"#32770", kBoxCaption);
+    ASSERT_NE(exitBox, nullptr);
+    ::PostMessageW(::GetDlgItem(exitBox, IDYES), BM_CLICK, 0, 0);
+    EXPECT_EQ(program.WaitForExit(), 0u);
+}
+
 // Killed at random moments during Save All: every run leaves only PST files
 // (the native check then opens each with the three readers and compares its
 // Inbox with the complete run's). The source is small so that each run is short.

@@ -203,6 +203,24 @@ TEST_F(ConversionPageTest, SaveAllShowsEveryMailboxAndEndsWithTheViewLog) {
     }
 }
 
+TEST_F(ConversionPageTest, SkippedAnalysisNamesTheFolderAfterTheSourceConvertedAndShowsNoTotal) {
+    g_skipAnalysis = 1;
+    g_sourceFileName = L"stale.edb";  // left by an earlier Browse; the source converted is another
+    SelectMailboxes({L"Alice"});
+    ::SetEvent(gate);
+    Open();
+    ASSERT_TRUE(RunEnds());
+    EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(page->m_hWnd, IDC_SAVE_PREVIEW_SKIPPED)));
+    for (int id : {IDC_SAVE_MESSAGE_TOTAL, IDC_SAVE_MESSAGE_NUMBER, IDC_SAVE_MESSAGE_SLASH})
+        EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(page->m_hWnd, id))) << id;
+    EXPECT_EQ(page->imports, kHeaders);
+    const std::vector<std::wstring> files = PstFiles();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_NE(Text(IDC_SAVE_RESULT_FOLDER).find(L"\\Korvane_Converted_Mail Store.edb"), std::wstring::npos)
+        << Text(IDC_SAVE_RESULT_FOLDER);
+    EXPECT_EQ(page->viewLogTexts, std::vector<std::wstring>{L"Saving Completed Successfully"});
+}
+
 TEST_F(ConversionPageTest, PauseThenStopAnsweredNoStaysPausedUntilResumed) {
     Open();
     LetOneMessageThrough();

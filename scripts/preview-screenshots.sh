@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Saves PNGs of the pages the real program cannot reach on its own here (the
-# analysis dialog held paused, the preview page, View Log), drawn by wine on a
+# analysis dialog held paused, the preview page, View Log, the conversion page
+# paused mid-run and finished), drawn by wine on a
 # virtual X display while their in-process tests run with the program folder's
 # pictures. The tests announce each window with a "SNAP NAME x y w h" line when
 # KORVANE_SNAPSHOT names that folder.
@@ -15,6 +16,7 @@ mkdir -p "$out"
 runs=(
   "tests/mailbox/mailbox_page_tests.exe *FirstPaintAnalyses*:*PausedWorkerWaits* 2"
   "tests/log/log_test.exe *ResultTextFollows* 1"
+  "tests/convert/conversion_page_tests.exe *SaveAllShowsEveryMailbox*:*PauseThenStop* 2"
 )
 
 start_screenshot_display

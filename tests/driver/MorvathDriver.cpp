@@ -12,9 +12,16 @@
 #include <commctrl.h>
 #include <ole2.h>
 #include <oleauto.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shlwapi.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -531,6 +538,371 @@ int SnapshotSplash() {
     if (HWND box = program.WaitForWindow(L"#32770", kBoxCaption))
         ::PostMessageW(::GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
     return program.WaitForExit() == 0 ? 0 : 2;
+}
+
+// ---- The conversion: the whole wizard from the main page to PST files ----
+
+// Memory inside the program for the messages whose parameters point to data
+// (list rows, the folder browser's selection).
+class RemoteMemory {
+public:
+    RemoteMemory(HANDLE process, size_t size) : m_process(process) {
+        address = ::VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    }
+    ~RemoteMemory() {
+        if (address) ::VirtualFreeEx(m_process, address, 0, MEM_RELEASE);
+    }
+    bool Write(const void* data, size_t size, size_t offset = 0) {
+        return ::WriteProcessMemory(m_process, static_cast<char*>(address) + offset, data, size, nullptr) != FALSE;
+    }
+    bool Read(void* data, size_t size, size_t offset = 0) {
+        return ::ReadProcessMemory(m_process, static_cast<char*>(address) + offset, data, size, nullptr) != FALSE;
+    }
+    void* address = nullptr;
+
+private:
+    HANDLE m_process;
+};
+
+std::wstring ListRowText(HANDLE process, HWND list, int row) {
+    RemoteMemory memory(process, sizeof(LVITEMW) + 1024 * sizeof(wchar_t));
+    LVITEMW item = {};
+    item.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(memory.address) + sizeof(LVITEMW));
+    item.cchTextMax = 1024;
+    memory.Write(&item, sizeof(item));
+    ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(memory.address));
+    wchar_t text[1024] = {};
+    memory.Read(text, sizeof(text) - sizeof(wchar_t), sizeof(LVITEMW));
+    return text;
+}
+
+void TickListRow(HANDLE process, HWND list, int row) {
+    RemoteMemory memory(process, sizeof(LVITEMW));
+    LVITEMW item = {};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(2);
+    memory.Write(&item, sizeof(item));
+    ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(memory.address));
+}
+
+BOOL CALLBACK MatchFolderBrowser(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    wchar_t className[64] = {};
+    ::GetClassNameW(window, className, 64);
+    if (owner != search->processId || !::IsWindowVisible(window) || wcscmp(className, L"#32770") != 0 ||
+        !::FindWindowExW(window, nullptr, WC_TREEVIEWW, nullptr) || ::GetDlgItem(window, 1016))  // not the preview page
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+// Answers the real folder browser with `folder`, as if the user had chosen it.
+bool PickFolder(const RunningProgram& program, const std::wstring& folder) {
+    WindowSearch search = {program.id(), nullptr, nullptr, nullptr};
+    WaitFor([&] { return ::EnumWindows(MatchFolderBrowser, reinterpret_cast<LPARAM>(&search)), search.found; });
+    if (!search.found) return false;
+    RemoteMemory memory(program.info.hProcess, (folder.size() + 1) * sizeof(wchar_t));
+    memory.Write(folder.c_str(), (folder.size() + 1) * sizeof(wchar_t));
+    ::SendMessageW(search.found, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(memory.address));
+    HWND ok = ::GetDlgItem(search.found, IDOK);
+
+    ::PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+    return true;
+}
+
+std::wstring BuildFolder(const char* built) {
+    std::string text = built;
+    std::wstring path = text.size() > 1 && text[1] == ':' ? L"" : L"Z:";
+    for (char c : text) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+    return path;
+}
+
+// The outside servers the conversion page checks for (stand-ins from the
+// build) and the mail parser component, registered in the prefix while a case runs.
+class ComponentRegistration {
+public:
+    ComponentRegistration() {
+        for (const std::wstring& dll : Dlls()) Call(dll, "DllRegisterServer");
+    }
+    ~ComponentRegistration() {
+        for (const std::wstring& dll : Dlls()) Call(dll, "DllUnregisterServer");
+    }
+
+private:
+    static std::vector<std::wstring> Dlls() {
+        return {BuildFolder(KORVANE_FIXTURE_DIR) + L"\\StandInOutlook.dll",
+                BuildFolder(KORVANE_FIXTURE_DIR) + L"\\Redemption.dll",
+                BuildFolder(KORVANE_PROGRAM_DIR_TEXT) + L"\\Quillon.dll"};
+    }
+    static void Call(const std::wstring& dll, const char* entry) {
+        HMODULE module = ::LoadLibraryW(dll.c_str());
+        ASSERT_NE(module, nullptr) << "cannot load " << std::string(dll.begin(), dll.end());
+        using EntryFn = HRESULT(STDAPICALLTYPE*)();
+        auto call = reinterpret_cast<EntryFn>(reinterpret_cast<void*>(::GetProcAddress(module, entry)));
+        EXPECT_TRUE(call && SUCCEEDED(call()));
+        ::FreeLibrary(module);
+    }
+};
+
+// Rows of the generated source's mailbox list ticked for Save All: a plain
+// name, one with a space and one holding a backslash.
+constexpr int kTickedRows[] = {0, 1, 6};
+
+// From the main page to the preview page of a generated source with three
+// mailboxes ticked; the preview page once its analysis is done, or null.
+HWND OpenPreviewWithThreeMailboxes(const RunningProgram& program, const std::wstring& source,
+                                   std::vector<std::wstring>& ticked) {
+    HWND mainPage = program.WaitForWindow(nullptr, kMainTitle);
+    if (!mainPage || !BrowseTo(program, mainPage, source)) return nullptr;
+    WaitFor([&] { return !Text(::GetDlgItem(mainPage, 1061)).empty(); });
+    ::PostMessageW(::GetDlgItem(mainPage, 1005), BM_CLICK, 0, 0);
+    HWND page = WaitForScannedMailboxPage(program, mainPage);
+    if (!page) return nullptr;
+    HWND list = ::GetDlgItem(page, 1000);
+    for (int row : kTickedRows) {
+        TickListRow(program.info.hProcess, list, row);
+        ticked.push_back(ListRowText(program.info.hProcess, list, row));
+    }
+    ::PostMessageW(::GetDlgItem(page, 1043), BM_CLICK, 0, 0);
+    HWND preview = nullptr;
+    WaitFor([&] {
+        preview = FindOtherEnabledPage(program.id(), {mainPage, page}, 1039);
+        return preview && ::IsWindowEnabled(::GetDlgItem(preview, 1016));
+    });
+    return preview && ::IsWindowEnabled(::GetDlgItem(preview, 1016)) ? preview : nullptr;
+}
+
+std::wstring ConversionOutput(const wchar_t* name) {
+    std::wstring folder = BuildFolder(KORVANE_CONVERSION_OUTPUT_DIR);
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    return folder + L"\\" + name;
+}
+
+// Removes a folder and everything in it.
+void RemoveTree(const std::wstring& folder) {
+    std::wstring from = folder + L'\0';
+    SHFILEOPSTRUCTW operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_NO_UI;
+    ::SHFileOperationW(&operation);
+}
+
+std::vector<std::wstring> FilesUnder(const std::wstring& folder, const wchar_t* mask) {
+    std::vector<std::wstring> found;
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return found;
+    do {
+        std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            for (const std::wstring& inner : FilesUnder(folder + L"\\" + name, mask))
+                found.push_back(name + L"\\" + inner);
+        } else if (::PathMatchSpecW(name.c_str(), mask)) {
+            found.push_back(name);
+        }
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+    return found;
+}
+
+// The log with its clock texts masked: the header's date and time, and the
+// date texts of the output names ("8-12-2026 11-36").
+std::string MaskedLog(const std::string& log) {
+    std::string masked = std::regex_replace(log, std::regex(R"(Date    [0-9\\]+)"), "Date    <date>");
+    masked = std::regex_replace(masked, std::regex(R"(Time    [0-9:]+)"), "Time    <time>");
+    return std::regex_replace(masked, std::regex(R"([0-9]{1,2}-[0-9]{1,2}-[0-9]{4} [0-9]{1,2}-[0-9]{1,2})"), "<date>");
+}
+
+TEST(RealProgram, SaveAllWritesEveryTickedMailboxIntoOneRunFolder) {
+    AssertNoInstanceRunning();
+    ProgramFolderScope scope;
+    ComponentRegistration components;
+    const std::wstring destination = ConversionOutput(L"save-all");
+    RemoveTree(destination);
+    ASSERT_TRUE(::CreateDirectoryW(destination.c_str(), nullptr));
+    const std::wstring source = destination + L"\\Priv1.edb";
+    size_t mailboxes = 0;
+    ASSERT_TRUE(WriteSampleSource(source, mailboxes));
+
+    RunningProgram program;
+    std::vector<std::wstring> ticked;
+    HWND preview = OpenPreviewWithThreeMailboxes(program, source, ticked);
+    ASSERT_NE(preview, nullptr) << scope.ReadLog();
+    ::PostMessageW(::GetDlgItem(preview, 1016), BM_CLICK, 0, 0);
+    ASSERT_TRUE(PickFolder(program, destination));
+
+    HWND viewLog = nullptr;
+    ASSERT_TRUE(
+        WaitFor([&] { return (viewLog = FindOtherEnabledPage(program.id(), {preview}, 1049)) != nullptr; }, 120000))
+        << scope.ReadLog();
+    EXPECT_EQ(Text(::GetDlgItem(viewLog, 1049)), L"Saving Completed Successfully");
+    ::PostMessageW(::GetDlgItem(viewLog, 1026), BM_CLICK, 0, 0);
+    EXPECT_EQ(program.WaitForExit(), 0u);
+
+    // One run folder, one file per ticked mailbox, named after its safe name.
+    std::vector<std::wstring> files = FilesUnder(destination, L"*.pst");
+    ASSERT_EQ(files.size(), 3u);
+    const std::wstring runFolder = files[0].substr(0, files[0].find(L'\\'));
+    EXPECT_EQ(runFolder.rfind(L"Korvane-EDB-PST", 0), 0u);
+    for (const std::wstring& file : files) EXPECT_EQ(file.substr(0, file.find(L'\\')), runFolder);
+    for (const wchar_t* name :
+         {L"Korvane-EDB-PST-Administrator", L"Korvane-EDB-PST-Jane Doe", L"Korvane-EDB-PST-CORP_Backup Operator"})
+        EXPECT_EQ(std::count_if(files.begin(), files.end(),
+                                [&](const std::wstring& f) { return f.find(name) != std::wstring::npos; }),
+                  1)
+            << std::string(name, name + wcslen(name));
+
+    // The activity log of the whole run, clock texts masked.
+    std::string folderText = "Z:" + std::string(KORVANE_CONVERSION_OUTPUT_DIR) + "/save-all/Korvane-EDB-PST<date>";
+    for (char& c : folderText) c = c == '/' ? '\\' : c;
+    std::string expected =
+        "\r\n\r\n\r\n\r\n********************************* Start Log File ********************************\r\n\r\n"
+        "*************************Korvane For Microsoft EDB To PST************************\r\n\r\n"
+        "Version 1.0\r\nDate    <date>\r\nTime    <time>\r\n\r\n"
+        "************************* Step 1 :- Source File Selection ***********************\r\n\r\n"
+        "Source File Path :\r\n\r\n"
+        "************************* Step 2 :- User Mailbox Selction ***********************\r\n\r\n\r\n"
+        "No. of User Mailbox Selected:3\r\n\r\n\r\n Total User Mailbox found:" +
+        std::to_string(mailboxes) +
+        "\r\n\r\n"
+        "************************* Step 3 :- Searching Folder Information in EDB file ***********************\r\n\r\n"
+        "Mailbox Name:\r\n\r\n";
+    for (const std::wstring& name : ticked) expected += std::string(name.begin(), name.end()) + "\r\n";
+    expected +=
+        "\r\n\r\n******************************  Step 4 :- Saving File Information "
+        "********************************\r\n\r\nDestination Files Path:\r\n\r\n";
+    for (int i = 0; i < 3; ++i) expected += "\r\n" + folderText + folderText;
+    expected += "******************* End Log File ***********************************";
+    EXPECT_EQ(MaskedLog(scope.ReadLog()), expected);
+}
+
+// Child `text` of tree item `parent` (null: the roots).
+HTREEITEM TreeChild(HANDLE process, HWND tree, HTREEITEM parent, const std::wstring& text) {
+    RemoteMemory memory(process, sizeof(TVITEMW) + 256 * sizeof(wchar_t));
+    auto* buffer = reinterpret_cast<wchar_t*>(static_cast<char*>(memory.address) + sizeof(TVITEMW));
+    HTREEITEM item = reinterpret_cast<HTREEITEM>(
+        ::SendMessageW(tree, TVM_GETNEXTITEM, parent ? TVGN_CHILD : TVGN_ROOT, reinterpret_cast<LPARAM>(parent)));
+    for (; item; item = reinterpret_cast<HTREEITEM>(
+                     ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+        TVITEMW info = {};
+        info.mask = TVIF_TEXT | TVIF_HANDLE;
+        info.hItem = item;
+        info.pszText = buffer;
+        info.cchTextMax = 256;
+        memory.Write(&info, sizeof(info));
+        ::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(memory.address));
+        wchar_t got[256] = {};
+        memory.Read(got, sizeof(got) - sizeof(wchar_t), sizeof(TVITEMW));
+        if (text == got) return item;
+    }
+    return nullptr;
+}
+
+void TickTreeItem(HANDLE process, HWND tree, HTREEITEM item) {
+    RemoteMemory memory(process, sizeof(TVITEMW));
+    TVITEMW info = {};
+    info.mask = TVIF_STATE | TVIF_HANDLE;
+    info.hItem = item;
+    info.stateMask = TVIS_STATEIMAGEMASK;
+    info.state = INDEXTOSTATEIMAGEMASK(2);
+    memory.Write(&info, sizeof(info));
+    ::SendMessageW(tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(memory.address));
+}
+
+// Save Current with Inbox and Drafts ticked: one PST for the previewed
+// mailbox holding those folders (the native check reads it), and the preview
+// page back afterwards.
+TEST(RealProgram, SaveCurrentWritesTheTickedFoldersOfThePreviewedMailbox) {
+    AssertNoInstanceRunning();
+    ProgramFolderScope scope;
+    ComponentRegistration components;
+    const std::wstring destination = ConversionOutput(L"save-current");
+    RemoveTree(destination);
+    ASSERT_TRUE(::CreateDirectoryW(destination.c_str(), nullptr));
+    const std::wstring source = destination + L"\\Priv1.edb";
+    size_t mailboxes = 0;
+    ASSERT_TRUE(WriteSampleSource(source, mailboxes));
+
+    RunningProgram program;
+    std::vector<std::wstring> ticked;
+    HWND preview = OpenPreviewWithThreeMailboxes(program, source, ticked);
+    ASSERT_NE(preview, nullptr) << scope.ReadLog();
+    HWND tree = ::GetDlgItem(preview, 1039);
+    HTREEITEM top = TreeChild(program.info.hProcess, tree, TreeChild(program.info.hProcess, tree, nullptr, ticked[0]),
+                              L"Top of Information Store");
+    ASSERT_NE(top, nullptr);
+    for (const wchar_t* folder : {L"Inbox", L"Drafts"}) {
+        HTREEITEM item = TreeChild(program.info.hProcess, tree, top, folder);
+        ASSERT_NE(item, nullptr);
+        TickTreeItem(program.info.hProcess, tree, item);
+    }
+    ::PostMessageW(::GetDlgItem(preview, 1017), BM_CLICK, 0, 0);
+    ASSERT_TRUE(PickFolder(program, destination));
+
+    HWND box = nullptr;
+    ASSERT_TRUE(
+        WaitFor([&] { return (box = FindProcessWindow(program.id(), L"#32770", kBoxCaption)) != nullptr; }, 60000))
+        << scope.ReadLog();
+    EXPECT_EQ(BoxText(box), L"Current Mailbox Saving Completed Successfully");
+    ::PostMessageW(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(preview) && ::IsWindowEnabled(preview); }));
+
+    std::vector<std::wstring> files = FilesUnder(destination, L"*.pst");
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].rfind(L"Korvane_Converted-EDB-PST-", 0), 0u);
+    EXPECT_NE(files[0].find(L"\\Korvane-EDB-PST-" + ticked[0]), std::wstring::npos);
+
+    ::PostMessageW(preview, WM_COMMAND, 32777, 0);  // Exit, answered Yes
+    HWND exitBox = program.WaitForWindow(L"#32770", kBoxCaption);
+    ASSERT_NE(exitBox, nullptr);
+    ::PostMessageW(::GetDlgItem(exitBox, IDYES), BM_CLICK, 0, 0);
+    EXPECT_EQ(program.WaitForExit(), 0u);
+}
+
+// Killed at random moments during Save All: every run leaves only PST files
+// (the native check then opens each with the three readers and compares its
+// Inbox with the complete run's). The source is small so that each run is short.
+TEST(RealProgram, SaveAllKilledAtRandomMomentsLeavesOnlyPstFiles) {
+    AssertNoInstanceRunning();
+    ProgramFolderScope scope;
+    ComponentRegistration components;
+    const std::wstring kills = ConversionOutput(L"kill");
+    RemoveTree(kills);
+    ASSERT_TRUE(::CreateDirectoryW(kills.c_str(), nullptr));
+    const std::wstring source = kills + L"\\Priv1.edb";
+    size_t mailboxes = 0;
+    ASSERT_TRUE(WriteSampleSource(source, mailboxes));
+
+    const unsigned seed = static_cast<unsigned>(::GetTickCount());
+    std::printf("kill seed %u\n", seed);
+    std::srand(seed);
+    constexpr int kRuns = 20;
+    int killedWhileSaving = 0;
+    for (int run = 0; run < kRuns; ++run) {
+        const std::wstring destination = kills + L"\\run" + std::to_wstring(run);
+        ASSERT_TRUE(::CreateDirectoryW(destination.c_str(), nullptr));
+        RunningProgram program;
+        std::vector<std::wstring> ticked;
+        HWND preview = OpenPreviewWithThreeMailboxes(program, source, ticked);
+        ASSERT_NE(preview, nullptr) << "run " << run;
+        ::PostMessageW(::GetDlgItem(preview, 1016), BM_CLICK, 0, 0);
+        ASSERT_TRUE(PickFolder(program, destination));
+        const DWORD delay = static_cast<DWORD>(std::rand() % 1500);
+        ::Sleep(delay);
+        killedWhileSaving += FindOtherEnabledPage(program.id(), {preview}, 1049) == nullptr;
+        ::TerminateProcess(program.info.hProcess, 9);
+        ::WaitForSingleObject(program.info.hProcess, 10000);
+        std::vector<std::wstring> all = FilesUnder(destination, L"*");
+        for (const std::wstring& file : all)
+            EXPECT_TRUE(::PathMatchSpecW(file.c_str(), L"*.pst"))
+                << "run " << run << " after " << delay << " ms left " << std::string(file.begin(), file.end());
+    }
+    std::printf("%d of %d runs killed before the View Log\n", killedWhileSaving, kRuns);
+    EXPECT_GT(killedWhileSaving, kRuns / 2);
 }
 
 }  // namespace

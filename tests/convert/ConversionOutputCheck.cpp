@@ -1,0 +1,152 @@
+// The PST files the real program wrote under wine (tests/driver), read
+// natively by readpst, pffexport and pst-extractor: the Save All run holds
+// every header of its source in each Inbox; the runs killed at random
+// moments left files every reader opens, each Inbox a prefix of the source's
+// messages. The test command runs this after the Windows tests; without
+// their output it is skipped.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+
+#include "ReaderTools.h"
+#include "TestFiles.h"
+#include "mailbox/HeaderScan.h"
+#include "mailbox/ScanToken.h"
+#include "mailbox/SourceFile.h"
+#include "mailbox/Utf8.h"
+#include "pst/Store.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace pst_test;
+
+fs::path OutputFolder() {
+    const char* set = std::getenv("KORVANE_CONVERSION_OUTPUT");
+    return set ? set : KORVANE_CONVERSION_OUTPUT_DIR;
+}
+
+std::vector<fs::path> PstFilesUnder(const fs::path& folder) {
+    std::vector<fs::path> found;
+    if (fs::exists(folder))
+        for (const auto& entry : fs::recursive_directory_iterator(folder))
+            if (entry.path().extension() == ".pst") found.push_back(entry.path());
+    return found;
+}
+
+// The number of message headers in the source, by the scanners' rules.
+size_t SourceHeaders(const fs::path& source) {
+    mailbox::ScanError error;
+    auto file = mailbox::OpenSourceFile(source, error);
+    if (!file) return 0;
+    mailbox::NeverStop token;
+    return mailbox::ForEachHeader(*file, token, nullptr, [](const mailbox::HeaderMarker&) { return true; }).markers;
+}
+
+std::set<std::string> TopFolders(const fs::path& pst) {
+    std::set<std::string> top;
+    auto store = pst::Store::Open(pst.string());
+    EXPECT_TRUE(store.IsOk()) << store.Message();
+    if (!store.IsOk()) return top;
+    auto folders = store.Value()->IpmSubtree().Subfolders();
+    EXPECT_TRUE(folders.IsOk());
+    if (folders.IsOk())
+        for (const pst::Folder& folder : folders.Value()) top.insert(folder.Info()->name);
+    return top;
+}
+
+class ConversionOutput : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!fs::exists(OutputFolder())) GTEST_SKIP() << "no output of the Windows tests at " << OutputFolder();
+        ASSERT_TRUE(ToolAvailable("readpst") && ToolAvailable("pffexport") && PstExtractorAvailable());
+    }
+
+    // Every reader opens the file; they agree on the Inbox count, which they answer.
+    size_t InboxCountOfEveryReader(const fs::path& pst) {
+        SCOPED_TRACE(pst.string());
+        std::string log, all;
+        const size_t byReadpst = CountWithReadpst(pst.string(), dir.Path() / "readpst", log)["Inbox"];
+        all += log;
+        const size_t byPff = RunPffexport(pst.string(), dir.Path() / "pff", log, false)["Inbox"].size();
+        all += log;
+        const size_t byExtractor = RunPstExtractor(pst.string(), dir.Path() / "extractor", log)["Inbox"].size();
+        all += log;
+        EXPECT_EQ(all.find("MISMATCH"), std::string::npos) << all;
+        EXPECT_EQ(byReadpst, byPff) << all;
+        EXPECT_EQ(byExtractor, byPff) << all;
+        return byPff;
+    }
+
+    TempDir dir{"conversion_output"};
+};
+
+TEST_F(ConversionOutput, SaveAllHoldsTheStandardFoldersAndEveryHeaderInEachInbox) {
+    const fs::path run = OutputFolder() / "save-all";
+    const size_t headers = SourceHeaders(run / "Priv1.edb");
+    ASSERT_GT(headers, 0u);
+    const std::vector<fs::path> files = PstFilesUnder(run);
+    ASSERT_EQ(files.size(), 3u);
+    const std::set<std::string> standard = {"Inbox", "Outbox",  "Sent Items",  "Drafts", "Calendar",     "Contacts",
+                                            "Tasks", "Journal", "Junk E-mail", "Notes",  "Deleted Items"};
+    for (const fs::path& file : files) {
+        SCOPED_TRACE(file.string());
+        EXPECT_EQ(file.parent_path(), files[0].parent_path());
+        EXPECT_EQ(TopFolders(file), standard);
+        EXPECT_EQ(InboxCountOfEveryReader(file), headers);
+    }
+}
+
+// Inbox and Drafts ticked on the preview page: exactly those (beside the
+// store's own Deleted Items), every header in the Inbox.
+TEST_F(ConversionOutput, SaveCurrentHoldsExactlyTheTickedFolders) {
+    const fs::path run = OutputFolder() / "save-current";
+    const std::vector<fs::path> files = PstFilesUnder(run);
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(TopFolders(files[0]), (std::set<std::string>{"Inbox", "Drafts", "Deleted Items"}));
+    EXPECT_EQ(InboxCountOfEveryReader(files[0]), SourceHeaders(run / "Priv1.edb"));
+}
+
+// Inbox bodies in the order the messages were stored (the engine's own reader).
+std::vector<std::string> InboxInStoredOrder(const fs::path& pst) {
+    std::vector<std::string> bodies;
+    auto store = pst::Store::Open(pst.string());
+    EXPECT_TRUE(store.IsOk()) << store.Message();
+    if (!store.IsOk()) return bodies;
+    auto folders = store.Value()->IpmSubtree().Subfolders();
+    if (!folders.IsOk()) return bodies;
+    for (const pst::Folder& folder : folders.Value()) {
+        if (folder.Info()->name != "Inbox") continue;
+        auto messages = folder.Messages();
+        EXPECT_TRUE(messages.IsOk());
+        if (!messages.IsOk()) return bodies;
+        std::vector<pst::StoredMessage> sorted = messages.Value();
+        std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
+        for (const pst::StoredMessage& message : sorted) bodies.push_back(message.data.bodyText);
+    }
+    return bodies;
+}
+
+// The killed runs converted the same generated source as the Save All run,
+// whose complete files give the messages in order.
+TEST_F(ConversionOutput, KilledSaveAllRunsLeaveFilesEveryReaderOpensWithAPrefixOfTheMessages) {
+    const std::vector<fs::path> complete = PstFilesUnder(OutputFolder() / "save-all");
+    ASSERT_FALSE(complete.empty());
+    const std::vector<std::string> reference = InboxInStoredOrder(complete[0]);
+    ASSERT_FALSE(reference.empty());
+    const std::vector<fs::path> files = PstFilesUnder(OutputFolder() / "kill");
+    ASSERT_FALSE(files.empty());
+    for (const fs::path& file : files) {
+        SCOPED_TRACE(file.string());
+        const size_t stored = InboxCountOfEveryReader(file);
+        const std::vector<std::string> inbox = InboxInStoredOrder(file);
+        ASSERT_EQ(inbox.size(), stored);
+        ASSERT_LE(stored, reference.size());
+        EXPECT_TRUE(std::equal(inbox.begin(), inbox.end(), reference.begin()));
+    }
+}
+
+}  // namespace

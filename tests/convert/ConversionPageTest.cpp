@@ -7,9 +7,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -43,30 +46,57 @@ std::string Source(int headers) {
     return bytes;
 }
 
-// The in-process component; each import waits at the gate while it is shut.
+// Imports wait here. It counts passes, so a test that lets one message through
+// gets exactly one, however late its own thread looks again. A shut gate holds
+// an import for two seconds at most, like a slow component: Stop and exit wait
+// for the message being handed over.
+class Gate {
+public:
+    void Open() { Set(kOpen); }
+    void Shut() { Set(0); }
+    void LetThrough(int passes) { Set(passes); }
+    void Pass() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (m_changed.wait_for(lock, std::chrono::seconds(2), [this] { return m_passes != 0; }) && m_passes != kOpen)
+            --m_passes;
+    }
+
+private:
+    static constexpr int kOpen = -1;
+    void Set(int passes) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_passes = passes;
+        m_changed.notify_all();
+    }
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_passes = 0;
+};
+
+// The in-process component; each import passes the gate first.
 class GatedParser final : public components::IMailParserComponent {
 public:
-    GatedParser(quillon::StoreRegistry& registry, HANDLE gate, std::atomic<int>& imports)
+    GatedParser(quillon::StoreRegistry& registry, Gate& gate, std::atomic<int>& imports)
         : m_inner(registry), m_gate(gate), m_imports(imports) {}
     std::wstring CreateStore(const std::wstring& path, const std::wstring& name) override {
         return m_inner.CreateStore(path, name);
     }
     std::wstring CreateFolder(const std::wstring& path) override { return m_inner.CreateFolder(path); }
     std::wstring ImportMessage(const components::MessageImportArguments& arguments) override {
-        ::WaitForSingleObject(m_gate, INFINITE);
+        m_gate.Pass();
         ++m_imports;
         return m_inner.ImportMessage(arguments);
     }
 
 private:
     components::CDirectMailParser m_inner;
-    HANDLE m_gate;
+    Gate& m_gate;
     std::atomic<int>& m_imports;
 };
 
 class TestPage : public CFileSave {
 public:
-    TestPage(quillon::StoreRegistry& registry, HANDLE gate) : m_registry(registry), m_gate(gate) {}
+    TestPage(quillon::StoreRegistry& registry, Gate& gate) : m_registry(registry), m_gate(gate) {}
     std::vector<std::wstring> viewLogTexts;
     std::atomic<int> imports{0};
 
@@ -87,7 +117,7 @@ public:
 
 private:
     quillon::StoreRegistry& m_registry;
-    HANDLE m_gate;
+    Gate& m_gate;
 };
 
 class ConversionPageTest : public ProgramFolderTest {
@@ -95,7 +125,6 @@ protected:
     void SetUp() override {
         INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xFF};
         ::InitCommonControlsEx(&controls);
-        gate = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
         // The page's real picture, as the build draws it into the program folder.
         ::CopyFileW(previewtest::Wide(std::string("Z:") + KORVANE_PROGRAM_DIR + "/Korvane-Exchange.bmp").c_str(),
                     programFolder.file(L"Korvane-Exchange.bmp").c_str(), FALSE);
@@ -108,13 +137,12 @@ protected:
         SelectMailboxes({L"Alice", L"Bob", L"Carol"});
     }
     void TearDown() override {
-        ::SetEvent(gate);
+        gate.Open();
         if (page) {
             PumpUntil([this] { return !page->IsWorking(); });
             page.reset();
         }
         registry.Shutdown();
-        ::CloseHandle(gate);
     }
 
     std::wstring destination() const { return work.file(outName.c_str()); }
@@ -158,16 +186,15 @@ protected:
     }
     // One imported message lets the run go just far enough to be paused for sure.
     void LetOneMessageThrough() {
-        ::SetEvent(gate);
+        gate.LetThrough(1);
         ASSERT_TRUE(ImportsReach(1));
-        ::ResetEvent(gate);
     }
 
     TempFolder work;
     std::wstring outName = L"out";
     int openings = 0;
     std::wstring source;
-    HANDLE gate = nullptr;
+    Gate gate;
     quillon::StoreRegistry registry;
     std::unique_ptr<TestPage> page;
 };
@@ -181,7 +208,7 @@ TEST_F(ConversionPageTest, SaveAllShowsEveryMailboxAndEndsWithTheViewLog) {
     for (const Case& c : {Case{{L"Alice"}, L"1", 0}, Case{{L"Alice", L"Bob", L"Carol"}, L"3", 66}}) {
         SCOPED_TRACE(c.lastNumber);
         SelectMailboxes(c.mailboxes);
-        ::SetEvent(gate);
+        gate.Open();
         Open();
         EXPECT_EQ(WindowText(page->m_hWnd), g_productTitle.str());
         ASSERT_TRUE(RunEnds());
@@ -207,7 +234,7 @@ TEST_F(ConversionPageTest, SkippedAnalysisNamesTheFolderAfterTheSourceConvertedA
     g_skipAnalysis = 1;
     g_sourceFileName = L"stale.edb";  // left by an earlier Browse; the source converted is another
     SelectMailboxes({L"Alice"});
-    ::SetEvent(gate);
+    gate.Open();
     Open();
     ASSERT_TRUE(RunEnds());
     EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(page->m_hWnd, IDC_SAVE_PREVIEW_SKIPPED)));
@@ -235,7 +262,7 @@ TEST_F(ConversionPageTest, PauseThenStopAnsweredNoStaysPausedUntilResumed) {
     EXPECT_EQ(seams.boxes[0].caption, L"Korvane For EDB To PST");
     EXPECT_EQ(seams.boxes[0].flags, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL));
     EXPECT_EQ(Text(IDC_SAVE_PAUSE), L"Resume");
-    ::SetEvent(gate);
+    gate.Open();
     PumpFor(300);
     EXPECT_LE(page->imports, atPause + 1);  // at most the message already waiting at the gate
     EXPECT_TRUE(page->IsWorking());
@@ -276,7 +303,7 @@ TEST_F(ConversionPageTest, EscapeAndCloseAskThenEndTheProcess) {
     for (const Case& c : {Case{true, L"Saving is in process.Do you want to exit ?"},
                           Case{false, L"Saving is in Process. Do you want to exit ?"}}) {
         SCOPED_TRACE(c.question);
-        ::ResetEvent(gate);
+        gate.Shut();
         seams.boxes.clear();
         seams.terminations.clear();
         Open();
@@ -307,7 +334,7 @@ TEST_F(ConversionPageTest, SaveCurrentNamesTheStoreAfterThePreviewedMailboxAndKe
     g_savingCurrentMailbox = 1;
     g_runFolder = (destination() + L"\\Korvane_Converted-EDB-PST-1-1-2026 1-1\\").c_str();
     g_tickedFolders = {L"Bob\\Top of Information Store\\Inbox\\", L"Bob\\Top of Information Store\\Drafts\\"};
-    ::SetEvent(gate);
+    gate.Open();
     page = std::make_unique<TestPage>(registry, gate);
     page->SetPreviewedNumber(2);
     ASSERT_TRUE(page->Create());
@@ -354,7 +381,7 @@ TEST_F(ConversionPageTest, RunsThatFailSaySoWithTheCounts) {
         } else {
             ::DeleteFileW(source.c_str());
         }
-        ::SetEvent(gate);
+        gate.Open();
         Open();
         ASSERT_TRUE(RunEnds());
         ASSERT_FALSE(seams.boxes.empty());
@@ -372,7 +399,7 @@ TEST_F(ConversionPageTest, OpeningThePageAgainLeavesNoGdiObjectBehind) {
     WriteBitmapFile(programFolder.file(L"Korvane-Exchange.bmp"), 726, 478, RGB(40, 90, 160));
     g_skipAnalysis = 1;
     SelectMailboxes({});
-    ::SetEvent(gate);
+    gate.Open();
     page = std::make_unique<TestPage>(registry, gate);  // one page object for every opening, as in the program
     auto openOnce = [&] {
         ASSERT_TRUE(page->Create());

@@ -891,15 +891,27 @@ TEST(RealProgram, SaveAllKilledAtRandomMomentsLeavesOnlyPstFiles) {
         ASSERT_NE(preview, nullptr) << "run " << run;
         ::PostMessageW(::GetDlgItem(preview, 1016), BM_CLICK, 0, 0);
         ASSERT_TRUE(PickFolder(program, destination));
-        const DWORD delay = static_cast<DWORD>(std::rand() % 1500);
-        ::Sleep(delay);
-        killedWhileSaving += FindOtherEnabledPage(program.id(), {preview}, 1049) == nullptr;
+        // The moment is a message of the run, not a time: the run's speed then
+        // cannot move every kill past its end.
+        const int mailbox = 1 + std::rand() % 3, message = 1 + std::rand() % 40;
+        HWND saving = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (saving = FindOtherEnabledPage(program.id(), {preview}, 1022)) != nullptr; }));
+        WaitFor(
+            [&] {
+                if (FindOtherEnabledPage(program.id(), {preview, saving}, 1049)) return true;
+                const int shownMailbox = _wtoi(Text(::GetDlgItem(saving, 1055)).c_str());
+                const int shownMessage = _wtoi(Text(::GetDlgItem(saving, 1019)).c_str());
+                return shownMailbox > mailbox || (shownMailbox == mailbox && shownMessage >= message);
+            },
+            60000);
+        killedWhileSaving += FindOtherEnabledPage(program.id(), {preview, saving}, 1049) == nullptr;
         ::TerminateProcess(program.info.hProcess, 9);
         ::WaitForSingleObject(program.info.hProcess, 10000);
         std::vector<std::wstring> all = FilesUnder(destination, L"*");
         for (const std::wstring& file : all)
             EXPECT_TRUE(::PathMatchSpecW(file.c_str(), L"*.pst"))
-                << "run " << run << " after " << delay << " ms left " << std::string(file.begin(), file.end());
+                << "run " << run << " at mailbox " << mailbox << " message " << message << " left "
+                << std::string(file.begin(), file.end());
     }
     std::printf("%d of %d runs killed before the View Log\n", killedWhileSaving, kRuns);
     EXPECT_GT(killedWhileSaving, kRuns / 2);

@@ -30,7 +30,7 @@ build/native/bench/convert_bench "$work/native" "$messages" "$rounds" | tee "$wo
 server_pid() {
   local pid
   for pid in $(pgrep -x wineserver) $(pgrep -x wineserver64); do
-    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+    if tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qx "WINEPREFIX=$WINEPREFIX"; then
       echo "$pid"
       return
     fi
@@ -41,7 +41,9 @@ say "the wizard's path under wine"
 stop_wineserver
 setup_prefix null
 start_wineserver
-KORVANE_WINESERVER_PID=$(server_pid) KORVANE_CLK_TCK=$(getconf CLK_TCK) \
+server=$(server_pid)
+[ -n "$server" ] || echo "the wine server was not found: processor times below leave out its share"
+KORVANE_WINESERVER_PID=$server KORVANE_CLK_TCK=$(getconf CLK_TCK) \
   wine build/win64/bench/convert_bench.exe "$(winpath "$work/wine")" "$messages" "$rounds" | tr -d '\r' |
   tee "$work/wine.txt"
 status=${PIPESTATUS[0]}

@@ -1,9 +1,9 @@
 #include "Seams.h"
 
 #include <cstdlib>
+#include <string>
 
 #include "ComClassCache.h"
-#include <string>
 
 namespace {
 

@@ -2,7 +2,7 @@
 // peak memory and space overhead, and, as a peer measured in the same run on the
 // same disk, the time to append the same raw bytes to a plain file.
 //
-//   pst_bench [--messages N] [--keep FILE] [--fsync]
+//   pst_bench [--messages N] [--keep FILE] [--fsync | --flush-interval MS]
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -95,8 +95,10 @@ int main(int argc, char** argv) {
             keep = argv[++i];
         } else if (!std::strcmp(argv[i], "--fsync")) {
             options.flushEachCommit = true;
+        } else if (!std::strcmp(argv[i], "--flush-interval") && i + 1 < argc) {
+            options.flushInterval = std::chrono::milliseconds(std::atol(argv[++i]));
         } else {
-            std::fprintf(stderr, "usage: %s [--messages N] [--keep FILE] [--fsync]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--messages N] [--keep FILE] [--fsync | --flush-interval MS]\n", argv[0]);
             return 2;
         }
     }
@@ -162,7 +164,10 @@ int main(int argc, char** argv) {
     double fileBytes = static_cast<double>(f.tellg());
     double peerSeconds = PlainAppendSeconds(path + ".peer", count, bodies, attachment, options.flushEachCommit);
 
-    std::printf("messages:            %ld%s\n", count, options.flushEachCommit ? " (flush per commit)" : "");
+    std::printf("messages:            %ld%s", count, options.flushEachCommit ? " (flush per commit)" : "");
+    if (options.flushInterval.count() > 0)
+        std::printf(" (flush at most every %lld ms)", static_cast<long long>(options.flushInterval.count()));
+    std::printf("\n");
     std::printf("time:                %.2f s\n", seconds);
     std::printf("messages per second: %.0f\n", count / seconds);
     std::printf("MB/s written:        %.1f (%.1f KB written per message, rewrites included)\n", written / seconds / 1e6,

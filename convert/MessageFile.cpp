@@ -7,6 +7,15 @@
 #include <random>
 #include <system_error>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
 namespace convert {
 namespace {
 
@@ -56,36 +65,81 @@ std::unique_ptr<TempMessageFolder> TempMessageFolder::Create(std::wstring& error
     return nullptr;
 }
 
+TempMessageFolder::TempMessageFolder(std::filesystem::path folder) : m_folder(std::move(folder)) {
+    m_prefix = FromSystemPath(m_folder);
+#ifdef _WIN32
+    m_prefix += L'\\';
+#else
+    m_prefix += L'/';
+    m_systemPrefix = m_folder.string() + '/';
+#endif
+}
+
 TempMessageFolder::~TempMessageFolder() {
     std::error_code ignored;
     std::filesystem::remove(m_folder, ignored);  // only when empty: the files are removed one by one
 }
 
-std::wstring TempMessageFolder::Write(uint64_t number, const std::string& bytes, std::wstring& error) {
-    std::filesystem::path path = m_folder / (std::to_string(number) + ".eml");
-    std::FILE* file = nullptr;
+namespace {
+
+enum class WriteOutcome { kWritten, kNotCreated, kNotWritten };
+
 #ifdef _WIN32
-    file = _wfopen(path.wstring().c_str(), L"wb");
+WriteOutcome WriteWhole(const std::wstring& path, const std::string& bytes) {
+    HANDLE file =
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return WriteOutcome::kNotCreated;
+    DWORD written = 0;
+    bool ok = bytes.size() <= MAXDWORD &&
+              ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+              written == bytes.size();
+    ok = ::CloseHandle(file) && ok;
+    return ok ? WriteOutcome::kWritten : WriteOutcome::kNotWritten;
+}
 #else
-    file = std::fopen(path.string().c_str(), "wb");
+WriteOutcome WriteWhole(const std::string& path, const std::string& bytes) {
+    int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (file < 0) return WriteOutcome::kNotCreated;
+    bool ok = true;
+    for (size_t done = 0; ok && done < bytes.size();) {
+        ssize_t count = ::write(file, bytes.data() + done, bytes.size() - done);
+        if (count < 0 && errno == EINTR) continue;
+        ok = count > 0;
+        if (ok) done += static_cast<size_t>(count);
+    }
+    ok = ::close(file) == 0 && ok;
+    return ok ? WriteOutcome::kWritten : WriteOutcome::kNotWritten;
+}
 #endif
-    if (!file) {
-        error = L"cannot create the message file \"" + FromSystemPath(path) + L"\"";
+
+}  // namespace
+
+std::wstring TempMessageFolder::Write(uint64_t number, const std::string& bytes, std::wstring& error) {
+    std::wstring path = m_prefix + std::to_wstring(number) + L".eml";
+#ifdef _WIN32
+    WriteOutcome outcome = WriteWhole(path, bytes);
+#else
+    WriteOutcome outcome = WriteWhole(m_systemPrefix + std::to_string(number) + ".eml", bytes);
+#endif
+    if (outcome == WriteOutcome::kNotCreated) {
+        error = L"cannot create the message file \"" + path + L"\"";
         return {};
     }
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    written = std::fclose(file) == 0 && written;
-    if (!written) {
-        error = L"cannot write the message file \"" + FromSystemPath(path) + L"\" (disk full?)";
-        Remove(FromSystemPath(path));
+    if (outcome == WriteOutcome::kNotWritten) {
+        error = L"cannot write the message file \"" + path + L"\" (disk full?)";
+        Remove(path);
         return {};
     }
-    return FromSystemPath(path);
+    return path;
 }
 
 void TempMessageFolder::Remove(const std::wstring& path) {
+#ifdef _WIN32
+    ::DeleteFileW(path.c_str());
+#else
     std::error_code ignored;
     std::filesystem::remove(ToSystemPath(path), ignored);
+#endif
 }
 
 }  // namespace convert

@@ -39,8 +39,15 @@ public:
     void Remove(const std::wstring& path);
 
 private:
-    explicit TempMessageFolder(std::filesystem::path folder) : m_folder(std::move(folder)) {}
+    explicit TempMessageFolder(std::filesystem::path folder);
     std::filesystem::path m_folder;
+    // The folder's path with its separator, in the form the file calls take:
+    // each message's path is this plus the name, with no path machinery per
+    // message (under wine every status call is a round trip to the server).
+    std::wstring m_prefix;
+#ifndef _WIN32
+    std::string m_systemPrefix;
+#endif
 };
 
 }  // namespace convert

@@ -1,8 +1,12 @@
 #pragma once
 // COM and OLE initialisation for one thread, undone when the scope ends, and
-// only when it succeeded (a failed initialisation must not be balanced).
+// only when it succeeded (a failed initialisation must not be balanced). The
+// class objects the thread keeps go first: the uninitialisation may end the
+// apartment they belong to.
 #include <windows.h>
 #include <ole2.h>
+
+#include "ComClassCache.h"
 
 class OleInitScope {
 public:
@@ -10,7 +14,9 @@ public:
     OleInitScope(const OleInitScope&) = delete;
     OleInitScope& operator=(const OleInitScope&) = delete;
     ~OleInitScope() {
-        if (SUCCEEDED(m_hr)) ::OleUninitialize();
+        if (!SUCCEEDED(m_hr)) return;
+        com::ReleaseThreadComClasses();
+        ::OleUninitialize();
     }
     bool ok() const { return SUCCEEDED(m_hr); }
     HRESULT result() const { return m_hr; }
@@ -26,7 +32,9 @@ public:
     ComInitScope(const ComInitScope&) = delete;
     ComInitScope& operator=(const ComInitScope&) = delete;
     ~ComInitScope() {
-        if (SUCCEEDED(m_hr)) ::CoUninitialize();
+        if (!SUCCEEDED(m_hr)) return;
+        com::ReleaseThreadComClasses();
+        ::CoUninitialize();
     }
     bool ok() const { return SUCCEEDED(m_hr); }
     HRESULT result() const { return m_hr; }

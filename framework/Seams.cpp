@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "ComClassCache.h"
+
 namespace {
 
 int RealMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT flags) {
@@ -17,11 +19,7 @@ HINSTANCE RealShellExecute(HWND owner, const wchar_t* verb, const wchar_t* file,
 void RealTerminateOwnProcess(UINT exitCode) { ::TerminateProcess(::GetCurrentProcess(), exitCode); }
 void RealExitOwnProcess(UINT exitCode) { std::exit(static_cast<int>(exitCode)); }
 HRESULT RealCreateComObject(const wchar_t* progId, REFIID iid, void** object) {
-    *object = nullptr;
-    CLSID clsid;
-    HRESULT hr = ::CLSIDFromProgID(progId, &clsid);
-    if (FAILED(hr)) return hr;
-    return ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, iid, object);
+    return com::CreateInstanceOfKeptClass(progId, iid, object);
 }
 HWND RealFindTopWindow(const wchar_t* className, const wchar_t* title) { return ::FindWindowW(className, title); }
 bool RealRunProgramAndWait(const wchar_t* program, const wchar_t* arguments) {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "ComClassCache.h"
 #include "Dialog.h"
 #include "ErrorReport.h"
 
@@ -69,5 +70,8 @@ void CWorker::Run() {
         ReportCurrentException(L"worker thread " + std::to_wstring(::GetCurrentThreadId()));
         end = WorkerEnd::Failed;
     }
+    // Class objects the body kept belong to an apartment it has not undone (the
+    // COM scopes release theirs before undoing it): still alive here.
+    com::ReleaseThreadComClasses();
     ::PostMessageW(m_page, m_messages.Finished(), static_cast<WPARAM>(end), 0);
 }

@@ -1,6 +1,7 @@
 #include "components/StoreComponentCheck.h"
 
 #include "components/ServerDllRegistration.h"
+#include "framework/ComClassCache.h"
 #include "framework/Seams.h"
 #include "wizard/WizardGlobals.h"
 
@@ -37,6 +38,7 @@ bool CStoreComponentCheck::CheckRedemption(HWND owner, const std::wstring& progr
         if (!created && RegisterServerDllFromProgramFolder(programFolder, L"Redemption.dll")) created = create();
         if (created) {
             session.Reset();
+            com::ReleaseThreadComClasses();  // this may be the thread's last uninitialisation
             ::CoUninitialize();
             return true;
         }

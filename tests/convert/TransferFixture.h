@@ -13,6 +13,7 @@
 
 #include "MemorySource.h"
 #include "convert/SaveAllRun.h"
+#include "convert/SystemPath.h"
 #include "mailbox/Utf8.h"
 
 namespace transfer_test {

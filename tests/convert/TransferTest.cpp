@@ -245,6 +245,20 @@ TEST_F(TransferTest, TheRunsMessageFilesNeverTouchAnotherProgramsFiles) {
     EXPECT_EQ(text, "another program's message");
 }
 
+TEST_F(TransferTest, AMessageFileReplacesALongerOneAndAFolderThatIsGoneGivesAReason) {
+    std::wstring error;
+    ASSERT_FALSE(m_temp->Write(7, std::string(5000, 'x'), error).empty()) << mailbox::ToUtf8(error);
+    const std::wstring path = m_temp->Write(7, "short", error);
+    ASSERT_FALSE(path.empty()) << mailbox::ToUtf8(error);
+    std::ifstream in(convert::ToSystemPath(path), std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), "short");
+    in.close();
+    m_temp->Remove(path);
+    fs::remove(m_temp->Folder());
+    EXPECT_TRUE(m_temp->Write(8, "short", error).empty());
+    EXPECT_NE(error.find(L"cannot create the message file"), std::wstring::npos);
+}
+
 }  // namespace
 }  // namespace transfer_test
 

@@ -102,11 +102,13 @@ private:
 // What a power cut leaves of the writes since the last flush: none of them;
 // only the first 512-byte sector of each (torn); or, of all of them, only the
 // header, because the system wrote it before the data it points to.
-enum class PowerCut { DropUnflushed, TearUnflushed, HeaderBeforeData };
+// DataWithoutHeader: every unflushed write reached the disk but the header's.
+enum class PowerCut { DropUnflushed, TearUnflushed, HeaderBeforeData, DataWithoutHeader };
 
 inline void CutPower(Bytes& disk, const FaultyFile::Plan& plan, PowerCut how) {
     for (auto it = plan.unflushed.rbegin(); it != plan.unflushed.rend(); ++it) {
         if (how == PowerCut::HeaderBeforeData && it->offset == 0) continue;
+        if (how == PowerCut::DataWithoutHeader && it->offset != 0) continue;
         size_t kept = how == PowerCut::TearUnflushed ? std::min<size_t>(512, it->size) : 0;
         for (size_t i = kept; i < it->size; ++i)
             disk[static_cast<size_t>(it->offset) + i] = i < it->replaced.size() ? it->replaced[i] : 0;

@@ -108,3 +108,17 @@ TEST_F(DispatchContract, AnswersTextsForReferencesAndPlainValues) {
     EXPECT_EQ(DISP_E_TYPEMISMATCH, Invoke(0x60030003, message, DISPATCH_METHOD, &argumentError));
     EXPECT_EQ(2u, argumentError);
 }
+
+// The thread keeps the class object between creations: each creation must
+// still give a new instance, and a new apartment after the scope ended must
+// not be handed the old apartment's class object.
+TEST(KeptClassObject, EveryCreationIsANewInstanceInEachApartment) {
+    ASSERT_EQ(S_OK, quillon_test::CallRegistration(quillon_test::QuillonDll(), true));
+    for (int apartment = 0; apartment < 2; ++apartment) {
+        ComInitScope com;
+        ComPtr<IDispatch> first, second;
+        ASSERT_EQ(S_OK, seam::CreateComObject(L"quillon.Class1", IID_IDispatch, first.PutVoid()));
+        ASSERT_EQ(S_OK, seam::CreateComObject(L"quillon.Class1", IID_IDispatch, second.PutVoid()));
+        EXPECT_NE(first.Get(), second.Get());
+    }
+}

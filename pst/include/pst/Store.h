@@ -6,6 +6,7 @@
 // the file stays at its last committed state and the Store refuses further
 // changes (open it again to go on).
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -21,6 +22,12 @@ struct StoreOptions {
     // power cut loses at most the operation in progress. Without it a power cut
     // may lose recent operations (a killed process loses nothing committed).
     bool flushEachCommit = false;
+    // The longest stretch between durable commits: a commit that comes at
+    // least this long after the last durable one flushes as above, and the
+    // space released in between is not reused before it, so a power cut costs
+    // at most the operations of one stretch (see src/ndb/Database.h). Zero:
+    // no flushes by time.
+    std::chrono::milliseconds flushInterval{0};
 };
 
 // A Store is used by one thread at a time.

@@ -34,14 +34,6 @@ std::string LastErrorText(const std::string& what) {
     return text;
 }
 
-// Positioned I/O: the offset travels with each call, so no shared file pointer moves.
-OVERLAPPED OverlappedAt(uint64_t offset) {
-    OVERLAPPED at = {};
-    at.Offset = static_cast<DWORD>(offset);
-    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-    return at;
-}
-
 class Win32File : public File {
 public:
     explicit Win32File(HANDLE handle) : m_handle(handle) {}
@@ -51,9 +43,8 @@ public:
         uint8_t* p = static_cast<uint8_t*>(buffer);
         while (size > 0) {
             DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
-            OVERLAPPED at = OverlappedAt(offset);
             DWORD done = 0;
-            if (!ReadFile(m_handle, p, chunk, &done, &at))
+            if (!Seek(offset) || !ReadFile(m_handle, p, chunk, &done, nullptr))
                 return Status::Failure(LastErrorText("reading the file failed"));
             if (done == 0) return Status::Failure("reading the file failed: unexpected end of file");
             p += done;
@@ -67,9 +58,8 @@ public:
         const uint8_t* p = static_cast<const uint8_t*>(data);
         while (size > 0) {
             DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
-            OVERLAPPED at = OverlappedAt(offset);
             DWORD done = 0;
-            if (!WriteFile(m_handle, p, chunk, &done, &at) || done == 0)
+            if (!Seek(offset) || !WriteFile(m_handle, p, chunk, &done, nullptr) || done == 0)
                 return Status::Failure(LastErrorText("writing the file failed"));
             p += done;
             size -= done;
@@ -91,6 +81,17 @@ public:
     }
 
 private:
+    // The file pointer, not an OVERLAPPED offset, positions each call: given an
+    // OVERLAPPED, wine posts a completion notice to its server after every read
+    // and write (a round trip between processes, several per message), while
+    // moving the pointer stays inside the process. A File serves one thread at
+    // a time, so nothing else moves the pointer between the seek and the call.
+    bool Seek(uint64_t offset) {
+        LARGE_INTEGER to;
+        to.QuadPart = static_cast<LONGLONG>(offset);
+        return SetFilePointerEx(m_handle, to, nullptr, FILE_BEGIN) != 0;
+    }
+
     HANDLE m_handle;  // owned
 };
 

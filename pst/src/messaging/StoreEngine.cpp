@@ -61,7 +61,7 @@ Bytes StoreEngine::EntryId(uint32_t nid) const {
 
 std::unique_ptr<StoreEngine> StoreEngine::Create(std::unique_ptr<File> file, const std::string& displayName,
                                                  const StoreOptions& options) {
-    std::unique_ptr<StoreEngine> e(new StoreEngine(Database::CreateNew(std::move(file), options.flushEachCommit)));
+    std::unique_ptr<StoreEngine> e(new StoreEngine(Database::CreateNew(std::move(file), options)));
     Database& db = *e->m_db;
     e->m_displayName = displayName;
     e->m_recordKey = RandomRecordKey();
@@ -109,7 +109,7 @@ std::unique_ptr<StoreEngine> StoreEngine::Create(std::unique_ptr<File> file, con
 }
 
 std::unique_ptr<StoreEngine> StoreEngine::Open(std::unique_ptr<File> file, const StoreOptions& options) {
-    std::unique_ptr<StoreEngine> e(new StoreEngine(Database::OpenExisting(std::move(file), options.flushEachCommit)));
+    std::unique_ptr<StoreEngine> e(new StoreEngine(Database::OpenExisting(std::move(file), options)));
     Database& db = *e->m_db;
     NodeEntry storeNode;
     NodeEntry root;

@@ -14,14 +14,21 @@ namespace {
 constexpr uint64_t kFirstBlockBid = 4;
 constexpr uint64_t kFirstPageBid = 1;
 constexpr size_t kMaxMergedWrite = 4u << 20;
+// Under a flush interval, the most space held back from reuse (see
+// SpaceMap::HoldDurableSpace); reaching it makes the next commit durable early,
+// which bounds how much a store grows beyond what it holds.
+constexpr uint64_t kMaxHeldReleaseBytes = 16u << 20;
 
 }  // namespace
 
-Database::Database(std::unique_ptr<File> file, bool flushEachCommit)
-    : m_file(std::move(file)), m_flushEachCommit(flushEachCommit), m_nodeTree(true, *this), m_blockTree(false, *this) {}
+Database::Database(std::unique_ptr<File> file, const StoreOptions& options)
+    : m_file(std::move(file)), m_flushEachCommit(options.flushEachCommit), m_flushInterval(options.flushInterval),
+      m_lastDurable(std::chrono::steady_clock::now()), m_nodeTree(true, *this), m_blockTree(false, *this) {
+    m_space.HoldDurableSpace(m_flushInterval.count() > 0);
+}
 
-std::unique_ptr<Database> Database::CreateNew(std::unique_ptr<File> file, bool flushEachCommit) {
-    std::unique_ptr<Database> db(new Database(std::move(file), flushEachCommit));
+std::unique_ptr<Database> Database::CreateNew(std::unique_ptr<File> file, const StoreOptions& options) {
+    std::unique_ptr<Database> db(new Database(std::move(file), options));
     uint64_t size = 0;
     Status st = db->m_file->Size(size);
     if (!st) Fail(st.Message());
@@ -42,8 +49,8 @@ std::unique_ptr<Database> Database::CreateNew(std::unique_ptr<File> file, bool f
     return db;
 }
 
-std::unique_ptr<Database> Database::OpenExisting(std::unique_ptr<File> file, bool flushEachCommit) {
-    std::unique_ptr<Database> db(new Database(std::move(file), flushEachCommit));
+std::unique_ptr<Database> Database::OpenExisting(std::unique_ptr<File> file, const StoreOptions& options) {
+    std::unique_ptr<Database> db(new Database(std::move(file), options));
     uint64_t size = 0;
     Status st = db->m_file->Size(size);
     if (!st) Fail(st.Message());
@@ -67,6 +74,9 @@ std::unique_ptr<Database> Database::OpenExisting(std::unique_ptr<File> file, boo
     db->m_space.Reset((h.fileEof - kFirstAMapOffset) / kAMapIntervalBytes);
     db->RebuildSpaceMap();
     db->MarkStaleMapPages(h.amapValid == kAMapValid);
+    // The state found is the first durable one: what a session killed before
+    // its last flush left may still sit in the system's cache.
+    if (db->m_flushInterval.count() > 0) db->MarkDurable();
     return db;
 }
 
@@ -464,21 +474,37 @@ void Database::Commit() {
     // commit's new space and still mark what it releases.
     for (auto& page : m_space.TakeChangedMapPages()) WritePage(page.first, std::move(page.second));
     WritePending();
-    if (m_flushEachCommit) FlushFile();
+    const bool durable = CommitIsDurable();
+    if (durable) FlushFile();
     m_header.amapValid = kAMapValid;
     WriteHeader();
-    if (m_flushEachCommit) FlushFile();
+    if (durable) MarkDurable();
     m_space.ApplyReleases();
 }
 
+void Database::MarkDurable() {
+    FlushFile();
+    m_space.MarkDurable();
+    m_lastDurable = std::chrono::steady_clock::now();
+}
+
+bool Database::CommitIsDurable() const {
+    if (m_flushEachCommit) return true;
+    if (m_flushInterval.count() == 0) return false;
+    return m_space.HeldBytes() >= kMaxHeldReleaseBytes ||
+           std::chrono::steady_clock::now() - m_lastDurable >= m_flushInterval;
+}
+
 void Database::WriteExactMaps() {
-    // Only the space the last commit released differs from the maps on disk.
+    // Only the space the last commits released differs from the maps on disk.
+    m_space.MarkDurable();
+    m_space.ApplyReleases();
     for (auto& page : m_space.TakeChangedMapPages()) WritePage(page.first, std::move(page.second));
     WritePending();
     FlushFile();
     m_header.amapValid = kAMapValid;
     WriteHeader();
-    FlushFile();
+    MarkDurable();
 }
 
 }  // namespace pst

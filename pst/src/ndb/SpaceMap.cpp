@@ -49,6 +49,9 @@ void SpaceMap::Reset(uint64_t intervals) {
     m_freeUnits = 0;
     m_extentsStale = true;
     m_pendingReleases.clear();
+    m_held.clear();
+    m_heldUnits = 0;
+    m_fresh.clear();
     m_newIntervals.clear();
     m_changed.clear();
     m_changedList.clear();
@@ -63,6 +66,7 @@ void SpaceMap::Reset(uint64_t intervals) {
 void SpaceMap::AddInterval() {
     uint64_t k = m_intervals++;
     m_bits.resize(static_cast<size_t>(m_intervals * (kUnitsPerInterval / 8)), 0);
+    m_fresh.resize(m_bits.size(), 0);
     m_freeUnits += kUnitsPerInterval;
     m_changed.push_back(0);
     m_longestRun.push_back(0);
@@ -244,6 +248,7 @@ uint64_t SpaceMap::Allocate(uint64_t bytes, bool pageAligned) {
             if (at > start) InsertExtent(start, at - start);
             if (at + n < start + length) InsertExtent(at + n, start + length - at - n);
             SetUnits(at, n, true);
+            if (m_holdDurable) m_fresh[static_cast<size_t>(at >> 3)] |= static_cast<uint8_t>(0x80u >> (at & 7));
             return kFirstAMapOffset + at * kAllocationUnit;
         }
         // Nothing fits: grow by one interval, where any block or page fits.
@@ -264,7 +269,26 @@ void SpaceMap::MarkUsed(uint64_t offset, uint64_t bytes) {
 }
 
 void SpaceMap::ReleaseAfterCommit(uint64_t offset, uint64_t bytes) {
-    m_pendingReleases.emplace_back(UnitOf(offset), (bytes + kAllocationUnit - 1) / kAllocationUnit);
+    uint64_t u = UnitOf(offset);
+    uint64_t n = (bytes + kAllocationUnit - 1) / kAllocationUnit;
+    if (m_holdDurable) {
+        uint8_t& byte = m_fresh[static_cast<size_t>(u >> 3)];
+        const uint8_t bit = static_cast<uint8_t>(0x80u >> (u & 7));
+        if (!(byte & bit)) {
+            m_held.emplace_back(u, n);
+            m_heldUnits += n;
+            return;
+        }
+        byte &= static_cast<uint8_t>(~bit);
+    }
+    m_pendingReleases.emplace_back(u, n);
+}
+
+void SpaceMap::MarkDurable() {
+    m_pendingReleases.insert(m_pendingReleases.end(), m_held.begin(), m_held.end());
+    m_held.clear();
+    m_heldUnits = 0;
+    if (m_holdDurable) std::fill(m_fresh.begin(), m_fresh.end(), 0);
 }
 
 void SpaceMap::ApplyReleases() {

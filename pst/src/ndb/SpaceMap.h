@@ -42,6 +42,16 @@ public:
     // Called once the header that no longer references the released space is written.
     void ApplyReleases();
 
+    // When set, space that was in use at the last durable commit (the last
+    // header known to be on the disk itself) is held when released, until
+    // MarkDurable(): a power cut then finds every block that header reaches
+    // intact. Space allocated since, and released again, is reused as usual.
+    void HoldDurableSpace(bool hold) { m_holdDurable = hold; }
+    // A commit has reached the disk: what was held goes with the next
+    // ApplyReleases(), and everything in use now is durable space.
+    void MarkDurable();
+    uint64_t HeldBytes() const { return m_heldUnits * kAllocationUnit; }
+
     // Intervals added since the last call.
     std::vector<uint64_t> TakeNewIntervals();
     // The map pages that differ from what was last handed out, with their
@@ -88,6 +98,10 @@ private:
     uint64_t m_nonEmptyShort[kShortExtents / 64] = {};
     std::set<std::pair<uint64_t, uint64_t>> m_longBySize;  // (length, start)
     std::vector<std::pair<uint64_t, uint64_t>> m_pendingReleases;
+    bool m_holdDurable = false;
+    std::vector<std::pair<uint64_t, uint64_t>> m_held;  // (unit, units) until MarkDurable()
+    uint64_t m_heldUnits = 0;
+    std::vector<uint8_t> m_fresh;  // a bit per unit: first unit of an allocation since the last MarkDurable()
     std::vector<uint64_t> m_newIntervals;
     std::vector<uint64_t> m_fixedPagesDue;  // new intervals whose PMap/FPMap are not yet handed out
     std::vector<uint8_t> m_changed;         // per interval

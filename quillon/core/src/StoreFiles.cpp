@@ -9,6 +9,15 @@
 namespace quillon {
 namespace {
 
+// A killed process loses nothing the engine committed whatever this says; it
+// bounds what a power cut can cost a conversion (see pst/src/ndb/Database.h
+// for the figures behind the choice).
+pst::StoreOptions ConversionStoreOptions() {
+    pst::StoreOptions options;
+    options.flushInterval = std::chrono::seconds(5);
+    return options;
+}
+
 // A name beside `path` that no other creation, in this process or another,
 // is using.
 std::string CreationName(const std::string& path) {
@@ -44,10 +53,12 @@ public:
             pst::RemoveFile(creation);
             return pst::Status::Failure("cannot create " + path + ": the new store could not be put in place");
         }
-        return pst::Store::Open(path);
+        return Open(path);
     }
 
-    pst::Result<std::unique_ptr<pst::Store>> Open(const std::string& path) override { return pst::Store::Open(path); }
+    pst::Result<std::unique_ptr<pst::Store>> Open(const std::string& path) override {
+        return pst::Store::Open(path, ConversionStoreOptions());
+    }
 };
 
 }  // namespace

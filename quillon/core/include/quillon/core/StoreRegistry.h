@@ -9,6 +9,11 @@
 //  - What a store holds on disk is always a committed state of the engine: a
 //    call that fails leaves the file as the last successful call left it, and
 //    a process killed at any moment leaves a file every reader opens.
+//  - A power cut costs at most the calls of one five-second stretch (the last
+//    one before the cut, or before a pause in the calls): the stores are
+//    opened with that flush interval (StoreFiles.cpp). A file whose header
+//    reached the disk ahead of its data is refused, never misread, its last
+//    durable state intact for a repair (pst/src/ndb/Database.h).
 //  - An existing file at a store's path is added to only when it is a store
 //    this engine wrote; anything else is never written, truncated or renamed.
 //

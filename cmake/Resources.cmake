@@ -18,7 +18,8 @@ endfunction()
 # Gives a program (the wizard or a page test) all of the program's resources.
 function(korvane_add_resources target)
   target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/res/Morvath.rc)
-  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/res ${KORVANE_RES_BINARY_DIR})
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/res ${KORVANE_RES_BINARY_DIR}
+                                                ${KORVANE_ART_DIR})
   add_dependencies(${target} korvane_typelib)
   set_property(GLOBAL APPEND PROPERTY KORVANE_RESOURCE_TARGETS ${target})
 endfunction()
@@ -43,6 +44,12 @@ function(korvane_finish_resources)
   file(WRITE ${KORVANE_RES_BINARY_DIR}/PageResources.rc.new "${text}")
   configure_file(${KORVANE_RES_BINARY_DIR}/PageResources.rc.new ${KORVANE_RES_BINARY_DIR}/PageResources.rc COPYONLY)
   list(APPEND depends ${KORVANE_RES_BINARY_DIR}/PageResources.rc)
+  if(TARGET korvane_art)  # the icons the art fragment names are drawn first
+    list(APPEND depends ${KORVANE_ART_DIR}/Folder.ico ${KORVANE_ART_DIR}/Message.ico)
+    foreach(target IN LISTS targets)
+      add_dependencies(${target} korvane_art)
+    endforeach()
+  endif()
   foreach(target IN LISTS targets)
     set_source_files_properties(${PROJECT_SOURCE_DIR}/res/Morvath.rc TARGET_DIRECTORY ${target}
                                 PROPERTIES OBJECT_DEPENDS "${depends}")

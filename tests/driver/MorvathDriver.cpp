@@ -835,11 +835,25 @@ TEST(RealProgram, SaveCurrentWritesTheTickedFoldersOfThePreviewedMailbox) {
     HTREEITEM top = TreeChild(program.info.hProcess, tree, TreeChild(program.info.hProcess, tree, nullptr, ticked[0]),
                               L"Top of Information Store");
     ASSERT_NE(top, nullptr);
+    std::vector<HTREEITEM> items;
     for (const wchar_t* folder : {L"Inbox", L"Drafts"}) {
-        HTREEITEM item = TreeChild(program.info.hProcess, tree, top, folder);
-        ASSERT_NE(item, nullptr);
-        TickTreeItem(program.info.hProcess, tree, item);
+        items.push_back(TreeChild(program.info.hProcess, tree, top, folder));
+        ASSERT_NE(items.back(), nullptr);
     }
+    // Ticked as a click would, and read back after a moment: the page may still
+    // be settling its first listing when the items appear.
+    auto allTicked = [&] {
+        bool all = true;
+        for (HTREEITEM item : items) {
+            auto state = ::SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK);
+            if ((state & TVIS_STATEIMAGEMASK) != INDEXTOSTATEIMAGEMASK(2)) {
+                TickTreeItem(program.info.hProcess, tree, item);
+                all = false;
+            }
+        }
+        return all;
+    };
+    ASSERT_TRUE(WaitFor([&] { return allTicked() && (::Sleep(300), allTicked()); }));
     ::PostMessageW(::GetDlgItem(preview, 1017), BM_CLICK, 0, 0);
     ASSERT_TRUE(PickFolder(program, destination));
 

@@ -877,9 +877,10 @@ TEST(RealProgram, SaveCurrentWritesTheTickedFoldersOfThePreviewedMailbox) {
     EXPECT_EQ(program.WaitForExit(), 0u);
 }
 
-// Killed at random moments during Save All: every run leaves only PST files
-// (the native check then opens each with the three readers and compares its
-// Inbox with the complete run's). The source is small so that each run is short.
+// Killed at random moments during Save All: every run leaves only PST files,
+// and at most the creation file of a store being made (the native check then
+// opens each PST with the three readers and compares its Inbox with the
+// complete run's). The source is small so that each run is short.
 TEST(RealProgram, SaveAllKilledAtRandomMomentsLeavesOnlyPstFiles) {
     AssertNoInstanceRunning();
     ProgramFolderScope scope;
@@ -896,6 +897,7 @@ TEST(RealProgram, SaveAllKilledAtRandomMomentsLeavesOnlyPstFiles) {
     std::srand(seed);
     constexpr int kRuns = 20;
     int killedWhileSaving = 0;
+    int creationFilesLeft = 0;
     for (int run = 0; run < kRuns; ++run) {
         const std::wstring destination = kills + L"\\run" + std::to_wstring(run);
         ASSERT_TRUE(::CreateDirectoryW(destination.c_str(), nullptr));
@@ -922,11 +924,19 @@ TEST(RealProgram, SaveAllKilledAtRandomMomentsLeavesOnlyPstFiles) {
         ::TerminateProcess(program.info.hProcess, 9);
         ::WaitForSingleObject(program.info.hProcess, 10000);
         std::vector<std::wstring> all = FilesUnder(destination, L"*");
-        for (const std::wstring& file : all)
+        for (const std::wstring& file : all) {
+            // A kill while a store is being made leaves its creation file, which
+            // holds no message yet; the store's name never names a half store.
+            if (::PathMatchSpecW(file.c_str(), L"*.pst.creating-*")) {
+                ++creationFilesLeft;
+                continue;
+            }
             EXPECT_TRUE(::PathMatchSpecW(file.c_str(), L"*.pst"))
                 << "run " << run << " at mailbox " << mailbox << " message " << message << " left "
                 << std::string(file.begin(), file.end());
+        }
     }
+    std::printf("%d creation files left by kills while a store was being made\n", creationFilesLeft);
     std::printf("%d of %d runs killed before the View Log\n", killedWhileSaving, kRuns);
     EXPECT_GT(killedWhileSaving, kRuns / 2);
 }

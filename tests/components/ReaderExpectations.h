@@ -16,18 +16,6 @@ using pst_test::Contains;
 using pst_test::Extracted;
 using pst_test::ExtractedMessage;
 
-inline const char* const kStandardFolders[] = {"Top of Information Store",
-                                               "Inbox",
-                                               "Outbox",
-                                               "Sent Items",
-                                               "Drafts",
-                                               "Calendar",
-                                               "Contacts",
-                                               "Tasks",
-                                               "Journal",
-                                               "Junk E-mail",
-                                               "Notes"};
-
 // Inbox must hold exactly `mails`, each found by subject with its attachment.
 inline void ExpectInbox(const Extracted& got, const std::vector<SampleMail>& mails, const char* reader) {
     SCOPED_TRACE(reader);

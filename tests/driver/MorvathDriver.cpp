@@ -674,12 +674,6 @@ HWND OpenPreviewWithThreeMailboxes(const RunningProgram& program, const std::wst
     return preview && ::IsWindowEnabled(::GetDlgItem(preview, 1016)) ? preview : nullptr;
 }
 
-std::wstring ConversionOutput(const wchar_t* name) {
-    std::wstring folder = BuildFolder(KORVANE_CONVERSION_OUTPUT_DIR);
-    ::CreateDirectoryW(folder.c_str(), nullptr);
-    return folder + L"\\" + name;
-}
-
 // Removes a folder and everything in it.
 void RemoveTree(const std::wstring& folder) {
     std::wstring from = folder + L'\0';
@@ -688,6 +682,17 @@ void RemoveTree(const std::wstring& folder) {
     operation.pFrom = from.c_str();
     operation.fFlags = FOF_NO_UI;
     ::SHFileOperationW(&operation);
+}
+
+// An empty folder `name` in the conversion output (the native check reads it
+// afterwards) holding a generated source "Priv1.edb".
+bool FreshConversionRun(const wchar_t* name, std::wstring& folder, std::wstring& source, size_t& mailboxes) {
+    const std::wstring output = BuildFolder(KORVANE_CONVERSION_OUTPUT_DIR);
+    ::CreateDirectoryW(output.c_str(), nullptr);
+    folder = output + L"\\" + name;
+    RemoveTree(folder);
+    source = folder + L"\\Priv1.edb";
+    return ::CreateDirectoryW(folder.c_str(), nullptr) && WriteSampleSource(source, mailboxes);
 }
 
 std::vector<std::wstring> FilesUnder(const std::wstring& folder, const wchar_t* mask) {
@@ -721,12 +726,9 @@ TEST(RealProgram, SaveAllWritesEveryTickedMailboxIntoOneRunFolder) {
     AssertNoInstanceRunning();
     ProgramFolderScope scope;
     ComponentRegistration components;
-    const std::wstring destination = ConversionOutput(L"save-all");
-    RemoveTree(destination);
-    ASSERT_TRUE(::CreateDirectoryW(destination.c_str(), nullptr));
-    const std::wstring source = destination + L"\\Priv1.edb";
+    std::wstring destination, source;
     size_t mailboxes = 0;
-    ASSERT_TRUE(WriteSampleSource(source, mailboxes));
+    ASSERT_TRUE(FreshConversionRun(L"save-all", destination, source, mailboxes));
 
     RunningProgram program;
     std::vector<std::wstring> ticked;
@@ -820,12 +822,9 @@ TEST(RealProgram, SaveCurrentWritesTheTickedFoldersOfThePreviewedMailbox) {
     AssertNoInstanceRunning();
     ProgramFolderScope scope;
     ComponentRegistration components;
-    const std::wstring destination = ConversionOutput(L"save-current");
-    RemoveTree(destination);
-    ASSERT_TRUE(::CreateDirectoryW(destination.c_str(), nullptr));
-    const std::wstring source = destination + L"\\Priv1.edb";
+    std::wstring destination, source;
     size_t mailboxes = 0;
-    ASSERT_TRUE(WriteSampleSource(source, mailboxes));
+    ASSERT_TRUE(FreshConversionRun(L"save-current", destination, source, mailboxes));
 
     RunningProgram program;
     std::vector<std::wstring> ticked;
@@ -885,12 +884,9 @@ TEST(RealProgram, SaveAllKilledAtRandomMomentsLeavesOnlyPstFiles) {
     AssertNoInstanceRunning();
     ProgramFolderScope scope;
     ComponentRegistration components;
-    const std::wstring kills = ConversionOutput(L"kill");
-    RemoveTree(kills);
-    ASSERT_TRUE(::CreateDirectoryW(kills.c_str(), nullptr));
-    const std::wstring source = kills + L"\\Priv1.edb";
+    std::wstring kills, source;
     size_t mailboxes = 0;
-    ASSERT_TRUE(WriteSampleSource(source, mailboxes));
+    ASSERT_TRUE(FreshConversionRun(L"kill", kills, source, mailboxes));
 
     const unsigned seed = static_cast<unsigned>(::GetTickCount());
     std::printf("kill seed %u\n", seed);

@@ -19,18 +19,6 @@
 
 namespace {
 
-const char* const kSaveAllFolders[] = {"Top of Information Store",
-                                       "Inbox",
-                                       "Outbox",
-                                       "Sent Items",
-                                       "Drafts",
-                                       "Calendar",
-                                       "Contacts",
-                                       "Tasks",
-                                       "Journal",
-                                       "Junk E-mail",
-                                       "Notes"};
-
 std::wstring TempEmlPath(int n) {
     wchar_t base[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, base);
@@ -57,7 +45,8 @@ int wmain(int argc, wchar_t** argv) {
     check(parser.CreateStore(pstPath, name));
     std::wstring inbox;
     if (saveAll) {
-        for (const char* folder : kSaveAllFolders) check(parser.CreateFolderLevels({root + L"\\" + W(folder)}));
+        for (const char* folder : component_test::kStandardFolders)
+            check(parser.CreateFolderLevels({root + L"\\" + W(folder)}));
         inbox = root + L"\\Inbox";
     } else {
         const std::wstring top = root + L"\\Top of Information Store";

@@ -38,6 +38,7 @@
 #include "convert/SystemPath.h"
 #include "mail/MessageBuilder.h"
 #include "mailbox/HeaderScan.h"
+#include "quillon/core/MessageFileRead.h"
 #include "mailbox/SubjectText.h"
 #include "mailbox/Utf8.h"
 #include "sample/SampleSource.h"
@@ -130,9 +131,9 @@ public:
     std::string out, err;
 };
 
-// One pass over every header; `stage` 0 scans only, 1 also writes and removes
-// the message file, 2 also reads it back and builds the message as the
-// component does.
+// One pass over every header; `stage` 0 scans only, 1 also writes the message
+// file (as the transfer does: the one file renamed for each message), 2 also
+// reads it back and builds the message as the component does.
 Span Pass(const fs::path& source, int stage, uint64_t& markers) {
     mailbox::ScanError error;
     auto file = mailbox::OpenSourceFile(source, error);
@@ -149,12 +150,10 @@ Span Pass(const fs::path& source, int stage, uint64_t& markers) {
                   std::wstring path = temp->Write(marker.number + 1,
                                                   convert::MessageFileBytes(marker.text, marker.TextSize()), tempError);
                   if (stage == 2) {
-                      std::ifstream in(convert::ToSystemPath(path), std::ios::binary);
-                      std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+                      std::string bytes = quillon::ReadMessageFile(mailbox::ToUtf8(path));
                       mail::MessageTexts texts{" name", "06/12/2026 09:05 AM", mailbox::ToUtf8(text)};
                       sink += mail::BuildMessage(bytes, texts, 0).subject.size();
                   }
-                  temp->Remove(path);
                   return true;
               }).markers;
     Span span = timer.Elapsed();

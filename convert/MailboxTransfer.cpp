@@ -183,6 +183,7 @@ void CMailboxTransfer::ImportMessagesFromSource() {
             ImportOne(*component, number, marker.text, marker.TextSize());
             return true;
         });
+    m_services.tempFolder->Remove();
     if (end.error) AddProblem(L"the source " + end.error.Message() + L"; the messages before stay stored");
     if (end.stopped) m_result.stopped = true;
 }
@@ -209,8 +210,9 @@ bool CMailboxTransfer::ImportOne(components::IMailParserComponent& component, ui
     arguments.owner = L"Admin";
     arguments.emlPath = emlPath;
     arguments.sourceTimeText = m_source.timeText;
+    // The file stays until the next message takes it over (or the scan
+    // ends): one rename then instead of a deletion and a new file.
     std::wstring answer = component.ImportMessage(arguments);
-    m_services.tempFolder->Remove(emlPath);
     if (!IsSuccess(answer)) return fail(answer);
     ++m_result.stored;
     return true;

@@ -4,8 +4,10 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <system_error>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -76,70 +78,94 @@ TempMessageFolder::TempMessageFolder(std::filesystem::path folder) : m_folder(st
 }
 
 TempMessageFolder::~TempMessageFolder() {
+    Close();
     std::error_code ignored;
-    std::filesystem::remove(m_folder, ignored);  // only when empty: the files are removed one by one
+    std::filesystem::remove(m_folder, ignored);  // only when empty
 }
-
-namespace {
-
-enum class WriteOutcome { kWritten, kNotCreated, kNotWritten };
 
 #ifdef _WIN32
-WriteOutcome WriteWhole(const std::wstring& path, const std::string& bytes) {
-    HANDLE file =
-        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return WriteOutcome::kNotCreated;
+TempMessageFolder::Outcome TempMessageFolder::Put(const std::wstring& path, const std::string& bytes) {
+    if (!m_file) {
+        HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return Outcome::kNotCreated;
+        m_file = file;
+        m_current = path;
+        m_size = 0;
+    } else if (path != m_current) {
+        // A rename through the open handle is one call to the server; a new
+        // file and the old one's deletion are six or more.
+        std::vector<unsigned char> info(sizeof(FILE_RENAME_INFO) + path.size() * sizeof(wchar_t));
+        auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(info.data());
+        rename->ReplaceIfExists = TRUE;
+        rename->RootDirectory = nullptr;
+        rename->FileNameLength = static_cast<DWORD>(path.size() * sizeof(wchar_t));
+        std::memcpy(rename->FileName, path.c_str(), (path.size() + 1) * sizeof(wchar_t));
+        if (!::SetFileInformationByHandle(m_file, FileRenameInfo, rename, static_cast<DWORD>(info.size())))
+            return Outcome::kNotCreated;
+        m_current = path;
+    }
+    LARGE_INTEGER start = {};
     DWORD written = 0;
-    bool ok = bytes.size() <= MAXDWORD &&
-              ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-              written == bytes.size();
-    ok = ::CloseHandle(file) && ok;
-    return ok ? WriteOutcome::kWritten : WriteOutcome::kNotWritten;
+    bool ok = bytes.size() <= MAXDWORD && ::SetFilePointerEx(m_file, start, nullptr, FILE_BEGIN) &&
+              ::WriteFile(m_file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+              written == bytes.size() && (bytes.size() >= m_size || ::SetEndOfFile(m_file));
+    m_size = bytes.size();
+    return ok ? Outcome::kWritten : Outcome::kNotWritten;
+}
+
+void TempMessageFolder::Close() {
+    if (m_file) ::CloseHandle(m_file);  // delete-on-close: the file goes with the handle
+    m_file = nullptr;
+    m_current.clear();
 }
 #else
-WriteOutcome WriteWhole(const std::string& path, const std::string& bytes) {
-    int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (file < 0) return WriteOutcome::kNotCreated;
+TempMessageFolder::Outcome TempMessageFolder::Put(const std::wstring& path, const std::string& bytes) {
+    const std::wstring name = path.substr(m_prefix.size());  // digits and ".eml"
+    const std::string systemPath = m_systemPrefix + std::string(name.begin(), name.end());
+    if (m_file < 0) {
+        m_file = ::open(systemPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        if (m_file < 0) return Outcome::kNotCreated;
+        m_current = path;
+        m_currentSystem = systemPath;
+        m_size = 0;
+    } else if (path != m_current) {
+        if (::rename(m_currentSystem.c_str(), systemPath.c_str()) != 0) return Outcome::kNotCreated;
+        m_current = path;
+        m_currentSystem = systemPath;
+    }
     bool ok = true;
     for (size_t done = 0; ok && done < bytes.size();) {
-        ssize_t count = ::write(file, bytes.data() + done, bytes.size() - done);
+        ssize_t count = ::pwrite(m_file, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
         if (count < 0 && errno == EINTR) continue;
         ok = count > 0;
         if (ok) done += static_cast<size_t>(count);
     }
-    ok = ::close(file) == 0 && ok;
-    return ok ? WriteOutcome::kWritten : WriteOutcome::kNotWritten;
+    if (ok && bytes.size() < m_size) ok = ::ftruncate(m_file, static_cast<off_t>(bytes.size())) == 0;
+    m_size = bytes.size();
+    return ok ? Outcome::kWritten : Outcome::kNotWritten;
+}
+
+void TempMessageFolder::Close() {
+    if (m_file >= 0) {
+        ::close(m_file);
+        ::unlink(m_currentSystem.c_str());
+    }
+    m_file = -1;
+    m_current.clear();
+    m_currentSystem.clear();
 }
 #endif
-
-}  // namespace
 
 std::wstring TempMessageFolder::Write(uint64_t number, const std::string& bytes, std::wstring& error) {
     std::wstring path = m_prefix + std::to_wstring(number) + L".eml";
-#ifdef _WIN32
-    WriteOutcome outcome = WriteWhole(path, bytes);
-#else
-    WriteOutcome outcome = WriteWhole(m_systemPrefix + std::to_string(number) + ".eml", bytes);
-#endif
-    if (outcome == WriteOutcome::kNotCreated) {
-        error = L"cannot create the message file \"" + path + L"\"";
-        return {};
-    }
-    if (outcome == WriteOutcome::kNotWritten) {
-        error = L"cannot write the message file \"" + path + L"\" (disk full?)";
-        Remove(path);
-        return {};
-    }
-    return path;
-}
-
-void TempMessageFolder::Remove(const std::wstring& path) {
-#ifdef _WIN32
-    ::DeleteFileW(path.c_str());
-#else
-    std::error_code ignored;
-    std::filesystem::remove(ToSystemPath(path), ignored);
-#endif
+    Outcome outcome = Put(path, bytes);
+    if (outcome == Outcome::kWritten) return path;
+    Close();
+    error = outcome == Outcome::kNotCreated ? L"cannot create the message file \"" + path + L"\""
+                                            : L"cannot write the message file \"" + path + L"\" (disk full?)";
+    return {};
 }
 
 }  // namespace convert

@@ -1,8 +1,13 @@
 #pragma once
 // A component of its own per test (a fresh registry stands for a fresh
 // process), and messages handed over the way the conversion does: the
-// temporary .eml file written as the system writes it, the call, the file
-// deleted again.
+// temporary .eml file written as the system writes it and, on Windows, held
+// open with delete access during the call as the run holds it, the call, the
+// file deleted again.
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -95,14 +100,25 @@ public:
     std::string Import(const pst_test::TempDir& dir, const std::string& folderPath, int n, const std::string& text) {
         std::string eml = dir.File(std::to_string(n) + ".eml");
         std::ofstream(eml, std::ios::binary) << mail_test::SystemEml(text);
+#ifdef _WIN32
+        HANDLE held = ::CreateFileW(W(eml).c_str(), GENERIC_WRITE | DELETE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        EXPECT_NE(held, INVALID_HANDLE_VALUE);
+#endif
         components::MessageImportArguments arguments;
         arguments.folderPath = W(folderPath);
         arguments.attachmentName = L"name text";
         arguments.owner = L"Admin";
         arguments.emlPath = W(eml);
         arguments.sourceTimeText = L"06/12/2026 09:05 AM";
-        arguments.messageText = W(mail::Windows1252ToUtf8(text));
+        // Only the file carries the text: a file the component cannot open
+        // gives an empty message, which the tests' checks see.
+        arguments.messageText.clear();
         std::string result = U(m_parser.ImportMessage(arguments));
+#ifdef _WIN32
+        ::CloseHandle(held);
+#endif
         std::filesystem::remove(eml);
         return result;
     }

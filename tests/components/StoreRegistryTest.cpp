@@ -137,6 +137,11 @@ TEST(StoreRegistry, TwoThreadsImportIntoOneStore) {
     ASSERT_TRUE(store.IsOk());
     pst::Folder inbox = Child(store.Value()->IpmSubtree(), "Inbox");
     EXPECT_EQ(50u, MessageCount(inbox) + MessageCount(Child(inbox, "Sub")));
+    // The text came only through the files, read while the writer held them open.
+    auto messages = inbox.Messages();
+    ASSERT_TRUE(messages.IsOk());
+    for (const pst::StoredMessage& message : messages.Value())
+        EXPECT_EQ(message.data.subject.compare(0, 8, "Message "), 0) << message.data.subject;
 }
 
 namespace {

@@ -37,7 +37,7 @@ TEST_F(TransferTest, SaveAllCreatesTheStoreTheStandardFoldersAndFillsTheInbox) {
     };
     EXPECT_EQ(log.calls, expected);
     EXPECT_TRUE(transfer.Result().Succeeded());
-    // The message file is gone once handed over, and only the run's own folder held it.
+    // The message file is gone once the scan ends, and only the run's own folder held it.
     EXPECT_TRUE(fs::is_empty(m_temp->Folder()));
 }
 
@@ -253,7 +253,7 @@ TEST_F(TransferTest, AMessageFileReplacesALongerOneAndAFolderThatIsGoneGivesARea
     std::ifstream in(convert::ToSystemPath(path), std::ios::binary);
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), "short");
     in.close();
-    m_temp->Remove(path);
+    m_temp->Remove();
     fs::remove(m_temp->Folder());
     EXPECT_TRUE(m_temp->Write(8, "short", error).empty());
     EXPECT_NE(error.find(L"cannot create the message file"), std::wstring::npos);

@@ -20,7 +20,7 @@ struct MessageImportArguments {
     std::wstring folderPath;      // "\\\\display name\\Inbox"
     std::wstring attachmentName;  // the name text shown on the preview page
     std::wstring owner;           // "Admin"
-    std::wstring emlPath;         // the temporary .eml file, deleted afterwards
+    std::wstring emlPath;         // the temporary .eml file (open it sharing read, write and delete)
     std::wstring sourceTimeText;  // "%d/%m/%Y %I:%M %p" of the source file
     std::wstring messageText;     // the whole message text
 };

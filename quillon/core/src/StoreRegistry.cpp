@@ -2,12 +2,10 @@
 
 #include <chrono>
 #include <exception>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "mail/HeaderBlock.h"
 #include "mail/MessageBuilder.h"
+#include "quillon/core/MessageFileRead.h"
 #include "quillon/core/StandardFolders.h"
 
 namespace quillon {
@@ -32,13 +30,6 @@ std::string CollapseSeparators(const std::string& path) {
         out.push_back(path[i]);
     }
     return out;
-}
-
-// Empty when the file cannot be read; the builder then uses the message text.
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
-    if (!in) return {};
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::string FolderKey(const std::string& parentKey, const std::string& level) {
@@ -188,7 +179,7 @@ CallResult StoreRegistry::ImportMessage(const MessageRequest& request) {
         auto path = ParseFolderPath(request.folderPath);
         if (!path) return CallResult::Failure("the folder path \"" + request.folderPath + "\" names no store");
         mail::MessageTexts texts{request.attachmentName, request.sourceTimeText, request.messageText};
-        pst::MessageData message = mail::BuildMessage(ReadWholeFile(request.emlPath), texts, NowAsFileTime());
+        pst::MessageData message = mail::BuildMessage(ReadMessageFile(request.emlPath), texts, NowAsFileTime());
         std::lock_guard<std::mutex> lock(m_mutex);
         return StoreMessageLocked(*path, request.folderPath, message);
     });

@@ -10,7 +10,7 @@ target_include_directories(quillon_bench PRIVATE ${PROJECT_SOURCE_DIR}/tests/com
 
 # The wizard's conversion path (the transfer core over the COM exchange) on
 # ~50,000 message headers, with the time split by stage.
-add_executable(convert_bench ${CMAKE_CURRENT_LIST_DIR}/convert_bench.cpp)
+add_executable(convert_bench ${CMAKE_CURRENT_LIST_DIR}/convert_bench.cpp $<TARGET_OBJECTS:korvane_pool_heap>)
 target_link_libraries(convert_bench PRIVATE korvane_cli korvane_sample korvane_mail korvane_components_com)
 
 foreach(bench quillon_bench convert_bench)

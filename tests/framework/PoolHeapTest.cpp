@@ -52,7 +52,7 @@ TEST(PoolHeap, BlocksAreAlignedWritableAndReusedAcrossThreads) {
 
 TEST(PoolHeap, ARequestTooLargeFailsAsTheLanguageSays) {
     // Past the address space, and a size whose header would overflow.
-    volatile size_t sizes[] = {size_t(1) << 62, std::numeric_limits<size_t>::max() - 8};
+    volatile size_t sizes[] = {std::numeric_limits<size_t>::max() / 4 * 3, std::numeric_limits<size_t>::max() - 8};
     for (size_t size : sizes) {
         EXPECT_EQ(::operator new(size, std::nothrow), nullptr);
         EXPECT_THROW(::operator delete(::operator new(size)), std::bad_alloc);

@@ -15,6 +15,7 @@
 #include "convert/SaveAllRun.h"
 #include "convert/SystemPath.h"
 #include "mailbox/Utf8.h"
+#include "quillon/core/MessageFileRead.h"
 
 namespace transfer_test {
 
@@ -34,8 +35,8 @@ public:
     }
     std::wstring CreateFolder(const std::wstring& path) override { return Answer("folder", "folder " + U(path)); }
     std::wstring ImportMessage(const components::MessageImportArguments& a) override {
-        std::ifstream in(fs::path(a.emlPath), std::ios::binary);
-        std::string eml((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        // Read as the component does: the run holds the file open meanwhile.
+        std::string eml = quillon::ReadMessageFile(U(a.emlPath));
         return Answer("message", "message " + U(a.folderPath) + " | " + U(a.attachmentName) + " | " + U(a.owner) +
                                      " | " + U(a.sourceTimeText) + " | " + eml);
     }

@@ -250,9 +250,7 @@ TEST_F(TransferTest, AMessageFileReplacesALongerOneAndAFolderThatIsGoneGivesARea
     ASSERT_FALSE(m_temp->Write(7, std::string(5000, 'x'), error).empty()) << mailbox::ToUtf8(error);
     const std::wstring path = m_temp->Write(7, "short", error);
     ASSERT_FALSE(path.empty()) << mailbox::ToUtf8(error);
-    std::ifstream in(convert::ToSystemPath(path), std::ios::binary);
-    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), "short");
-    in.close();
+    EXPECT_EQ(quillon::ReadMessageFile(mailbox::ToUtf8(path)), "short");
     m_temp->Remove();
     fs::remove(m_temp->Folder());
     EXPECT_TRUE(m_temp->Write(8, "short", error).empty());

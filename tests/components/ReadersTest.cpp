@@ -75,8 +75,8 @@ TEST(ComponentReaders, SaveAllThenASecondProcessAdds) {
 
 // A process killed at any moment while creating stores one after another
 // leaves at every store's name a complete store, never a half-made file that
-// later attempts would have to refuse. (Kills while storing messages are the
-// engine's own kill test.)
+// later attempts would have to refuse, and nothing else beside the stores.
+// (Kills while storing messages are the engine's own kill test.)
 TEST(ComponentReaders, AKilledProcessLeavesOnlyCompleteStores) {
     TempDir dir("kill");
     for (int round = 0; round < 20; ++round) {
@@ -95,6 +95,7 @@ TEST(ComponentReaders, AKilledProcessLeavesOnlyCompleteStores) {
     }
     size_t stores = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        EXPECT_EQ(".pst", entry.path().extension().u8string()) << "left " << entry.path();
         if (entry.path().extension() != ".pst") continue;
         ++stores;
         // A later run opens it to add to it (the engine refuses any other file).

@@ -36,4 +36,25 @@ bool PathExists(const std::string& path);
 // Removes a file this engine created itself and could not complete.
 Status RemoveFile(const std::string& path);
 
+// A new file that the system removes when the process ends, however it ends
+// (a kill included), unless Publish gave it its lasting name first: a file
+// still being made then never outlives its maker.
+class ProvisionalFile {
+public:
+    // Closes what this holds and nothing more, exactly as a kill would: the
+    // file goes with it unless it was published.
+    virtual ~ProvisionalFile() = default;
+    // The file to write through, locked against a second writer like any other.
+    virtual Status OpenForWriting(std::unique_ptr<File>& file) = 0;
+    // Gives the file, complete and no longer open for writing, the name `path`;
+    // fails, changing nothing, when anything exists there. It may also fail
+    // where the volume cannot add a name to a file (no hard links).
+    virtual Status Publish(const std::string& path) = 0;
+};
+
+// Makes a provisional file under `workingName`, or with no name at all in
+// that name's directory where the system can. Fails where neither can be
+// made to vanish with the process (the caller then makes the file another way).
+Status CreateProvisionalFile(const std::string& workingName, std::unique_ptr<ProvisionalFile>& file);
+
 }  // namespace pst

@@ -72,7 +72,48 @@ Status LockForWriting(int fd, const std::string& path) {
     return Status::Failure(ErrnoText(("cannot lock " + path).c_str(), err));
 }
 
+// An unnamed file (O_TMPFILE) vanishes with the last descriptor, so with the
+// process. It is published by linking the descriptor's file under its name;
+// linkat never replaces an existing name. The link goes through /proc, which
+// needs no privilege (AT_EMPTY_PATH does).
+class PosixProvisionalFile : public ProvisionalFile {
+public:
+    explicit PosixProvisionalFile(int fd) : m_fd(fd) {}
+    ~PosixProvisionalFile() override { ::close(m_fd); }
+
+    Status OpenForWriting(std::unique_ptr<File>& file) override {
+        // Nobody else can reach a file without a name, so it needs no lock.
+        int fd = ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0);
+        if (fd < 0) return Status::Failure(ErrnoText("cannot open the new file", errno));
+        file.reset(new PosixFile(fd));
+        return Status::Ok();
+    }
+
+    Status Publish(const std::string& path) override {
+        const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0)
+            return Status::Failure(ErrnoText(("cannot create " + path).c_str(), errno));
+        return Status::Ok();
+    }
+
+private:
+    int m_fd;
+};
+
 }  // namespace
+
+Status CreateProvisionalFile(const std::string& workingName, std::unique_ptr<ProvisionalFile>& file) {
+#ifdef O_TMPFILE
+    size_t slash = workingName.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : workingName.substr(0, slash);
+    int fd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0644);
+    if (fd < 0) return Status::Failure(ErrnoText(("cannot create an unnamed file in " + dir).c_str(), errno));
+    file.reset(new PosixProvisionalFile(fd));
+    return Status::Ok();
+#else
+    return Status::Failure("cannot create " + workingName + ": this system has no unnamed files");
+#endif
+}
 
 Status CreateNewFile(const std::string& path, std::unique_ptr<File>& file) {
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);

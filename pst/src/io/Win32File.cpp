@@ -95,10 +95,11 @@ private:
     HANDLE m_handle;  // owned
 };
 
-Status OpenHandle(const std::string& path, DWORD disposition, std::unique_ptr<File>& file) {
+Status OpenHandle(const std::string& path, DWORD disposition, std::unique_ptr<File>& file,
+                  DWORD sharing = FILE_SHARE_READ) {
     // No sharing for writers: a second process appending to the same store would
     // corrupt it, so the file is locked while open.
-    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
+    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, sharing, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return Status::Failure(LastErrorText((disposition == CREATE_NEW ? "cannot create " : "cannot open ") + path));
@@ -108,7 +109,43 @@ Status OpenHandle(const std::string& path, DWORD disposition, std::unique_ptr<Fi
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
+// A delete-on-close handle holds the working name: when the process ends, the
+// system closes it and deletes that name. Publishing adds a hard link, which
+// that deletion leaves standing. (A rename would not do: the deletion would
+// follow the file to its new name.)
+class Win32ProvisionalFile : public ProvisionalFile {
+public:
+    Win32ProvisionalFile(HANDLE keeper, std::string name) : m_keeper(keeper), m_name(std::move(name)) {}
+    ~Win32ProvisionalFile() override { CloseHandle(m_keeper); }
+
+    Status OpenForWriting(std::unique_ptr<File>& file) override {
+        // The keeper holds delete access, so the writer must share delete;
+        // write stays unshared, keeping a second writer out.
+        return OpenHandle(m_name, OPEN_EXISTING, file, FILE_SHARE_READ | FILE_SHARE_DELETE);
+    }
+
+    Status Publish(const std::string& path) override {
+        // Fails when anything exists at `path`: nothing is ever replaced.
+        if (!CreateHardLinkW(Widen(path).c_str(), Widen(m_name).c_str(), nullptr))
+            return Status::Failure(LastErrorText("cannot give " + m_name + " the name " + path));
+        return Status::Ok();
+    }
+
+private:
+    HANDLE m_keeper;  // owned
+    std::string m_name;
+};
+
 }  // namespace
+
+Status CreateProvisionalFile(const std::string& workingName, std::unique_ptr<ProvisionalFile>& file) {
+    // Delete access only: the writer's own handle, opened next, does the writing.
+    HANDLE h = CreateFileW(Widen(workingName).c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return Status::Failure(LastErrorText("cannot create " + workingName));
+    file.reset(new Win32ProvisionalFile(h, workingName));
+    return Status::Ok();
+}
 
 Status CreateNewFile(const std::string& path, std::unique_ptr<File>& file) {
     return OpenHandle(path, CREATE_NEW, file);

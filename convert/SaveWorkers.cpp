@@ -8,6 +8,7 @@
 #include "convert/SourceTimeText.h"
 #include "convert/SystemPath.h"
 #include "mailbox/CodePage.h"
+#include "mailbox/HeaderCountMemo.h"
 #include "mailbox/HeaderScan.h"
 
 namespace {
@@ -65,12 +66,18 @@ convert::TransferSource MakeSource(const SaveJob& job, mailbox::ScanToken& token
     source.path = job.sourcePath;
     source.timeText = convert::SourceFileTimeText(job.sourcePath);
     if (job.skipAnalysis) return source;
+    const std::filesystem::path path = convert::ToSystemPath(job.sourcePath);
+    // The analysis has counted an unchanged source already.
+    if ((source.headerCount = mailbox::RememberedHeaderCount(path))) return source;
     mailbox::ScanError error;
-    std::unique_ptr<mailbox::SourceFile> file = mailbox::OpenSourceFile(convert::ToSystemPath(job.sourcePath), error);
+    std::unique_ptr<mailbox::SourceFile> file = mailbox::OpenSourceFile(path, error);
     if (!file) return source;
     mailbox::HeaderScanEnd counted =
         mailbox::ForEachHeader(*file, token, nullptr, [](const mailbox::HeaderMarker&) { return true; });
-    if (!counted.error && !counted.stopped) source.headerCount = counted.markers;
+    if (!counted.error && !counted.stopped) {
+        source.headerCount = counted.markers;
+        mailbox::RememberHeaderCount(path, counted.markers);
+    }
     return source;
 }
 

@@ -7,6 +7,7 @@
 #include "log/ActivityLog.h"
 #include "mailbox/CodePage.h"
 #include "mailbox/FolderTreeCtrl1.h"
+#include "mailbox/HeaderCountMemo.h"
 #include "mailbox/ProgressBarRes.h"
 #include "mailbox/ScanToken.h"
 #include "res/resource.h"
@@ -92,6 +93,8 @@ void CProgressBar::ScanHeaders(CWorker& worker) {
             worker.PostProgress(kPosition, static_cast<LPARAM>(std::min<uint64_t>(percent, 100)));
         };
         result = mailbox::AnalyseHeaders(*file, mailbox::SystemCodePage(), token, callbacks);
+        if (!result.stopped && !result.error)
+            mailbox::RememberHeaderCount(std::filesystem::path(g_analysisSourcePath.str()), result.messageCount);
     } else {
         result.error = error;
     }

@@ -1,8 +1,14 @@
 // Progress, stop, pause and failing reads: how a scan talks to its owner.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
 #include "MemorySource.h"
 #include "mailbox/CodePage.h"
+#include "mailbox/HeaderCountMemo.h"
 #include "mailbox/HeaderScan.h"
 #include "mailbox/MailboxScan.h"
 
@@ -110,3 +116,18 @@ TEST(ScanControl, HeaderIterationEndsWhenTheVisitorSaysSo) {
 }
 
 }  // namespace
+
+// A count is only handed on for the file it was made from, unchanged.
+TEST(ScanControl, ARememberedCountHoldsOnlyForTheUnchangedFile) {
+    namespace fs = std::filesystem;
+    const fs::path source = fs::temp_directory_path() / "korvane-count-memo-test.edb";
+    std::ofstream(source, std::ios::binary) << std::string(8192, 'x');
+    EXPECT_FALSE(mailbox::RememberedHeaderCount(source));
+    mailbox::RememberHeaderCount(source, 60);
+    EXPECT_EQ(mailbox::RememberedHeaderCount(source), std::optional<uint64_t>(60));
+    std::ofstream(source, std::ios::binary | std::ios::app) << "Content-Type";  // the file grows
+    EXPECT_FALSE(mailbox::RememberedHeaderCount(source));
+    mailbox::RememberHeaderCount(source, 61);
+    fs::remove(source);
+    EXPECT_FALSE(mailbox::RememberedHeaderCount(source));
+}

@@ -121,19 +121,20 @@ void TempMessageFolder::Close() {
     m_current.clear();
 }
 #else
-TempMessageFolder::Outcome TempMessageFolder::Put(const std::wstring& path, const std::string& bytes) {
+std::string TempMessageFolder::SystemPath(const std::wstring& path) const {
     const std::wstring name = path.substr(m_prefix.size());  // digits and ".eml"
-    const std::string systemPath = m_systemPrefix + std::string(name.begin(), name.end());
+    return m_systemPrefix + std::string(name.begin(), name.end());
+}
+
+TempMessageFolder::Outcome TempMessageFolder::Put(const std::wstring& path, const std::string& bytes) {
     if (m_file < 0) {
-        m_file = ::open(systemPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        m_file = ::open(SystemPath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         if (m_file < 0) return Outcome::kNotCreated;
         m_current = path;
-        m_currentSystem = systemPath;
         m_size = 0;
     } else if (path != m_current) {
-        if (::rename(m_currentSystem.c_str(), systemPath.c_str()) != 0) return Outcome::kNotCreated;
+        if (::rename(SystemPath(m_current).c_str(), SystemPath(path).c_str()) != 0) return Outcome::kNotCreated;
         m_current = path;
-        m_currentSystem = systemPath;
     }
     bool ok = true;
     for (size_t done = 0; ok && done < bytes.size();) {
@@ -150,11 +151,10 @@ TempMessageFolder::Outcome TempMessageFolder::Put(const std::wstring& path, cons
 void TempMessageFolder::Close() {
     if (m_file >= 0) {
         ::close(m_file);
-        ::unlink(m_currentSystem.c_str());
+        ::unlink(SystemPath(m_current).c_str());
     }
     m_file = -1;
     m_current.clear();
-    m_currentSystem.clear();
 }
 #endif
 

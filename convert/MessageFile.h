@@ -62,8 +62,8 @@ private:
 #ifdef _WIN32
     void* m_file = nullptr;  // HANDLE; null when closed
 #else
+    std::string SystemPath(const std::wstring& path) const;  // a message path in the file calls' form
     std::string m_systemPrefix;
-    std::string m_currentSystem;
     int m_file = -1;
 #endif
 };

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the fuzz preset and runs every fuzzer briefly over its seed corpus.
+# Builds the fuzz preset, runs every fuzzer briefly over its seed corpus and
+# every driver once.
 # KORVANE_FUZZ_SECONDS sets the time per fuzzer (default 20). New inputs go to
 # a scratch folder under build/, never into the repository's corpus.
 # Prints "fuzz: N passed, N failed" and exits non-zero when one failed.
@@ -31,6 +32,19 @@ for fuzzer in build/fuzz/fuzzers/*; do
   else
     tail -n 60 "$scratch.log"
     echo "fuzzer $name failed; the input is in $scratch/"
+    failed=$((failed + 1))
+  fi
+done
+# Drivers run the same steps over damaged stores from a fixed seed, under the sanitizers.
+for driver in build/fuzz/drivers/*; do
+  [ -x "$driver" ] || continue
+  name=$(basename "$driver")
+  say "running $name"
+  if "$driver" >"build/fuzz-work/$name.log" 2>&1; then
+    passed=$((passed + 1))
+  else
+    tail -n 60 "build/fuzz-work/$name.log"
+    echo "driver $name failed"
     failed=$((failed + 1))
   fi
 done

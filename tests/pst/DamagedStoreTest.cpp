@@ -219,3 +219,41 @@ TEST(DamagedStore, FourHundredRandomlyDamagedCopiesNeverReadBackDifferentContent
     }
     std::cout << "damaged copies: " << refused << " refused, " << intact << " read back intact\n";
 }
+
+// A header whose node id counters are behind the nodes the store holds (here
+// those of a new store, the way a crafted file found by the fuzzer had them):
+// the next folder or message must get an id of its own, never replace a node
+// in use. Creating the folder once read freed memory (the new folder's state
+// replaced the parent's while the parent was in use).
+TEST(DamagedStore, CountersBehindTheNodesNeverReplaceANode) {
+    auto fresh = std::make_shared<Bytes>();
+    ASSERT_TRUE(pst::Store::Create(InMemory(fresh), "Fresh").IsOk());
+    constexpr size_t kCounters = 44, kCounterBytes = 128;
+    auto data = std::make_shared<Bytes>(BaseStore(false).file);
+    std::copy(fresh->begin() + kCounters, fresh->begin() + kCounters + kCounterBytes, data->begin() + kCounters);
+    Set32(*data, 4, FormatChecker::Crc(&(*data)[8], 471));
+    Set32(*data, 524, FormatChecker::Crc(&(*data)[8], 516));
+    {
+        auto store = pst::Store::Open(InMemory(data));
+        ASSERT_TRUE(store.IsOk()) << store.Message();
+        auto made = store.Value()->IpmSubtree().FindOrCreateSubfolder("New");
+        ASSERT_TRUE(made.IsOk() && made->IsValid()) << made.Message();
+        ASSERT_TRUE(made->AddMessage(SampleMessage(700)).IsOk());
+        ASSERT_TRUE(store.Value()->IpmSubtree().FindSubfolder("Inbox")->AddMessage(SampleMessage(701)).IsOk());
+    }
+    FormatChecker checker(*data, FormatChecker::Ending::NotClosed);
+    for (const auto& p : checker.Problems()) ADD_FAILURE() << p;
+    auto store = pst::Store::Open(InMemory(data));
+    ASSERT_TRUE(store.IsOk()) << store.Message();
+    auto inbox = store.Value()->IpmSubtree().FindSubfolder("Inbox")->Messages();
+    ASSERT_TRUE(inbox.IsOk()) << inbox.Message();
+    ASSERT_EQ(25u, inbox->size());
+    for (int i = 0; i < 24; ++i) EXPECT_EQ(SampleMessage(i).subject, (*inbox)[static_cast<size_t>(i)].data.subject);
+    EXPECT_EQ(SampleMessage(701).subject, inbox->back().data.subject);
+    auto made = store.Value()->IpmSubtree().FindSubfolder("New")->Messages();
+    ASSERT_TRUE(made.IsOk() && made->size() == 1u);
+    EXPECT_EQ(SampleMessage(700).subject, made->front().data.subject);
+    auto projects = store.Value()->IpmSubtree().FindSubfolder("Inbox")->FindSubfolder("Projects");
+    ASSERT_TRUE(projects.IsOk() && projects->IsValid());
+    EXPECT_EQ(1u, projects->Messages()->size());
+}

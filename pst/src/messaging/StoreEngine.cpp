@@ -193,6 +193,11 @@ void StoreEngine::WriteEmptyTable(uint32_t nid, const TableSchema& schema) {
 
 uint32_t StoreEngine::CreateFolderNodes(uint32_t nid, uint32_t parent, const std::string& name,
                                         const std::string& containerClass, bool hasSubfolders) {
+    // Callers hold references to folder states: replacing one would leave them
+    // pointing at freed memory, and the node it stands for would be lost.
+    NodeEntry existing;
+    if (m_folders.count(nid) || m_db->FindNode(nid, existing))
+        Fail("damaged PST: the new folder's node id " + std::to_string(nid) + " is in use");
     std::unique_ptr<FolderState> f(new FolderState());
     f->node = NodeEntry{nid, 0, 0, parent};
     // Every folder has a name, the root's being empty as in Outlook's stores.
@@ -218,6 +223,9 @@ uint32_t StoreEngine::CreateFolderNodes(uint32_t nid, uint32_t parent, const std
 }
 
 uint32_t StoreEngine::AddFolder(uint32_t parentNid, const std::string& name, const std::string& containerClass) {
+    // The folder's tables take its index, so the index must be free for them too.
+    for (uint32_t table : {kNidTypeHierarchyTable, kNidTypeContentsTable, kNidTypeAssocContentsTable})
+        m_db->RaiseNidCounter(kNidTypeNormalFolder, m_db->NidCounter(table));
     uint32_t nid = m_db->AllocateNid(kNidTypeNormalFolder);
     return AddFolderRow(parentNid, nid, name, containerClass);
 }

@@ -121,7 +121,12 @@ void Database::RebuildSpaceMap() {
             Fail("damaged PST: B-tree page at offset " + std::to_string(ib) + " is used twice");
         m_space.MarkUsed(ib, kPageSize);
     };
-    m_nodeTree.Walk(markPage, nullptr);
+    // A counter behind the nodes the tree holds (a damaged or crafted header)
+    // would hand out the id of a node in use, and the new node would replace it.
+    m_nodeTree.Walk(markPage, [this](const BtRecord& r) {
+        uint32_t nid = static_cast<uint32_t>(r.key);
+        RaiseNidCounter(NidType(nid), NidIndex(nid));
+    });
     m_blockTree.Walk(markPage, [this](const BtRecord& r) {
         CheckBlockPlace(r);
         uint64_t disk = BlockDiskSize(static_cast<size_t>(r.v2));
@@ -423,9 +428,13 @@ void Database::PutNode(const NodeEntry& node) {
 }
 
 uint32_t Database::AllocateNid(uint32_t type) {
-    uint32_t index = ++m_header.nidCounters[type];
-    if (index >= (1u << 27)) Fail("the PST has run out of node ids");
-    return MakeNid(type, index);
+    NodeEntry existing;
+    for (;;) {
+        uint32_t index = ++m_header.nidCounters[type];
+        if (index >= (1u << 27)) Fail("the PST has run out of node ids");
+        uint32_t nid = MakeNid(type, index);
+        if (!FindNode(nid, existing)) return nid;
+    }
 }
 
 void Database::RaiseNidCounter(uint32_t type, uint32_t index) {

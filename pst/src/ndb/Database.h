@@ -134,7 +134,9 @@ public:
     bool FindNode(uint32_t nid, NodeEntry& out);
     NodeEntry GetNode(uint32_t nid);
     void PutNode(const NodeEntry& node);
+    // A node id of `type` above the counter that no node holds yet.
     uint32_t AllocateNid(uint32_t type);
+    uint32_t NidCounter(uint32_t type) const { return m_header.nidCounters[type]; }
     // Keeps the counter of `type` at least at `index` (folder table NIDs follow the folder's).
     void RaiseNidCounter(uint32_t type, uint32_t index);
 

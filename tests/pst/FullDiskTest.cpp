@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "FormatChecker.h"
 #include "ReaderTools.h"
 #include "TestFiles.h"
 
@@ -70,6 +71,12 @@ TEST(FullDisk, MessagesUpToTheFullDiskSurviveAndTheFileReopens) {
         ASSERT_FALSE(failure.IsOk()) << "the file never hit its size limit";
         EXPECT_FALSE(inbox->AddMessage(SampleMessage(99999)).IsOk())
             << "a store whose write failed must refuse more work";
+    }
+    {
+        std::string text = Slurp(path);
+        const std::vector<uint8_t> bytes(text.begin(), text.end());
+        FormatChecker checker(bytes, FormatChecker::Ending::Crashed);
+        for (const auto& p : checker.Problems()) ADD_FAILURE() << "the full store: " << p;
     }
     auto reopened = pst::Store::Open(path);
     ASSERT_TRUE(reopened.IsOk()) << reopened.Message();

@@ -59,6 +59,7 @@ std::unique_ptr<Database> Database::OpenExisting(std::unique_ptr<File> file, con
     db->ReadRaw(0, raw, kHeaderSize);
     std::string why;
     if (!Header::Parse(raw, kHeaderSize, db->m_header, why)) Fail(why);
+    db->m_onDisk = db->m_header;
     if (db->m_header.nodeTreeRoot.bid == 0 && db->m_header.blockTreeRoot.bid == 0)
         Fail("the store's creation was interrupted before it held anything");
     if (db->m_header.cryptMethod != 0)
@@ -462,6 +463,39 @@ void Database::WritePending() {
     m_arena.clear();
 }
 
+// Map pages have fixed places and are rewritten in place, so they cannot
+// change in one write with the header that states their free total. Before
+// the first one that the header on disk counts changes, that header is
+// written again saying the maps are not valid: at every instant a reader
+// finds valid maps that agree with the header's figures, or maps declared
+// invalid (which it rebuilds). Pages of intervals past the header's end of
+// file are not counted by it and go down with the data. The data goes first,
+// flushed when the commit is durable, so that a power cut tearing that extra
+// header costs no more than one tearing the commit's own header; the map
+// pages are then flushed with the commit's header, as the rest of a durable
+// commit is (a power cut may leave them stale, as it may tear them; Open()
+// rewrites maps that differ from the trees). Returns true when it flushed.
+bool Database::WriteDataAndMaps(bool durable) {
+    auto pages = m_space.TakeChangedMapPages();
+    bool counted = false;
+    for (const auto& page : pages) counted = counted || page.first < m_onDisk.fileEof;
+    if (counted && m_onDisk.amapValid == kAMapValid) {
+        WritePending();
+        if (durable) FlushFile();
+        Header invalid = m_onDisk;
+        invalid.amapValid = 0;
+        Bytes h = invalid.Serialize();
+        WriteRaw(0, h.data(), h.size());
+        m_onDisk = invalid;
+        for (auto& page : pages) WritePage(page.first, std::move(page.second));
+        WritePending();
+        return durable;
+    }
+    for (auto& page : pages) WritePage(page.first, std::move(page.second));
+    WritePending();
+    return false;
+}
+
 void Database::WriteHeader() {
     m_header.unique++;
     m_header.fileEof = m_space.FileEof();
@@ -469,6 +503,7 @@ void Database::WriteHeader() {
     m_header.amapFreeBytes = m_space.FreeBytes();
     Bytes h = m_header.Serialize();
     WriteRaw(0, h.data(), h.size());
+    m_onDisk = m_header;
 }
 
 void Database::Commit() {
@@ -481,10 +516,8 @@ void Database::Commit() {
     }
     // The maps go down with the data, before the header: they mark this
     // commit's new space and still mark what it releases.
-    for (auto& page : m_space.TakeChangedMapPages()) WritePage(page.first, std::move(page.second));
-    WritePending();
     const bool durable = CommitIsDurable();
-    if (durable) FlushFile();
+    if (!WriteDataAndMaps(durable) && durable) FlushFile();
     m_header.amapValid = kAMapValid;
     WriteHeader();
     if (durable) MarkDurable();
@@ -508,9 +541,7 @@ void Database::WriteExactMaps() {
     // Only the space the last commits released differs from the maps on disk.
     m_space.MarkDurable();
     m_space.ApplyReleases();
-    for (auto& page : m_space.TakeChangedMapPages()) WritePage(page.first, std::move(page.second));
-    WritePending();
-    FlushFile();
+    if (!WriteDataAndMaps(true)) FlushFile();
     m_header.amapValid = kAMapValid;
     WriteHeader();
     MarkDurable();

@@ -14,7 +14,7 @@
 //     garbage that no reader visits.
 //  3. The allocation maps on disk (AMaps, and FMaps past 32 MB) mark every
 //     page and block any header ever written can reach, at every instant, and
-//     every header says fAMapValid = VALID_AMAP2: [MS-PST]'s notes say Outlook
+//     every commit's header says fAMapValid = VALID_AMAP2: [MS-PST]'s notes say Outlook
 //     2013 and later ignore the flag and trust the maps, so a store that is
 //     never closed (a killed or terminated process) must not offer our blocks
 //     as free space. A commit writes the map pages of the intervals it changed
@@ -23,12 +23,18 @@
 //     with the next commit. A crash can therefore leak space (the unfinished
 //     commit's new blocks, the last commit's releases) but never offer space
 //     in use; Open() rebuilds the map from the trees and rewrites the pages
-//     that differ, so leaks end with the next session's first commit. Between
-//     a crash and that commit, cbAMapFree may disagree with half-updated maps.
+//     that differ, so leaks end with the next session's first commit. Map
+//     pages cannot be written together with the header, so while a commit
+//     rewrites pages the header counts, the header on disk first says
+//     fAMapValid = 0 (see WriteDataAndMaps): maps declared valid always agree
+//     with the header's cbAMapFree.
 //
 // COMMIT ORDER (Commit()): (1) the operation's new blocks, the copied B-tree
 // paths and the changed map pages are written, merged into as few writes as
-// possible (new data to fresh space, map pages in place); (2) when the commit
+// possible (new data to fresh space, map pages in place); when map pages the
+// committed header counts change, the data goes first (flushed when the
+// commit is durable), then that header again with fAMapValid = 0, then the
+// map pages; (2) when the commit
 // is durable (every commit with flushEachCommit; with a flushInterval, the
 // first commit once the interval has passed), flush; (3) the 564-byte header,
 // one write at offset 0, naming the new roots, counters, end of file and the
@@ -162,6 +168,7 @@ private:
     // Flushes: everything written so far is the state a power cut leaves.
     void MarkDurable();
     void WritePending();
+    bool WriteDataAndMaps(bool durable);
     void WriteHeader();
     void RebuildSpaceMap();
     void MarkStaleMapPages(bool diskMapsValid);
@@ -175,6 +182,7 @@ private:
     std::chrono::steady_clock::duration m_flushInterval;  // zero: no flushes by time
     std::chrono::steady_clock::time_point m_lastDurable;
     Header m_header;
+    Header m_onDisk;  // the header as last written
     SpaceMap m_space;
     PageBTree m_nodeTree;
     PageBTree m_blockTree;

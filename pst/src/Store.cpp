@@ -1,5 +1,8 @@
 #include "pst/Store.h"
 
+#include <atomic>
+#include <chrono>
+
 #include "messaging/StoreEngine.h"
 
 namespace pst {
@@ -19,10 +22,11 @@ Result<std::unique_ptr<Store>> Store::Create(std::unique_ptr<File> file, const s
 
 namespace {
 
-// A creation killed before its first commit leaves an empty or unfinished
-// file behind. It holds nothing, so it counts as no file: refusing it would
-// block every later attempt at that path. Opened (and so locked) here, so
-// that a creation still in progress in another process is not taken over.
+// A creation killed before its first commit, by a writer that made the file
+// at its final name, left an empty or unfinished file behind. It holds
+// nothing, so it counts as no file: refusing it would block every later
+// attempt at that path. Opened (and so locked) here, so that a creation still
+// in progress in another process is not taken over.
 Status OpenIfUnfinished(const std::string& path, std::unique_ptr<File>& file) {
     Status st = OpenExistingFile(path, file);
     if (st && !Database::IsUnfinished(*file))
@@ -31,31 +35,81 @@ Status OpenIfUnfinished(const std::string& path, std::unique_ptr<File>& file) {
     return st;
 }
 
-Result<std::unique_ptr<Store>> CreateAt(const std::string& path, std::unique_ptr<File> file,
-                                        const std::string& displayName, const StoreOptions& options) {
-    auto created = Store::Create(std::move(file), displayName, options);
-    // A store that never reached its first commit holds nothing; left behind, it
-    // would only make the next attempt at this path refuse a file that is no PST.
-    // The file is closed by now, and held nothing before.
-    if (!created) RemoveFile(path);
-    return created;
+// A name beside `path` that no other creation, in this process or another,
+// is using.
+std::string CreationName(const std::string& path) {
+    static std::atomic<unsigned> counter{0};
+    auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+    return path + ".creating-" + std::to_string(static_cast<unsigned long long>(ticks)) + "-" +
+           std::to_string(++counter);
+}
+
+// Makes an empty store on `file` and closes it, so that it is complete before
+// it gets its name.
+Status WriteEmptyStore(std::unique_ptr<File> file, const std::string& displayName) {
+    auto created = Store::Create(std::move(file), displayName);
+    if (!created) return created.GetStatus();
+    return created.Value()->Close();
+}
+
+// Made as a provisional file, which the system removes if the process ends
+// before it is published: a kill leaves nothing in the user's folder.
+// `unsupported`: the volume offers no such file, or cannot add its name.
+Status CreateProvisionally(const std::string& path, const std::string& displayName, bool& unsupported) {
+    std::unique_ptr<ProvisionalFile> provisional;
+    Status st = CreateProvisionalFile(CreationName(path), provisional);
+    if (!st) {
+        unsupported = true;
+        return st;
+    }
+    std::unique_ptr<File> file;
+    st = provisional->OpenForWriting(file);
+    if (st) st = WriteEmptyStore(std::move(file), displayName);
+    if (!st) return st;
+    st = provisional->Publish(path);
+    unsupported = !st;
+    return st;
+}
+
+// Where there are no provisional files (FAT volumes, some shares): made under
+// the creation name and renamed into place. A kill before the rename leaves
+// the creation file as litter beside the stores, never a file at `path`.
+Status CreateAndRename(const std::string& path, const std::string& displayName) {
+    const std::string creation = CreationName(path);
+    std::unique_ptr<File> file;
+    Status st = CreateNewFile(creation, file);
+    if (!st) return st;
+    st = WriteEmptyStore(std::move(file), displayName);
+    if (st) st = RenameWithoutReplacing(creation, path);
+    if (!st) RemoveFile(creation);
+    return st;
 }
 
 }  // namespace
 
 Result<std::unique_ptr<Store>> Store::Create(const std::string& path, const std::string& displayName,
                                              const StoreOptions& options) {
-    std::unique_ptr<File> file;
     if (PathExists(path)) {
-        Status st = OpenIfUnfinished(path, file);
+        std::unique_ptr<File> unfinished;
+        Status st = OpenIfUnfinished(path, unfinished);
+        if (!st) return st;
+        unfinished.reset();
+        st = RemoveFile(path);
         if (!st) return st;
     } else {
         Status dirs = CreateParentDirectories(path);
         if (!dirs) return dirs;
-        Status st = CreateNewFile(path, file);
-        if (!st) return st;
     }
-    return CreateAt(path, std::move(file), displayName, options);
+    // The store is complete and closed before it gets its name, so a process
+    // killed in the middle never leaves at `path` a file that is no PST.
+    bool unsupported = false;
+    Status made = CreateProvisionally(path, displayName, unsupported);
+    if (!made && unsupported) {
+        if (PathExists(path)) return Status::Failure("cannot create " + path + ": something exists there already");
+        made = CreateAndRename(path, displayName);
+    }
+    if (!made) return made;
+    return Open(path, options);
 }
 
 Result<std::unique_ptr<Store>> Store::Open(std::unique_ptr<File> file, const StoreOptions& options) {
@@ -80,7 +134,6 @@ Result<std::unique_ptr<Store>> Store::OpenOrCreate(const std::string& path, cons
     if (PathExists(path)) {
         std::unique_ptr<File> unfinished;
         if (!OpenIfUnfinished(path, unfinished)) return Open(path, options);
-        return CreateAt(path, std::move(unfinished), displayName, options);
     }
     return Create(path, displayName, options);
 }

@@ -35,6 +35,10 @@ Status CreateParentDirectories(const std::string& path);
 bool PathExists(const std::string& path);
 // Removes a file this engine created itself and could not complete.
 Status RemoveFile(const std::string& path);
+// Renames `from` to `to` unless something exists at `to`, atomically: no
+// moment exists at which a half-made file stands at `to`, and an existing one
+// is never replaced.
+Status RenameWithoutReplacing(const std::string& from, const std::string& to);
 
 // A new file that the system removes when the process ends, however it ends
 // (a kill included), unless Publish gave it its lasting name first: a file

@@ -36,6 +36,9 @@ public:
     // Creates a new file (and the directories leading to it); fails without
     // touching anything if something already exists at `path`. An empty file,
     // or one a creation killed before its first commit left, counts as nothing.
+    // The store is complete before it gets its name (a provisional file, see
+    // File.h, or a creation name renamed into place where the volume has no
+    // hard links), so a kill never leaves a file at `path` that is no PST.
     static Result<std::unique_ptr<Store>> Create(const std::string& path, const std::string& displayName,
                                                  const StoreOptions& options = {});
     // `file` must be empty (or left by a creation killed before its first commit).

@@ -146,6 +146,14 @@ Status RemoveFile(const std::string& path) {
     return Status::Ok();
 }
 
+Status RenameWithoutReplacing(const std::string& from, const std::string& to) {
+    // A hard link fails when `to` exists; the old name goes once the new one stands.
+    // A left-over old name is only litter beside a complete store.
+    if (::link(from.c_str(), to.c_str()) != 0) return Status::Failure(ErrnoText(("cannot create " + to).c_str(), errno));
+    ::unlink(from.c_str());
+    return Status::Ok();
+}
+
 Status CreateParentDirectories(const std::string& path) {
     size_t pos = 0;
     while ((pos = path.find('/', pos + 1)) != std::string::npos) {

@@ -165,6 +165,13 @@ Status RemoveFile(const std::string& path) {
     return Status::Ok();
 }
 
+Status RenameWithoutReplacing(const std::string& from, const std::string& to) {
+    // Without MOVEFILE_REPLACE_EXISTING the move fails when `to` exists.
+    if (!MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), 0))
+        return Status::Failure(LastErrorText("cannot give " + from + " the name " + to));
+    return Status::Ok();
+}
+
 Status CreateParentDirectories(const std::string& path) {
     // Start after a drive ("C:\") or UNC prefix ("\\server\share\"), which cannot be created.
     size_t start = 0;

@@ -151,6 +151,7 @@ public:
                 attachment.contentId = WithoutNul(Windows1252ToUtf8(value));
             }
             attachment.bytes.assign(bytes.begin(), bytes.end());
+            std::string().swap(bytes);
             m_message.attachments.push_back(std::move(attachment));
         }
     }
@@ -161,7 +162,7 @@ private:
         std::string encoding = field ? LowerAscii(TrimBlanks(field->value)) : std::string();
         if (encoding == "base64") return DecodeBase64(entity.body);
         if (encoding == "quoted-printable") return DecodeQuotedPrintable(entity.body);
-        return entity.body;
+        return std::string(entity.body);
     }
 
     void AppendPlain(const std::string& text) {
@@ -178,8 +179,10 @@ private:
 }  // namespace
 
 pst::MessageData BuildMessage(std::string_view emlBytes, const MessageTexts& texts, uint64_t nowFileTime) {
-    std::string source = emlBytes.empty() ? Utf8ToWindows1252(texts.messageText) : std::string(emlBytes);
-    std::string text = RemoveSubjectGlue(NormalizeLineEndings(source));
+    // The message text is held once more, line ends normalized; every entity
+    // of it points into that copy.
+    std::string text = RemoveSubjectGlue(
+        NormalizeLineEndings(emlBytes.empty() ? std::string_view(Utf8ToWindows1252(texts.messageText)) : emlBytes));
     MimeEntity top = ParseMimeEntity(text);
 
     pst::MessageData message;

@@ -47,7 +47,7 @@ MimeEntity ParseMimeEntity(std::string_view text, int depth) {
     HeaderSplit split = SplitHeader(text);
     entity.fields = std::move(split.fields);
     entity.headerBlock = std::string(text.substr(0, split.headerEnd));
-    entity.body = std::string(text.substr(split.bodyStart));
+    entity.body = text.substr(split.bodyStart);
     const HeaderField* type = FindField(entity.fields, "Content-Type");
     entity.contentType = ParseParameterizedValue(type ? std::string_view(type->value) : std::string_view("text/plain"));
     // A type that is no "type/subtype" counts as plain text, as RFC 2045 asks.

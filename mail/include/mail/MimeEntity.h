@@ -22,11 +22,13 @@ struct MimeEntity {
     std::vector<HeaderField> fields;
     std::string headerBlock;         // the raw header lines, CR LF ended
     ParameterizedValue contentType;  // "text/plain" when the entity names none
-    std::string body;                // still transfer-encoded
+    std::string_view body;           // still transfer-encoded; within the parsed text
     std::vector<MimeEntity> parts;   // multipart only
     bool unsplit = false;            // multipart that could not be split
 };
 
+// The entity's body and its parts' bodies point into `text`, which must
+// outlive the entity: a large message's body is not copied once per level.
 MimeEntity ParseMimeEntity(std::string_view text, int depth = 0);
 
 }  // namespace mail

@@ -23,7 +23,22 @@ bool IsInlineInPc(uint16_t type) {
 // padding are not counted. The value is stored inline in the property context,
 // so writing it does not change what it measures.
 NodeContent PropertyContext::Write(Database& db, std::vector<Property> properties,
-                                   std::vector<SubnodeEntry> extraSubnodes, uint32_t sizeTag, uint32_t* storedSize) {
+                                   std::vector<SubnodeEntry> extraSubnodes, uint32_t sizeTag, uint32_t* storedSize,
+                                   const BorrowedValue* borrowed) {
+    uint32_t nextSubnodeIndex = 1;
+    std::vector<SubnodeEntry> subnodes = std::move(extraSubnodes);
+    // A large borrowed value goes to its subnode from the caller's bytes; its
+    // record is then an empty stand-in that names the subnode.
+    uint32_t borrowedNid = 0;
+    if (borrowed && borrowed->size > kMaxHeapAllocation) {
+        SubnodeEntry e;
+        e.nid = borrowedNid = MakeNid(kNidTypeLtp, nextSubnodeIndex++);
+        e.bidData = db.WriteStream(borrowed->data, borrowed->size);
+        subnodes.push_back(e);
+        properties.push_back(Property{borrowed->tag, Bytes()});
+    } else if (borrowed) {
+        properties.push_back(Property{borrowed->tag, Bytes(borrowed->data, borrowed->data + borrowed->size)});
+    }
     std::sort(properties.begin(), properties.end(), [](const Property& a, const Property& b) { return a.tag < b.tag; });
     Heap heap(kHeapPropertyContext);
     uint32_t header = BTreeOnHeap::Create(heap, 2, 6);
@@ -32,15 +47,15 @@ NodeContent PropertyContext::Write(Database& db, std::vector<Property> propertie
     Bytes records(properties.size() * 8, 0);
     if (records.size() > kMaxHeapAllocation) Fail("internal error: too many properties in one object");
     uint32_t leaf = properties.empty() ? 0 : heap.Allocate(records);
-    uint32_t nextSubnodeIndex = 1;
-    std::vector<SubnodeEntry> subnodes = std::move(extraSubnodes);
     for (size_t i = 0; i < properties.size(); ++i) {
         const Property& p = properties[i];
         uint8_t* r = &records[8 * i];
         Put16(r, p.Id());
         Put16(r + 2, p.Type());
         uint32_t value = 0;
-        if (IsInlineInPc(p.Type())) {
+        if (borrowedNid && p.tag == borrowed->tag) {
+            value = borrowedNid;
+        } else if (IsInlineInPc(p.Type())) {
             for (size_t k = 0; k < p.value.size() && k < 4; ++k) value |= static_cast<uint32_t>(p.value[k]) << (8 * k);
         } else if (p.value.empty()) {
             value = 0;

@@ -89,7 +89,6 @@ void WriteAttachments(Database& db, const MessageData& m, std::vector<SubnodeEnt
         props.push_back(Int32Property(tag::kAttachSize, 0));  // filled in as written
         props.push_back(Int32Property(tag::kAttachMethod, kAttachByValue));
         props.push_back(Int32Property(tag::kRenderingPosition, 0xFFFFFFFF));
-        props.push_back(BinaryProperty(tag::kAttachDataBinary, a.bytes));
         AddString(props, tag::kAttachLongFilename, a.fileName);
         AddString(props, tag::kAttachFilename, a.fileName);
         AddString(props, tag::kDisplayName, a.fileName);
@@ -97,8 +96,9 @@ void WriteAttachments(Database& db, const MessageData& m, std::vector<SubnodeEnt
         AddString(props, tag::kAttachMimeTag, a.mimeType);
         AddString(props, tag::kAttachContentId, a.contentId);
         props.push_back(BoolProperty(tag::kAttachmentHidden, false));
+        const BorrowedValue data{tag::kAttachDataBinary, a.bytes.data(), a.bytes.size()};
         uint32_t stored = 0;
-        NodeContent c = PropertyContext::Write(db, props, {}, tag::kAttachSize, &stored);
+        NodeContent c = PropertyContext::Write(db, props, {}, tag::kAttachSize, &stored, &data);
         props[0] = Int32Property(tag::kAttachSize, stored);
         subnodes.push_back(SubnodeEntry{nid, c.bidData, c.bidSub});
         table.AppendRow(nid, props);

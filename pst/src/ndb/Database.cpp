@@ -208,6 +208,10 @@ uint64_t Database::WriteBlock(const uint8_t* data, size_t size, bool internal) {
     Put32(trailer + 4, PstCrc(raw, size));
     Put64(trailer + 8, bid);
     m_blockTree.Put(BtRecord{bid, ib, size, 2});
+    // A large value would otherwise be held whole until the commit. Until then
+    // only data blocks are staged, all in space the committed header does not
+    // reach, so they can go to the file early (invariant 2).
+    if (m_arena.size() >= kMaxMergedWrite) WritePending();
     return bid;
 }
 

@@ -1,6 +1,7 @@
 // Writes many messages into one Inbox and prints the engine's throughput,
 // peak memory and space overhead, and, as a peer measured in the same run on the
-// same disk, the time to append the same raw bytes to a plain file.
+// same disk, the time to append the same raw bytes to a plain file and
+// readpst's time to read the store back; then where the bytes written went.
 //
 //   pst_bench [--messages N] [--keep FILE] [--fsync | --flush-interval MS]
 
@@ -37,6 +38,14 @@ double BytesWrittenByProcess() {
     while (io >> key >> value)
         if (key == "wchar:") return value;
     return 0;
+}
+
+// Processor time of this process so far: on a shared machine the wall clock
+// mostly measures the wait for a processor.
+double ProcessorSeconds() {
+    struct rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 long PeakResidentKiB() {
@@ -82,6 +91,55 @@ double PlainAppendSeconds(const std::string& path, long count, const std::vector
     return seconds;
 }
 
+pst::WriteCounts Difference(const pst::WriteCounts& a, const pst::WriteCounts& b) {
+    pst::WriteCounts d;
+    d.commits = a.commits - b.commits;
+    d.nodeTreePages = a.nodeTreePages - b.nodeTreePages;
+    d.blockTreePages = a.blockTreePages - b.blockTreePages;
+    d.mapPages = a.mapPages - b.mapPages;
+    d.headers = a.headers - b.headers;
+    d.propertyContextBlocks = a.propertyContextBlocks - b.propertyContextBlocks;
+    d.tableBlocks = a.tableBlocks - b.tableBlocks;
+    d.subnodeBlocks = a.subnodeBlocks - b.subnodeBlocks;
+    d.largeValueBlocks = a.largeValueBlocks - b.largeValueBlocks;
+    d.other = a.other - b.other;
+    return d;
+}
+
+// Where the engine's writes went, per commit and per message, and in bytes
+// written per byte of content.
+void PrintAccounting(const pst::WriteCounts& c, long messages, uint64_t rawBytes) {
+    const double commits = c.commits ? static_cast<double>(c.commits) : 1.0;
+    const double perCommit = static_cast<double>(c.nodeTreePages + c.blockTreePages + c.mapPages + c.headers);
+    const double perObject = static_cast<double>(c.propertyContextBlocks + c.tableBlocks + c.subnodeBlocks +
+                                                 c.largeValueBlocks + c.other);
+    std::printf("bytes written per commit (%llu commits): %.0f\n", static_cast<unsigned long long>(c.commits),
+                perCommit / commits);
+    std::printf("  node tree pages    %8.0f\n  block tree pages   %8.0f\n  map pages          %8.0f\n"
+                "  headers            %8.0f\n  density list              0 (none written)\n",
+                c.nodeTreePages / commits, c.blockTreePages / commits, c.mapPages / commits, c.headers / commits);
+    std::printf("bytes written per message: %.0f\n", perObject / messages);
+    std::printf("  property contexts  %8.0f\n  tables             %8.0f\n  subnode blocks     %8.0f\n"
+                "  large values       %8.0f\n  interval ends      %8.0f\n",
+                static_cast<double>(c.propertyContextBlocks) / messages, static_cast<double>(c.tableBlocks) / messages,
+                static_cast<double>(c.subnodeBlocks) / messages, static_cast<double>(c.largeValueBlocks) / messages,
+                static_cast<double>(c.other) / messages);
+    std::printf("bytes written per content byte: %.2f (%.2f per commit, %.2f in the objects)\n",
+                (perCommit + perObject) / rawBytes, perCommit / rawBytes, perObject / rawBytes);
+}
+
+// readpst's time to read the whole store into a scratch folder; 0 without readpst.
+double ReadpstSeconds(const std::string& path) {
+    if (std::system("command -v readpst >/dev/null 2>&1") != 0) return 0;
+    const std::string out = path + ".readpst";
+    if (std::system(("rm -rf '" + out + "' && mkdir -p '" + out + "'").c_str()) != 0) return 0;
+    auto start = std::chrono::steady_clock::now();
+    int rc = std::system(("readpst -q -o '" + out + "' '" + path + "' >/dev/null 2>&1").c_str());
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (std::system(("rm -rf '" + out + "'").c_str()) != 0) return 0;
+    return rc == 0 ? seconds : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -124,7 +182,9 @@ int main(int argc, char** argv) {
 
     uint64_t rawBytes = 0;
     long rssQuarter = 0;
+    const pst::WriteCounts countsBefore = store->BytesWritten();
     double writtenBefore = BytesWrittenByProcess();
+    const double processorBefore = ProcessorSeconds();
     auto start = std::chrono::steady_clock::now();
     for (long i = 0; i < count; ++i) {
         pst::MessageData m;
@@ -152,7 +212,9 @@ int main(int argc, char** argv) {
         if (i == count / 4) rssQuarter = ResidentKiB();
     }
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    double processorSeconds = ProcessorSeconds() - processorBefore;
     double written = BytesWrittenByProcess() - writtenBefore;
+    const pst::WriteCounts counts = Difference(store->BytesWritten(), countsBefore);
     long rssEnd = ResidentKiB();
     pst::Status closed = store->Close();
     store.reset();
@@ -163,13 +225,15 @@ int main(int argc, char** argv) {
     std::ifstream f(path, std::ios::binary | std::ios::ate);
     double fileBytes = static_cast<double>(f.tellg());
     double peerSeconds = PlainAppendSeconds(path + ".peer", count, bodies, attachment, options.flushEachCommit);
+    double readpstSeconds = ReadpstSeconds(path);
 
     std::printf("messages:            %ld%s", count, options.flushEachCommit ? " (flush per commit)" : "");
     if (options.flushInterval.count() > 0)
         std::printf(" (flush at most every %lld ms)", static_cast<long long>(options.flushInterval.count()));
     std::printf("\n");
     std::printf("time:                %.2f s\n", seconds);
-    std::printf("messages per second: %.0f\n", count / seconds);
+    std::printf("messages per second: %.0f (%.0f by processor time, %.2f s)\n", count / seconds,
+                count / processorSeconds, processorSeconds);
     std::printf("MB/s written:        %.1f (%.1f KB written per message, rewrites included)\n", written / seconds / 1e6,
                 written / count / 1e3);
     std::printf("content MB/s:        %.1f (raw bytes stored per second)\n", rawBytes / seconds / 1e6);
@@ -179,6 +243,10 @@ int main(int argc, char** argv) {
                 fileBytes / rawBytes);
     std::printf("peer:                %.2f s to append the same content to a plain file; engine/peer %.1fx\n",
                 peerSeconds, peerSeconds > 0 ? seconds / peerSeconds : 0.0);
+    if (readpstSeconds > 0)
+        std::printf("readpst:             %.2f s to read the store back, %.0f messages per second\n", readpstSeconds,
+                    count / readpstSeconds);
+    PrintAccounting(counts, count, rawBytes);
     if (keep.empty()) std::remove(path.c_str());
     return 0;
 }

@@ -146,6 +146,8 @@ Status Store::Close() {
     return r.GetStatus();
 }
 
+WriteCounts Store::BytesWritten() const { return m_engine->BytesWritten(); }
+
 const std::string& Store::DisplayName() const { return m_engine->DisplayName(); }
 
 Folder Store::RootFolder() const { return Folder(m_engine.get(), kRootFolderNid); }

@@ -30,6 +30,28 @@ struct StoreOptions {
     std::chrono::milliseconds flushInterval{0};
 };
 
+// Bytes the engine handed to the file since the store was opened, by what
+// they hold: where a commit's writes go (for benchmarks and their figures).
+struct WriteCounts {
+    uint64_t commits = 0;
+    // Per commit: the copied paths of the two B-trees, the allocation map
+    // pages (AMap, FMap, PMap and FPMap), the headers (a commit's own and the
+    // one that declares the maps invalid while their pages change).
+    uint64_t nodeTreePages = 0;
+    uint64_t blockTreePages = 0;
+    uint64_t mapPages = 0;
+    uint64_t headers = 0;
+    // Per object: heap blocks of property contexts (messages, attachments,
+    // folders), heap and row blocks of tables, subnode blocks (SLBLOCK and
+    // SIBLOCK), and values longer than a heap allocation with their XBLOCKs;
+    // block trailers and padding included.
+    uint64_t propertyContextBlocks = 0;
+    uint64_t tableBlocks = 0;
+    uint64_t subnodeBlocks = 0;
+    uint64_t largeValueBlocks = 0;
+    uint64_t other = 0;  // the zeros that make a new interval's end exist
+};
+
 // A Store is used by one thread at a time.
 class Store {
 public:
@@ -60,6 +82,7 @@ public:
     // that is never closed is still complete, readers rebuild nothing.
     Status Close();
 
+    WriteCounts BytesWritten() const;
     const std::string& DisplayName() const;
     Folder RootFolder() const;
     // "Top of Personal Folders": the parent of every mail folder.

@@ -215,6 +215,8 @@ size_t Heap::StoredSize() const {
 
 uint64_t Heap::Commit(Database& db) {
     m_db = &db;
+    Database::BlockKindScope kind(db, m_clientSignature == kHeapPropertyContext ? Database::BlockKind::PropertyContext
+                                                                                 : Database::BlockKind::Table);
     // In block order: a new block is appended to the data tree after the one before it.
     std::sort(m_dirtyBlocks.begin(), m_dirtyBlocks.end());
     for (size_t i : m_dirtyBlocks) {

@@ -246,6 +246,7 @@ std::vector<TableRow> TableContext::ReadRows() {
 
 NodeContent TableContext::Commit(Database& db) {
     m_db = &db;
+    Database::BlockKindScope kind(db, Database::BlockKind::Table);
     NodeContent out;
     out.bidData = m_heap->Commit(db);
     uint64_t root = m_matrix ? m_matrix->Commit(db) : 0;

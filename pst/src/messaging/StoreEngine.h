@@ -27,6 +27,7 @@ public:
     static std::unique_ptr<StoreEngine> Open(std::unique_ptr<File> file, const StoreOptions& options);
 
     const std::string& DisplayName() const { return m_displayName; }
+    WriteCounts BytesWritten() const { return m_db->BytesWritten(); }
     uint32_t IpmSubtreeNid() const { return m_ipmSubtreeNid; }
     uint32_t DeletedItemsNid() const { return m_deletedItemsNid; }
 

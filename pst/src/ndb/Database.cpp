@@ -188,6 +188,14 @@ BlockRef Database::AllocatePage() {
 }
 
 void Database::WritePage(uint64_t ib, Bytes page) {
+    if (page.size() != kPageSize)
+        m_counts.other += page.size();
+    else if (page[496] == kPageNbt)
+        m_counts.nodeTreePages += kPageSize;
+    else if (page[496] == kPageBbt)
+        m_counts.blockTreePages += kPageSize;
+    else
+        m_counts.mapPages += kPageSize;
     std::memcpy(StagePending(ib, page.size()), page.data(), page.size());
 }
 
@@ -198,6 +206,12 @@ uint64_t Database::WriteBlock(const uint8_t* data, size_t size, bool internal) {
     uint64_t bid = m_header.bidNextBlock | (internal ? kBidInternalFlag : 0);
     m_header.bidNextBlock += 4;
     size_t disk = BlockDiskSize(size);
+    switch (m_blockKind) {
+        case BlockKind::PropertyContext: m_counts.propertyContextBlocks += disk; break;
+        case BlockKind::Table: m_counts.tableBlocks += disk; break;
+        case BlockKind::Subnodes: m_counts.subnodeBlocks += disk; break;
+        case BlockKind::LargeValue: m_counts.largeValueBlocks += disk; break;
+    }
     uint64_t ib = m_space.Allocate(disk, false);
     uint8_t* raw = StagePending(ib, disk);
     if (size) std::memcpy(raw, data, size);
@@ -249,6 +263,7 @@ void Database::FreeBlock(uint64_t bid) {
 }
 
 uint64_t Database::WriteStream(const uint8_t* data, size_t size) {
+    BlockKindScope kind(*this, BlockKind::LargeValue);
     if (size <= kMaxBlockData) return WriteBlock(data, size, false);
     std::vector<uint64_t> leaves;
     for (size_t at = 0; at < size; at += kMaxBlockData)
@@ -305,6 +320,7 @@ void Database::FreeStream(uint64_t bid) {
 
 uint64_t Database::WriteSubnodes(std::vector<SubnodeEntry> entries) {
     if (entries.empty()) return 0;
+    BlockKindScope kind(*this, BlockKind::Subnodes);
     std::sort(entries.begin(), entries.end(),
               [](const SubnodeEntry& a, const SubnodeEntry& b) { return a.nid < b.nid; });
     auto leaf = [this](const SubnodeEntry* e, size_t count) {
@@ -490,6 +506,7 @@ bool Database::WriteDataAndMaps(bool durable) {
         invalid.amapValid = 0;
         Bytes h = invalid.Serialize();
         WriteRaw(0, h.data(), h.size());
+        m_counts.headers += h.size();
         m_onDisk = invalid;
         for (auto& page : pages) WritePage(page.first, std::move(page.second));
         WritePending();
@@ -507,10 +524,12 @@ void Database::WriteHeader() {
     m_header.amapFreeBytes = m_space.FreeBytes();
     Bytes h = m_header.Serialize();
     WriteRaw(0, h.data(), h.size());
+    m_counts.headers += h.size();
     m_onDisk = m_header;
 }
 
 void Database::Commit() {
+    ++m_counts.commits;
     m_header.nodeTreeRoot = m_nodeTree.Commit();
     m_header.blockTreeRoot = m_blockTree.Commit();
     for (uint64_t k : m_space.TakeNewIntervals()) {

@@ -146,6 +146,21 @@ public:
     // Keeps the counter of `type` at least at `index` (folder table NIDs follow the folder's).
     void RaiseNidCounter(uint32_t type, uint32_t index);
 
+    // What the blocks written next hold, for BytesWritten(); a scope sets it.
+    enum class BlockKind { PropertyContext, Table, Subnodes, LargeValue };
+    class BlockKindScope {
+    public:
+        BlockKindScope(Database& db, BlockKind kind) : m_db(db), m_saved(db.m_blockKind) { db.m_blockKind = kind; }
+        ~BlockKindScope() { m_db.m_blockKind = m_saved; }
+        BlockKindScope(const BlockKindScope&) = delete;
+        BlockKindScope& operator=(const BlockKindScope&) = delete;
+
+    private:
+        Database& m_db;
+        BlockKind m_saved;
+    };
+    const WriteCounts& BytesWritten() const { return m_counts; }
+
     void Commit();
     // Makes the space the last commits released free and writes the map pages
     // that changed, so the maps are exact, and flushes.
@@ -196,6 +211,8 @@ private:
     std::map<uint64_t, PendingWrite> m_pending;
     Bytes m_arena;
     Bytes m_mergeBuffer;
+    BlockKind m_blockKind = BlockKind::PropertyContext;
+    WriteCounts m_counts;
 };
 
 }  // namespace pst

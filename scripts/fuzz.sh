@@ -36,14 +36,14 @@ if ! build_preset fuzz >build-fuzz.log 2>&1; then
 fi
 mkdir -p build && mv -f build-fuzz.log build/
 
-# run NAME LOG ARGS...: one fuzzer run, counted.
+# run NAME LOG ARGS...: one fuzzer or driver run, counted.
 run() {
   local name=$1 log=$2; shift 2
   if "$@" >"$log" 2>&1; then
     passed=$((passed + 1))
   else
     tail -n 60 "$log"
-    echo "fuzzer $name failed; the input is in build/fuzz-work/$name/"
+    echo "$name failed; a fuzzer's failing input is kept in build/fuzz-work/$name/"
     failed=$((failed + 1))
   fi
 }
@@ -77,13 +77,7 @@ for driver in build/fuzz/drivers/*; do
   [ -x "$driver" ] || continue
   name=$(basename "$driver")
   say "running $name"
-  if "$driver" >"build/fuzz-work/$name.log" 2>&1; then
-    passed=$((passed + 1))
-  else
-    tail -n 60 "build/fuzz-work/$name.log"
-    echo "driver $name failed"
-    failed=$((failed + 1))
-  fi
+  run "$name" "build/fuzz-work/$name.log" "$driver"
 done
 echo "fuzz: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

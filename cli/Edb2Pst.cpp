@@ -2,7 +2,7 @@
 
 #include "cli/ConvertCommand.h"
 #include "cli/ListCommand.h"
-#include "mailbox/Utf8.h"
+#include "text/Utf8.h"
 
 namespace cli {
 namespace {

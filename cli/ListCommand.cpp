@@ -2,10 +2,10 @@
 
 #include "cli/Json.h"
 #include "cli/ProgressBar.h"
-#include "mailbox/CodePage.h"
-#include "mailbox/HeaderScan.h"
-#include "mailbox/MailboxScan.h"
-#include "mailbox/Utf8.h"
+#include "scan/HeaderScan.h"
+#include "scan/MailboxScan.h"
+#include "text/CodePage.h"
+#include "text/Utf8.h"
 
 namespace cli {
 

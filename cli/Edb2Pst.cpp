@@ -1,6 +1,7 @@
 #include "cli/Edb2Pst.h"
 
 #include "cli/ConvertCommand.h"
+#include "cli/InspectCommand.h"
 #include "cli/ListCommand.h"
 #include "mailbox/Utf8.h"
 
@@ -23,6 +24,9 @@ const Command kCommands[] = {
     {L"convert", RunConvertCommand, kConvertUsage,
      "write each chosen mailbox into a PST file of its own under DEST_DIR, every\n"
      "      message of the source in its Inbox (--json: the files written as JSON)"},
+    {L"inspect", RunInspectCommand, kInspectUsage,
+     "the database's format and every table with its column and record counts,\n"
+     "      or one table's columns and records (--json: one UTF-8 JSON object)"},
 };
 
 std::string HelpText() {

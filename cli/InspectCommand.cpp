@@ -42,6 +42,8 @@ std::wstring WideFromCodePage(const std::vector<uint8_t>& bytes, uint32_t codePa
                 text += static_cast<wchar_t>(u >= 0xD800 && u < 0xE000 ? 0xFFFD : u);
             }
         }
+        // A fixed UTF-16 column of odd size ends in a lone byte: kept as a character of its own, not lost.
+        if (bytes.size() % 2) text += static_cast<wchar_t>(bytes.back());
         return text;
     }
     for (uint8_t b : bytes) {

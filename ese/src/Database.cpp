@@ -18,6 +18,7 @@ constexpr uint32_t kCatalogObjectId = 2;
 constexpr uint32_t kShadowCatalogRoot = 24;  // MSysObjectsShadow's, likewise
 constexpr uint32_t kShadowCatalogObjectId = 3;
 constexpr int kMaxTreeDepth = 16;             // real trees stay under 6 levels
+constexpr uint32_t kColumnCompressed = 0x80000;  // the column's long values are compressed chunk by chunk
 
 // Tagged field header bits.
 enum : uint8_t {
@@ -400,7 +401,8 @@ struct Database::Impl {
                     item.bytes.clear();
                     return item;
                 }
-                if (compressedChunks) {
+                // A column that compresses may still hold chunks stored as they are; scheme 0 names none.
+                if (compressedChunks && node.dataSize > 0 && (node.data[0] >> 3) != 0) {
                     Item chunk = Decompressed(node.data, node.dataSize);
                     if (!chunk.Ok()) {
                         item.error = chunk.error;
@@ -443,7 +445,9 @@ struct Database::Impl {
     std::unordered_map<const Table*, uint32_t> lvObjectIds;
 
     // One tagged field's bytes (after its header byte) as the cell's items.
-    void TaggedCell(const Table& table, uint8_t header, const uint8_t* data, uint32_t size, Cell& cell) {
+    void TaggedCell(const Table& table, const Column& column, uint8_t header, const uint8_t* data, uint32_t size,
+                    Cell& cell) {
+        const bool chunksCompressed = (header & kTagCompressed) || (column.flags & kColumnCompressed);
         cell.null = false;
         if (header & kTagNull) {
             cell.null = true;
@@ -479,7 +483,7 @@ struct Database::Impl {
                     continue;
                 }
                 if (raw & 0x8000) {
-                    cell.items.push_back(LongValue(table, data + start, end - start, false));
+                    cell.items.push_back(LongValue(table, data + start, end - start, chunksCompressed));
                 } else if ((header & kTagCompressed) && k == 0) {
                     // Only the first value of a multi-valued field is ever stored compressed.
                     cell.items.push_back(Decompressed(data + start, end - start));
@@ -490,7 +494,7 @@ struct Database::Impl {
             return;
         }
         if (header & kTagSeparated) {
-            cell.items.push_back(LongValue(table, data, size, (header & kTagCompressed) != 0));
+            cell.items.push_back(LongValue(table, data, size, chunksCompressed));
         } else if (header & kTagCompressed) {
             cell.items.push_back(Decompressed(data, size));
         } else {
@@ -599,7 +603,7 @@ struct Database::Impl {
                     }
                     headerByte = tagged[start++];
                 }
-                TaggedCell(table, headerByte, tagged + start, end - start, cell);
+                TaggedCell(table, table.columns[column], headerByte, tagged + start, end - start, cell);
             }
         }
         for (const auto& entry : layout.tagged) {

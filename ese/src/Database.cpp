@@ -18,7 +18,7 @@ constexpr uint32_t kCatalogObjectId = 2;
 constexpr uint32_t kShadowCatalogRoot = 24;  // MSysObjectsShadow's, likewise
 constexpr uint32_t kShadowCatalogObjectId = 3;
 constexpr int kMaxTreeDepth = 16;             // real trees stay under 6 levels
-constexpr uint32_t kColumnCompressed = 0x80000;  // the column's long values are compressed chunk by chunk
+constexpr uint32_t kColumnCompressed = 0x1000;  // catalog flag: the column's long values are compressed chunk by chunk
 
 // Tagged field header bits.
 enum : uint8_t {

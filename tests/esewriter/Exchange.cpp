@@ -109,8 +109,11 @@ void BuildFiveTables(const ExchangeSpec& spec, Database& db) {
             if (folder && !folder->containerClass.empty()) f.cells.push_back(Text(257, folder->containerClass));
             folders.rows.push_back(f);
             for (uint32_t m = 0; folder && m < folder->messages; ++m, ++messageNumber) {
-                // every seventh message has a body long enough to be separated into chunks
-                std::string body = messageNumber % 7 == 3 ? std::string(5000, 'a' + messageNumber % 26) : "Short body";
+                // every seventh message has a body long enough to be separated, of one chunk or several
+                static const size_t kLongBodies[] = {600, 900, 1500, 5000};
+                std::string body = messageNumber % 7 == 3
+                                       ? std::string(kLongBodies[messageNumber / 7 % 4], char('a' + messageNumber % 26))
+                                       : "Short body";
                 messages.rows.push_back({{Int(1, (static_cast<uint64_t>(0x10000 + messageNumber) << 16) | 1, 8),
                                           Int(2, ids[i], 8), Int(3, mailbox.number, 4),
                                           Int(4, 0x01dc000000000000ull + messageNumber * 600000000ull, 8),

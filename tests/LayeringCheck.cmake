@@ -5,6 +5,7 @@
 # A new folder takes its place in this table (same number: may not include one another).
 set(layer_pst 0)
 set(layer_ese 0)
+set(layer_exchange 1)  # reads Exchange's tables through the ESE reader
 set(layer_framework 0)
 set(layer_mail 1)
 set(layer_wizard 1)
@@ -20,7 +21,7 @@ set(layer_sample 1)
 set(layer_app 4)
 
 set(violations "")
-foreach(folder pst ese framework mail sample wizard quillon ui log components mailbox search convert app cli)
+foreach(folder pst ese exchange framework mail sample wizard quillon ui log components mailbox search convert app cli)
   file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}
        ${SOURCE_DIR}/${folder}/*.h ${SOURCE_DIR}/${folder}/*.cpp ${SOURCE_DIR}/${folder}/*.rc)
   foreach(source IN LISTS sources)

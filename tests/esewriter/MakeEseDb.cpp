@@ -43,7 +43,8 @@ FolderSpec DeepChain(int depth) {
 FolderSpec Wide(int count) {
     FolderSpec parent{"Archive", "IPF.Note", 0, {}};
     for (int i = 1; i <= count; ++i) {
-        parent.children.push_back({"Archive " + std::to_string(i), i % 2 ? "IPF.Note" : "", static_cast<uint32_t>(i % 4), {}});
+        parent.children.push_back(
+            {"Archive " + std::to_string(i), i % 2 ? "IPF.Note" : "", static_cast<uint32_t>(i % 4), {}});
     }
     return parent;
 }
@@ -88,8 +89,9 @@ ExchangeSpec Case(const std::string& name) {
         spec.schema = Schema::Exchange2003;
         spec.seed = 10000;
         for (uint32_t n = 1; n <= 10000; ++n) {
-            spec.mailboxes.push_back({n, "User " + std::to_string(n), {{"Top of Information Store", "", 0,
-                                                                       {{"Inbox", "IPF.Note", 0, {}}}}}});
+            spec.mailboxes.push_back({n,
+                                      "User " + std::to_string(n),
+                                      {{"Top of Information Store", "", 0, {{"Inbox", "IPF.Note", 0, {}}}}}});
         }
     } else {
         throw std::runtime_error("no case named " + name);

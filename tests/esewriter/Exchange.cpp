@@ -27,11 +27,19 @@ void Flatten(const std::vector<FolderSpec>& folders, const std::string& prefix, 
     }
 }
 
+constexpr int kNoSuchFolder = -2;
+
 std::vector<FlatFolder> FoldersOf(const MailboxSpec& mailbox) {
     std::vector<FlatFolder> out;
     if (mailbox.folders.empty()) return out;
     out.push_back({nullptr, "", -1});
     Flatten(mailbox.folders, "", 0, out);
+    if (mailbox.damagedLinks) {
+        if (out.size() < 5) throw std::runtime_error("damaged links need four folders");
+        out.back().parent = kNoSuchFolder;
+        out[2].parent = 3;
+        out[3].parent = 2;
+    }
     return out;
 }
 
@@ -121,6 +129,7 @@ void BuildFiveTables(const ExchangeSpec& spec, Database& db) {
             Row f{{Int(1, ids[i], 8), Int(3, mailbox.number, 4), Int(4, folder ? folder->messages : 0, 4),
                    Text(256, folder ? folder->name : "")}};
             if (flat[i].parent >= 0) f.cells.push_back(Int(2, ids[flat[i].parent], 8));
+            if (flat[i].parent == kNoSuchFolder) f.cells.push_back(Int(2, 0xffff0001u, 8));
             if (folder && !folder->containerClass.empty()) f.cells.push_back(Text(257, folder->containerClass));
             folders.rows.push_back(f);
             for (uint32_t m = 0; folder && m < folder->messages; ++m, ++messageNumber) {
@@ -197,6 +206,7 @@ void BuildPerMailboxTables(const ExchangeSpec& spec, Database& db) {
                      Text(256, folder ? folder->name : ""),
                      {258, PropertyBlob(i)}}};
             if (flat[i].parent >= 0) row.cells.push_back({129, ids[flat[i].parent]});
+            if (flat[i].parent == kNoSuchFolder) row.cells.push_back({129, FolderId(mailbox, 0xffffff)});
             if (folder && !folder->containerClass.empty()) row.cells.push_back(Text(257, folder->containerClass));
             table.rows.push_back(row);
         }
@@ -380,7 +390,13 @@ std::string DescribeJson(const ExchangeSpec& spec, const Database& db) {
         out += (m ? ",\n" : "\n") + std::string("    {\"number\": ") + std::to_string(mailbox.number) +
                ", \"name\": " + Quoted(mailbox.owner) + ", \"folders\": [";
         FolderJson(out, mailbox);
-        out += "]}";
+        out += "]";
+        if (mailbox.damagedLinks) {
+            std::vector<FlatFolder> flat = FoldersOf(mailbox);
+            out += ",\n     \"damaged_links\": {\"orphan\": " + Quoted(flat.back().path) + ", \"cycle\": [" +
+                   Quoted(flat[2].path) + ", " + Quoted(flat[3].path) + "]}";
+        }
+        out += "}";
     }
     return out + "]\n}\n";
 }

@@ -67,6 +67,7 @@ ExchangeSpec Case(const std::string& name) {
     if (name == "exchange-2003") {
         spec.schema = Schema::Exchange2003;
         spec.mailboxes = UnicodeMailboxes(1);
+        spec.mailboxes[1].damagedLinks = true;
     } else if (name == "exchange-2007") {
         spec.schema = Schema::Exchange2007;
         spec.seed = 7;
@@ -84,6 +85,7 @@ ExchangeSpec Case(const std::string& name) {
         spec.dirty = true;
         spec.mailboxes = UnicodeMailboxes(201);
         spec.mailboxes[2].folders[0].children.push_back(DeepChain(80));
+        spec.mailboxes[4].damagedLinks = true;
         spec.mailboxes[3].folders[0].children.push_back(Wide(250));
     } else if (name == "mailboxes-10000") {
         spec.schema = Schema::Exchange2003;

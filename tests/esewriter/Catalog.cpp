@@ -69,12 +69,19 @@ constexpr uint32_t kDensity = 80;
 
 void AddTable(std::vector<Row>& rows, const Table& table, uint32_t objid, uint32_t fdp, uint32_t pages) {
     rows.push_back(Head(objid, kTable, objid)
-                       .Int(4, fdp).Int(5, kDensity).Int(6, 0).Int(7, pages).Int(8, 0xff, 1)
-                       .Data(128, Ascii(table.name)).row);
+                       .Int(4, fdp)
+                       .Int(5, kDensity)
+                       .Int(6, 0)
+                       .Int(7, pages)
+                       .Int(8, 0xff, 1)
+                       .Data(128, Ascii(table.name))
+                       .row);
     uint32_t recordOffset = 4;
     for (const Column& column : table.columns) {
         const bool fixed = column.id < 128;
-        uint32_t space = fixed ? FixedWidth(column) : IsLongType(column.type) ? column.size : (column.size ? column.size : 255);
+        uint32_t space = fixed                     ? FixedWidth(column)
+                         : IsLongType(column.type) ? column.size
+                                                   : (column.size ? column.size : 255);
         RowBuilder b = Head(objid, kColumn, column.id);
         b.Int(4, static_cast<uint32_t>(column.type)).Int(5, space).Int(6, 0).Int(7, column.codepage);
         if (fixed) {
@@ -90,9 +97,15 @@ void AddTable(std::vector<Row>& rows, const Table& table, uint32_t objid, uint32
             PutLittle(segments, id, 2);
         }
         rows.push_back(Head(objid, kIndex, objid)
-                           .Int(4, fdp).Int(5, kDensity).Int(6, 0x1002f).Int(7, 1033).Int(10, 0x30401)
-                           .Int(11, 255, 2).Data(128, Ascii(table.name == "MSysObjects" ? "Id" : "PrimaryKey"))
-                           .Data(132, segments).row);
+                           .Int(4, fdp)
+                           .Int(5, kDensity)
+                           .Int(6, 0x1002f)
+                           .Int(7, 1033)
+                           .Int(10, 0x30401)
+                           .Int(11, 255, 2)
+                           .Data(128, Ascii(table.name == "MSysObjects" ? "Id" : "PrimaryKey"))
+                           .Data(132, segments)
+                           .row);
     }
 }
 
@@ -109,8 +122,12 @@ std::vector<Row> CatalogRows(const std::vector<CatalogEntry>& entries) {
         AddTable(rows, *entry.table, entry.objid, entry.fdp, entry.pages);
         if (entry.longValueObjid) {
             rows.push_back(Head(entry.objid, kLongValue, entry.longValueObjid)
-                               .Int(4, entry.longValueFdp).Int(5, 100).Int(6, 0).Int(7, 1)
-                               .Data(128, Ascii("LV")).row);
+                               .Int(4, entry.longValueFdp)
+                               .Int(5, 100)
+                               .Int(6, 0)
+                               .Int(7, 1)
+                               .Data(128, Ascii("LV"))
+                               .row);
         }
     }
     return rows;

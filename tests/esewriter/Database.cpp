@@ -52,7 +52,8 @@ Bytes Header(const Database& database, uint32_t lastObjid) {
 
 std::vector<Node> SortedNodes(const Table& table, bool largePage, LongValues& longValues) {
     std::vector<Node> nodes;
-    for (const Row& row : table.rows) nodes.push_back({PrimaryKey(table, row), EncodeRecord(table, row, largePage, longValues)});
+    for (const Row& row : table.rows)
+        nodes.push_back({PrimaryKey(table, row), EncodeRecord(table, row, largePage, longValues)});
     std::sort(nodes.begin(), nodes.end(), [](const Node& a, const Node& b) { return a.key < b.key; });
     for (size_t i = 1; i < nodes.size(); ++i) {
         if (nodes[i].key == nodes[i - 1].key) throw std::runtime_error(table.name + ": two rows with the same key");

@@ -27,11 +27,19 @@ void Flatten(const std::vector<FolderSpec>& folders, const std::string& prefix, 
     }
 }
 
+constexpr int kNoSuchFolder = -2;
+
 std::vector<FlatFolder> FoldersOf(const MailboxSpec& mailbox) {
     std::vector<FlatFolder> out;
     if (mailbox.folders.empty()) return out;
     out.push_back({nullptr, "", -1});
     Flatten(mailbox.folders, "", 0, out);
+    if (mailbox.damagedLinks) {
+        if (out.size() < 5) throw std::runtime_error("damaged links need four folders");
+        out.back().parent = kNoSuchFolder;
+        out[2].parent = 3;
+        out[3].parent = 2;
+    }
     return out;
 }
 
@@ -75,19 +83,31 @@ const ColumnType LongText = ColumnType::LongText;
 // Exchange 2000 to 2007: one table each for mailboxes, folders and messages;
 // a folder id is a 2-byte replica id below a 6-byte counter, in 64-bit columns.
 void BuildFiveTables(const ExchangeSpec& spec, Database& db) {
-    Table global{"Global", {{1, "L6701", Long}, {128, "B6762", ColumnType::Binary, 16}, {256, "S3001", LongText, 0, 1200}}, {1}};
+    Table global{
+        "Global", {{1, "L6701", Long}, {128, "B6762", ColumnType::Binary, 16}, {256, "S3001", LongText, 0, 1200}}, {1}};
     global.rows.push_back({{Int(1, 1, 4), {128, GuidOf(0, 0)}, Text(256, "Mailbox Database")}});
     Table mailboxes{"Mailbox",
-                    {{1, "L6701", Long}, {2, "Q6748", Currency}, {3, "L3602", Long},
-                     {128, "B6704", ColumnType::Binary, 16}, {256, "S3001", LongText, 0, 1200}},
+                    {{1, "L6701", Long},
+                     {2, "Q6748", Currency},
+                     {3, "L3602", Long},
+                     {128, "B6704", ColumnType::Binary, 16},
+                     {256, "S3001", LongText, 0, 1200}},
                     {1}};
     Table folders{"Folders",
-                  {{1, "Q6748", Currency}, {2, "Q6749", Currency}, {3, "L6701", Long}, {4, "L3602", Long},
-                   {256, "S3001", LongText, 0, 1200}, {257, "S3613", LongText, 0, 1200}},
+                  {{1, "Q6748", Currency},
+                   {2, "Q6749", Currency},
+                   {3, "L6701", Long},
+                   {4, "L3602", Long},
+                   {256, "S3001", LongText, 0, 1200},
+                   {257, "S3613", LongText, 0, 1200}},
                   {1}};
     Table messages{"Msg",
-                   {{1, "Q674a", Currency}, {2, "Q6749", Currency}, {3, "L6701", Long}, {4, "T0e06", Currency},
-                    {256, "S0037", LongText, 0, 1200}, {257, "S1000", LongText, 0, 1200}},
+                   {{1, "Q674a", Currency},
+                    {2, "Q6749", Currency},
+                    {3, "L6701", Long},
+                    {4, "T0e06", Currency},
+                    {256, "S0037", LongText, 0, 1200},
+                    {257, "S1000", LongText, 0, 1200}},
                    {1}};
     Table perUserRead{"PerUserRead", {{1, "Q6748", Currency}, {128, "B6762", ColumnType::Binary, 16}}, {1}};
     const std::vector<uint32_t> order = Shuffled(CountFolders(spec), spec.seed);
@@ -96,8 +116,11 @@ void BuildFiveTables(const ExchangeSpec& spec, Database& db) {
     for (const MailboxSpec& mailbox : spec.mailboxes) {
         std::vector<FlatFolder> flat = FoldersOf(mailbox);
         std::vector<uint64_t> ids;
-        for (size_t i = 0; i < flat.size(); ++i) ids.push_back((static_cast<uint64_t>(0x100 + order[next++]) << 16) | 1);
-        Row row{{Int(1, mailbox.number, 4), Int(3, TotalMessages(mailbox), 4), {128, GuidOf(mailbox.number, 1)},
+        for (size_t i = 0; i < flat.size(); ++i)
+            ids.push_back((static_cast<uint64_t>(0x100 + order[next++]) << 16) | 1);
+        Row row{{Int(1, mailbox.number, 4),
+                 Int(3, TotalMessages(mailbox), 4),
+                 {128, GuidOf(mailbox.number, 1)},
                  Text(256, mailbox.owner)}};
         if (!ids.empty()) row.cells.push_back(Int(2, ids[0], 8));
         mailboxes.rows.push_back(row);
@@ -106,6 +129,7 @@ void BuildFiveTables(const ExchangeSpec& spec, Database& db) {
             Row f{{Int(1, ids[i], 8), Int(3, mailbox.number, 4), Int(4, folder ? folder->messages : 0, 4),
                    Text(256, folder ? folder->name : "")}};
             if (flat[i].parent >= 0) f.cells.push_back(Int(2, ids[flat[i].parent], 8));
+            if (flat[i].parent == kNoSuchFolder) f.cells.push_back(Int(2, 0xffff0001u, 8));
             if (folder && !folder->containerClass.empty()) f.cells.push_back(Text(257, folder->containerClass));
             folders.rows.push_back(f);
             for (uint32_t m = 0; folder && m < folder->messages; ++m, ++messageNumber) {
@@ -114,11 +138,10 @@ void BuildFiveTables(const ExchangeSpec& spec, Database& db) {
                 std::string body = messageNumber % 7 == 3
                                        ? std::string(kLongBodies[messageNumber / 7 % 4], char('a' + messageNumber % 26))
                                        : "Short body";
-                messages.rows.push_back({{Int(1, (static_cast<uint64_t>(0x10000 + messageNumber) << 16) | 1, 8),
-                                          Int(2, ids[i], 8), Int(3, mailbox.number, 4),
-                                          Int(4, 0x01dc000000000000ull + messageNumber * 600000000ull, 8),
-                                          Text(256, "Message " + std::to_string(m + 1) + " in " + folder->name),
-                                          Text(257, body)}});
+                messages.rows.push_back(
+                    {{Int(1, (static_cast<uint64_t>(0x10000 + messageNumber) << 16) | 1, 8), Int(2, ids[i], 8),
+                      Int(3, mailbox.number, 4), Int(4, 0x01dc000000000000ull + messageNumber * 600000000ull, 8),
+                      Text(256, "Message " + std::to_string(m + 1) + " in " + folder->name), Text(257, body)}});
             }
         }
     }
@@ -146,21 +169,30 @@ Bytes PropertyBlob(size_t folderIndex) {
 
 void BuildPerMailboxTables(const ExchangeSpec& spec, Database& db) {
     Table mailboxes{"Mailbox",
-                    {{1, "MailboxNumber", Long}, {2, "MessageCount", ColumnType::LongLong},
-                     {3, "MailboxGuid", ColumnType::Guid}, {4, "MailboxInstanceGuid", ColumnType::Guid},
-                     {256, "MailboxOwnerDisplayName", LongText, 0, 1200}, {257, "DisplayName", LongText, 0, 1200}},
+                    {{1, "MailboxNumber", Long},
+                     {2, "MessageCount", ColumnType::LongLong},
+                     {3, "MailboxGuid", ColumnType::Guid},
+                     {4, "MailboxInstanceGuid", ColumnType::Guid},
+                     {256, "MailboxOwnerDisplayName", LongText, 0, 1200},
+                     {257, "DisplayName", LongText, 0, 1200}},
                     {1}};
     std::vector<Table> folderTables;
     const std::vector<uint32_t> order = Shuffled(CountFolders(spec), spec.seed);
     size_t next = 0;
     for (const MailboxSpec& mailbox : spec.mailboxes) {
-        mailboxes.rows.push_back({{Int(1, mailbox.number, 4), Int(2, TotalMessages(mailbox), 8),
-                                   {3, GuidOf(mailbox.number, 3)}, {4, GuidOf(mailbox.number, 4)},
-                                   Text(256, mailbox.owner), Text(257, mailbox.owner)}});
+        mailboxes.rows.push_back({{Int(1, mailbox.number, 4),
+                                   Int(2, TotalMessages(mailbox), 8),
+                                   {3, GuidOf(mailbox.number, 3)},
+                                   {4, GuidOf(mailbox.number, 4)},
+                                   Text(256, mailbox.owner),
+                                   Text(257, mailbox.owner)}});
         Table table{"Folder_" + std::to_string(mailbox.number),
-                    {{1, "MailboxNumber", Long}, {2, "MessageCount", ColumnType::LongLong},
-                     {128, "FolderId", ColumnType::Binary, 26}, {129, "ParentFolderId", ColumnType::Binary, 26},
-                     {256, "DisplayName", LongText, 0, 1200}, {257, "ContainerClass", LongText, 0, 1200},
+                    {{1, "MailboxNumber", Long},
+                     {2, "MessageCount", ColumnType::LongLong},
+                     {128, "FolderId", ColumnType::Binary, 26},
+                     {129, "ParentFolderId", ColumnType::Binary, 26},
+                     {256, "DisplayName", LongText, 0, 1200},
+                     {257, "ContainerClass", LongText, 0, 1200},
                      {258, "PropertyBlob", ColumnType::LongBinary}},
                     {128}};
         std::vector<FlatFolder> flat = FoldersOf(mailbox);
@@ -168,9 +200,13 @@ void BuildPerMailboxTables(const ExchangeSpec& spec, Database& db) {
         for (size_t i = 0; i < flat.size(); ++i) ids.push_back(FolderId(mailbox, 0x100 + order[next++]));
         for (size_t i = 0; i < flat.size(); ++i) {
             const FolderSpec* folder = flat[i].spec;
-            Row row{{Int(1, mailbox.number, 4), Int(2, folder ? folder->messages : 0, 8), {128, ids[i]},
-                     Text(256, folder ? folder->name : ""), {258, PropertyBlob(i)}}};
+            Row row{{Int(1, mailbox.number, 4),
+                     Int(2, folder ? folder->messages : 0, 8),
+                     {128, ids[i]},
+                     Text(256, folder ? folder->name : ""),
+                     {258, PropertyBlob(i)}}};
             if (flat[i].parent >= 0) row.cells.push_back({129, ids[flat[i].parent]});
+            if (flat[i].parent == kNoSuchFolder) row.cells.push_back({129, FolderId(mailbox, 0xffffff)});
             if (folder && !folder->containerClass.empty()) row.cells.push_back(Text(257, folder->containerClass));
             table.rows.push_back(row);
         }
@@ -279,10 +315,14 @@ void FolderJson(std::string& out, const MailboxSpec& mailbox) {
 
 const char* SchemaName(Schema schema) {
     switch (schema) {
-    case Schema::Exchange2003: return "exchange-2003";
-    case Schema::Exchange2007: return "exchange-2007";
-    case Schema::Exchange2010: return "exchange-2010";
-    default: return "exchange-2013+";
+    case Schema::Exchange2003:
+        return "exchange-2003";
+    case Schema::Exchange2007:
+        return "exchange-2007";
+    case Schema::Exchange2010:
+        return "exchange-2010";
+    default:
+        return "exchange-2013+";
     }
 }
 
@@ -290,10 +330,19 @@ Database BuildExchangeDatabase(const ExchangeSpec& spec) {
     Database db;
     db.dirty = spec.dirty;
     switch (spec.schema) {
-    case Schema::Exchange2003: db.pageSize = 4096; break;
-    case Schema::Exchange2007: db.pageSize = 8192; break;
-    case Schema::Exchange2010: db.pageSize = 32768; db.revision = 0x11; break;
-    case Schema::Exchange2013: db.pageSize = 32768; break;
+    case Schema::Exchange2003:
+        db.pageSize = 4096;
+        break;
+    case Schema::Exchange2007:
+        db.pageSize = 8192;
+        break;
+    case Schema::Exchange2010:
+        db.pageSize = 32768;
+        db.revision = 0x11;
+        break;
+    case Schema::Exchange2013:
+        db.pageSize = 32768;
+        break;
     }
     if (spec.schema == Schema::Exchange2003 || spec.schema == Schema::Exchange2007) {
         BuildFiveTables(spec, db);
@@ -304,16 +353,18 @@ Database BuildExchangeDatabase(const ExchangeSpec& spec) {
 }
 
 std::string DescribeJson(const ExchangeSpec& spec, const Database& db) {
-    std::string out = "{\n  \"schema\": \"" + std::string(SchemaName(spec.schema)) + "\",\n  \"page_size\": " +
-                      std::to_string(db.pageSize) + ",\n  \"revision\": " + std::to_string(db.revision) +
+    std::string out = "{\n  \"schema\": \"" + std::string(SchemaName(spec.schema)) +
+                      "\",\n  \"page_size\": " + std::to_string(db.pageSize) +
+                      ",\n  \"revision\": " + std::to_string(db.revision) +
                       ",\n  \"dirty\": " + (db.dirty ? "true" : "false") + ",\n  \"tables\": [";
     for (size_t t = 0; t < db.tables.size(); ++t) {
         const Table& table = db.tables[t];
         out += (t ? ",\n" : "\n") + std::string("   {\"name\": ") + Quoted(table.name) + ", \"columns\": [";
         for (size_t c = 0; c < table.columns.size(); ++c) {
             const Column& column = table.columns[c];
-            out += (c ? ", " : "") + std::string("{\"name\": ") + Quoted(column.name) + ", \"id\": " +
-                   std::to_string(column.id) + ", \"type\": " + std::to_string(static_cast<uint32_t>(column.type)) +
+            out += (c ? ", " : "") + std::string("{\"name\": ") + Quoted(column.name) +
+                   ", \"id\": " + std::to_string(column.id) +
+                   ", \"type\": " + std::to_string(static_cast<uint32_t>(column.type)) +
                    ", \"codepage\": " + std::to_string(column.codepage) + "}";
         }
         out += "],\n    \"key\": [";
@@ -339,7 +390,13 @@ std::string DescribeJson(const ExchangeSpec& spec, const Database& db) {
         out += (m ? ",\n" : "\n") + std::string("    {\"number\": ") + std::to_string(mailbox.number) +
                ", \"name\": " + Quoted(mailbox.owner) + ", \"folders\": [";
         FolderJson(out, mailbox);
-        out += "]}";
+        out += "]";
+        if (mailbox.damagedLinks) {
+            std::vector<FlatFolder> flat = FoldersOf(mailbox);
+            out += ",\n     \"damaged_links\": {\"orphan\": " + Quoted(flat.back().path) + ", \"cycle\": [" +
+                   Quoted(flat[2].path) + ", " + Quoted(flat[3].path) + "]}";
+        }
+        out += "}";
     }
     return out + "]\n}\n";
 }

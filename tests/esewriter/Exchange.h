@@ -22,6 +22,10 @@ struct MailboxSpec {
     std::string owner;
     // Below the mailbox's root folder, which has no name; none at all: no root either.
     std::vector<FolderSpec> folders = {};
+    // Links no tree can hold, for the reader's tests: the last folder's parent
+    // id names no folder, and the second and third folder below the root name
+    // each other as parent (at least four folders needed).
+    bool damagedLinks = false;
 };
 
 // 2003 and 2007: the five tables, MAPI properties as columns (4 and 8 KiB pages).

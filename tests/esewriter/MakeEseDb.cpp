@@ -43,7 +43,8 @@ FolderSpec DeepChain(int depth) {
 FolderSpec Wide(int count) {
     FolderSpec parent{"Archive", "IPF.Note", 0, {}};
     for (int i = 1; i <= count; ++i) {
-        parent.children.push_back({"Archive " + std::to_string(i), i % 2 ? "IPF.Note" : "", static_cast<uint32_t>(i % 4), {}});
+        parent.children.push_back(
+            {"Archive " + std::to_string(i), i % 2 ? "IPF.Note" : "", static_cast<uint32_t>(i % 4), {}});
     }
     return parent;
 }
@@ -66,6 +67,7 @@ ExchangeSpec Case(const std::string& name) {
     if (name == "exchange-2003") {
         spec.schema = Schema::Exchange2003;
         spec.mailboxes = UnicodeMailboxes(1);
+        spec.mailboxes[1].damagedLinks = true;
     } else if (name == "exchange-2007") {
         spec.schema = Schema::Exchange2007;
         spec.seed = 7;
@@ -83,13 +85,15 @@ ExchangeSpec Case(const std::string& name) {
         spec.dirty = true;
         spec.mailboxes = UnicodeMailboxes(201);
         spec.mailboxes[2].folders[0].children.push_back(DeepChain(80));
+        spec.mailboxes[4].damagedLinks = true;
         spec.mailboxes[3].folders[0].children.push_back(Wide(250));
     } else if (name == "mailboxes-10000") {
         spec.schema = Schema::Exchange2003;
         spec.seed = 10000;
         for (uint32_t n = 1; n <= 10000; ++n) {
-            spec.mailboxes.push_back({n, "User " + std::to_string(n), {{"Top of Information Store", "", 0,
-                                                                       {{"Inbox", "IPF.Note", 0, {}}}}}});
+            spec.mailboxes.push_back({n,
+                                      "User " + std::to_string(n),
+                                      {{"Top of Information Store", "", 0, {{"Inbox", "IPF.Note", 0, {}}}}}});
         }
     } else {
         throw std::runtime_error("no case named " + name);

@@ -74,7 +74,8 @@ Bytes EncodeRecord(const Table& table, const Row& row, bool largePage, LongValue
         if (fixed[i]->id != i + 1) throw std::runtime_error(table.name + ": fixed column ids must run from 1");
     }
     for (size_t i = 0; i < variable.size(); ++i) {
-        if (variable[i]->id != i + 128) throw std::runtime_error(table.name + ": variable column ids must run from 128");
+        if (variable[i]->id != i + 128)
+            throw std::runtime_error(table.name + ": variable column ids must run from 128");
     }
     size_t lastFixed = 0, lastVariable = 0;
     for (size_t i = 0; i < fixed.size(); ++i) {
@@ -218,14 +219,19 @@ uint32_t FixedWidth(const Column& column) {
     if (column.size) return column.size;
     switch (column.type) {
     case ColumnType::Bit:
-    case ColumnType::UnsignedByte: return 1;
+    case ColumnType::UnsignedByte:
+        return 1;
     case ColumnType::Short:
-    case ColumnType::UnsignedShort: return 2;
+    case ColumnType::UnsignedShort:
+        return 2;
     case ColumnType::Long:
     case ColumnType::UnsignedLong:
-    case ColumnType::IEEESingle: return 4;
-    case ColumnType::Guid: return 16;
-    default: return 8;
+    case ColumnType::IEEESingle:
+        return 4;
+    case ColumnType::Guid:
+        return 16;
+    default:
+        return 8;
     }
 }
 

@@ -147,7 +147,8 @@ void BuildTree(PageStore& store, Tree& tree, const std::vector<Node>& nodes) {
     for (const Node& node : nodes) {
         Bytes bytes = NodeBytes(node.key, node.data);
         size_t cost = bytes.size() + 4;
-        if (cost > space) throw std::runtime_error("a record of " + std::to_string(bytes.size()) + " bytes exceeds a page");
+        if (cost > space)
+            throw std::runtime_error("a record of " + std::to_string(bytes.size()) + " bytes exceeds a page");
         if (level.empty() || cost > free) {
             level.push_back({node.key, {}});
             free = space;
@@ -179,8 +180,8 @@ void BuildTree(PageStore& store, Tree& tree, const std::vector<Node>& nodes) {
                 external = RootHeader(runs.front().second, tree.parentFdp, tree.fdp + 1);
                 WriteSpaceTrees(store, tree.objid, tree.fdp + 1, runs, {});
             }
-            store.Put(numbers[i], BuildPage(store, numbers[i], tree.objid, levelFlags, previous, next, external,
-                                            level[i].nodes));
+            store.Put(numbers[i],
+                      BuildPage(store, numbers[i], tree.objid, levelFlags, previous, next, external, level[i].nodes));
             if (root) return;
             Bytes separator = i + 1 < level.size() ? level[i + 1].firstKey : Bytes();
             Bytes child;

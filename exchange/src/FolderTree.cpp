@@ -10,6 +10,11 @@
 namespace korvane::exchange {
 namespace {
 
+// Each folder keeps its whole path, so a damaged chain of many thousand
+// levels would need memory in the square of its length. Far deeper than any
+// store's own limit on folder nesting.
+constexpr int kMaxDepth = 1000;
+
 std::string Hex(const std::string& id) {
     static const char digits[] = "0123456789abcdef";
     std::string out;
@@ -111,6 +116,11 @@ std::vector<std::string> BuildFolderTree(const std::vector<FolderLink>& links, s
     for (int old : order) {
         Folder folder = std::move(folders[old]);
         folder.parent = parent[old] < 0 ? -1 : newIndex[parent[old]];
+        if (folder.parent >= 0 && sorted[folder.parent].depth + 1 >= kMaxDepth) {
+            problems.push_back(Describe(folder, links[old]) + " lies " + std::to_string(kMaxDepth) +
+                               " levels below the top; it is listed at the top with its subfolders");
+            folder.parent = -1;
+        }
         if (folder.parent < 0) {
             folder.depth = 0;
             folder.path = folder.name;

@@ -11,6 +11,8 @@
 //   names itself as parent when it is not the mailbox's root, and a ring of
 //   folders that are each other's ancestors (a cycle) are each reported and
 //   listed at the top of the mailbox, so that nothing is lost and no walk loops.
+//   A folder 1,000 levels deep is listed at the top as well, with its
+//   subfolders: the paths of a damaged chain stay bounded in size.
 // - A value that cannot be read leaves that field unknown (nullopt or empty),
 //   never a guess; the page that failed is in the database's Issues().
 //

@@ -5,7 +5,8 @@
 refused with exit 2, naming each of its own tables from MANIFEST.json.
 --writer MAKE_ESE_DB --case NAME: the JSON printed for a written
 Exchange-shaped database equals what the writer says it holds; in a mailbox
-with damaged links the folders are all there and both links are reported.
+with damaged links the folders are all there and both links are reported;
+the catalog the note asks users for is printed.
 
 usage: structure_check.py --program EDB2PST [--emulator WINE] --work DIR (--corpus DIR | --writer PROGRAM --case NAME)
 """
@@ -23,8 +24,8 @@ os.makedirs(args.work, exist_ok=True)
 failures = []
 
 
-def structure(path):
-    cmd = ([args.emulator] if args.emulator else []) + [args.program, "list", "--structure", "--json", path]
+def structure(path, command=("list", "--structure")):
+    cmd = ([args.emulator] if args.emulator else []) + [args.program, *command, "--json", path]
     run = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=600)
     return run.returncode, run.stdout.decode("utf-8"), run.stderr.decode("utf-8", "replace")
 
@@ -80,8 +81,11 @@ def check_written():
                 failures.append(f"{where}: damaged links not reported: {problems!r}")
         elif rows(mine) != rows(theirs) or "problems" in mine:
             failures.append(f"{where}: folders differ from the writer's")
-    if "not yet been checked on a real Exchange database" not in err:
-        failures.append("no note that the reading is unchecked")
+    if "not yet been checked on a real Exchange database" not in err or "inspect --catalog" not in err:
+        failures.append("no note that the reading is unchecked and how to help")
+    code, out, err = structure(os.path.join(args.work, args.case + ".edb"), ("inspect", "--catalog"))
+    if code != 0 or json.loads(out)["table"] != "MSysObjects":
+        failures.append(f"inspect --catalog: exit {code}, {out[:100]!r}")
     print(f"{args.case}: {len(got['mailboxes'])} mailboxes, "
           f"{sum(len(m['folders']) for m in got['mailboxes'])} folders")
 

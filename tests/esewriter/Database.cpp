@@ -63,6 +63,11 @@ std::vector<Node> SortedNodes(const Table& table, bool largePage, LongValues& lo
 
 }  // namespace
 
+uint32_t LongValueChunkSize(uint32_t pageSize) {
+    // the engine's chunk on 4 KiB pages; the same room left on the others
+    return pageSize - 82 - (IsLargePage(pageSize) ? 40 : 0);
+}
+
 Bytes WriteDatabase(const Database& database) {
     const uint32_t pageSize = database.pageSize;
     if (pageSize != 4096 && pageSize != 8192 && pageSize != 16384 && pageSize != 32768) {
@@ -80,7 +85,7 @@ Bytes WriteDatabase(const Database& database) {
     for (const Table& table : database.tables) {
         if (table.key.empty()) throw std::runtime_error(table.name + ": every table needs a primary key here");
         LongValues longValues;
-        longValues.chunkSize = static_cast<uint32_t>(NodeSpace(pageSize) - 2 - 8 - 4);
+        longValues.chunkSize = LongValueChunkSize(pageSize);
         Tree tree = ReserveTree(store, objid, 1, 0);
         BuildTree(store, tree, SortedNodes(table, large, longValues));
         CatalogEntry entry{&table, objid, tree.fdp, static_cast<uint32_t>(tree.owned.size()), 0, 0};

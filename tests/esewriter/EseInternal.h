@@ -65,10 +65,12 @@ private:
     std::map<uint32_t, Bytes> m_pages;
 };
 
-// One page: tag 0 holds `external` (root header or nothing), the nodes follow in order.
+// One page, its nodes in order. On a root page tag 0 holds `external` (the
+// root header); on the others it holds the key prefix the nodes share, which
+// each node then leaves out of its own key.
 Bytes BuildPage(const PageStore& store, uint32_t pageNumber, uint32_t objid, uint32_t flags, uint32_t previous,
-                uint32_t next, const Bytes& external, const std::vector<Bytes>& nodes);
-// A leaf or branch node's bytes: key length, key, data.
+                uint32_t next, const Bytes& external, const std::vector<Node>& nodes);
+// A node's bytes without prefix compression (its most): key length, key, data.
 Bytes NodeBytes(const Bytes& key, const Bytes& data);
 // How many bytes of nodes fit on one page beside the external header of a root.
 size_t NodeSpace(uint32_t pageSize);

@@ -78,5 +78,7 @@ Bytes LittleEndian(uint64_t value, int width);
 Bytes Utf16(const std::string& utf8);
 Bytes Ascii(const std::string& text);
 uint32_t FixedWidth(const Column& column);
+// The size of a long value's chunks (the last may be shorter).
+uint32_t LongValueChunkSize(uint32_t pageSize);
 
 }  // namespace esewriter

@@ -356,6 +356,7 @@ std::string DescribeJson(const ExchangeSpec& spec, const Database& db) {
     std::string out = "{\n  \"schema\": \"" + std::string(SchemaName(spec.schema)) +
                       "\",\n  \"page_size\": " + std::to_string(db.pageSize) +
                       ",\n  \"revision\": " + std::to_string(db.revision) +
+                      ",\n  \"long_value_chunk\": " + std::to_string(LongValueChunkSize(db.pageSize)) +
                       ",\n  \"dirty\": " + (db.dirty ? "true" : "false") + ",\n  \"tables\": [";
     for (size_t t = 0; t < db.tables.size(); ++t) {
         const Table& table = db.tables[t];

@@ -1,8 +1,9 @@
 // Pages, B+ trees and their space trees.
 //
 // A tree's nodes are packed into leaves in key order; each level above holds
-// one node per child, keyed by the first key of the next child (the last node's
-// key is empty), until one page remains: that page is written at the tree's
+// one node per child, keyed by the shortest prefix of the next child's first
+// key that sorts after this child's last key (the last node's key is empty),
+// as the engine keys them, until one page remains: that page is written at the tree's
 // FDP, the root. Leaves are linked both ways, as readers that walk a table by
 // its leaves need. Every tree owns its pages through an owned-extent tree (one
 // node per run of pages, keyed by the run's last page, holding its length) and
@@ -47,12 +48,12 @@ void WriteSpaceTrees(PageStore& store, uint32_t objid, uint32_t ownedPage,
     const uint32_t flags = kPageFormat | kPageRoot | kPageLeaf | kPageSpaceTree;
     const Bytes external(16, 0);
     auto extentNodes = [](const std::vector<std::pair<uint32_t, uint32_t>>& runs) {
-        std::vector<Bytes> nodes;
+        std::vector<Node> nodes;
         for (auto [first, count] : runs) {
-            Bytes key, data;
-            PutBig(key, first + count - 1, 4);
-            PutLittle(data, count, 4);
-            nodes.push_back(NodeBytes(key, data));
+            Node node;
+            PutBig(node.key, first + count - 1, 4);
+            PutLittle(node.data, count, 4);
+            nodes.push_back(std::move(node));
         }
         return nodes;
     };
@@ -79,27 +80,67 @@ Bytes NodeBytes(const Bytes& key, const Bytes& data) {
 
 size_t NodeSpace(uint32_t pageSize) { return pageSize - PageHeaderSize(pageSize) - 16 - 4; }
 
+namespace {
+
+// The longest prefix all keys share; sorted keys share what the first and last share.
+Bytes SharedPrefix(const std::vector<Node>& nodes) {
+    if (nodes.empty()) return {};
+    const Bytes& first = nodes.front().key;
+    const Bytes& last = nodes.back().key;
+    size_t length = 0;
+    while (length < first.size() && length < last.size() && first[length] == last[length]) ++length;
+    return Bytes(first.begin(), first.begin() + length);
+}
+
+// The shortest prefix of `next` that sorts after `last` (last < next).
+Bytes Separator(const Bytes& last, const Bytes& next) {
+    for (size_t length = 1; length < next.size(); ++length) {
+        Bytes prefix(next.begin(), next.begin() + length);
+        if (last < prefix) return prefix;
+    }
+    return next;
+}
+
+}  // namespace
+
 Bytes BuildPage(const PageStore& store, uint32_t pageNumber, uint32_t objid, uint32_t flags, uint32_t previous,
-                uint32_t next, const Bytes& external, const std::vector<Bytes>& nodes) {
+                uint32_t next, const Bytes& external, const std::vector<Node>& nodes) {
     const uint32_t pageSize = store.PageSize();
+    const bool large = IsLargePage(pageSize);
     const uint32_t headerSize = PageHeaderSize(pageSize);
-    const uint32_t offsetMask = IsLargePage(pageSize) ? 0x7fff : 0x1fff;
+    const uint32_t offsetMask = large ? 0x7fff : 0x1fff;
+    // A prefix shorter than two bytes saves nothing: its length field costs two.
+    Bytes prefix = (flags & kPageRoot) ? Bytes() : SharedPrefix(nodes);
+    if (prefix.size() < 2) prefix.clear();
+    constexpr uint32_t kTagCompressed = 0x4;
     Bytes page(pageSize, 0);
     uint32_t used = 0;
     uint32_t tag = 0;
-    auto place = [&](const Bytes& value) {
+    auto place = [&](const Bytes& value, uint32_t tagFlags) {
         uint32_t tagAt = pageSize - 4 * (tag + 1);
         if (headerSize + used + value.size() > tagAt || value.size() > offsetMask || used > offsetMask) {
             throw std::runtime_error("page " + std::to_string(pageNumber) + " overflows");
         }
         std::copy(value.begin(), value.end(), page.begin() + headerSize + used);
         SetLittle(&page[tagAt], value.size(), 2);
-        SetLittle(&page[tagAt + 2], used, 2);
+        // small pages keep a node's flags in the tag, large ones in its first two bytes
+        SetLittle(&page[tagAt + 2], used | (large ? 0 : tagFlags << 13), 2);
         used += static_cast<uint32_t>(value.size());
         ++tag;
     };
-    place(external);
-    for (const Bytes& node : nodes) place(node);
+    place(prefix.empty() ? external : prefix, 0);
+    for (const Node& node : nodes) {
+        if (prefix.empty()) {
+            place(NodeBytes(node.key, node.data), 0);
+            continue;
+        }
+        Bytes value;
+        PutLittle(value, prefix.size() | (large ? kTagCompressed << 13 : 0), 2);
+        PutLittle(value, node.key.size() - prefix.size(), 2);
+        value.insert(value.end(), node.key.begin() + prefix.size(), node.key.end());
+        value.insert(value.end(), node.data.begin(), node.data.end());
+        place(value, kTagCompressed);
+    }
     SetLittle(&page[8], store.databaseTime, 8);
     SetLittle(&page[16], previous, 4);
     SetLittle(&page[20], next, 4);
@@ -139,21 +180,22 @@ void BuildTree(PageStore& store, Tree& tree, const std::vector<Node>& nodes) {
     const size_t space = NodeSpace(store.PageSize());
     struct Pending {
         Bytes firstKey;
-        std::vector<Bytes> nodes;
+        Bytes lastKey;  // of the whole subtree: a branch's own last key is empty
+        std::vector<Node> nodes;
     };
     // Leaves first: greedy packing in key order.
     std::vector<Pending> level;
     size_t free = 0;
     for (const Node& node : nodes) {
-        Bytes bytes = NodeBytes(node.key, node.data);
-        size_t cost = bytes.size() + 4;
-        if (cost > space)
-            throw std::runtime_error("a record of " + std::to_string(bytes.size()) + " bytes exceeds a page");
+        // packed at their uncompressed size: a shared prefix only ever leaves more room
+        size_t cost = 2 + node.key.size() + node.data.size() + 4;
+        if (cost > space) throw std::runtime_error("a record of " + std::to_string(cost) + " bytes exceeds a page");
         if (level.empty() || cost > free) {
-            level.push_back({node.key, {}});
+            level.push_back({node.key, {}, {}});
             free = space;
         }
-        level.back().nodes.push_back(std::move(bytes));
+        level.back().lastKey = node.key;
+        level.back().nodes.push_back(node);
         free -= cost;
     }
     if (level.empty()) level.push_back({});
@@ -183,16 +225,16 @@ void BuildTree(PageStore& store, Tree& tree, const std::vector<Node>& nodes) {
             store.Put(numbers[i],
                       BuildPage(store, numbers[i], tree.objid, levelFlags, previous, next, external, level[i].nodes));
             if (root) return;
-            Bytes separator = i + 1 < level.size() ? level[i + 1].firstKey : Bytes();
-            Bytes child;
-            PutLittle(child, numbers[i], 4);
-            Bytes bytes = NodeBytes(separator, child);
-            size_t cost = bytes.size() + 4;
+            Node branch;
+            if (i + 1 < level.size()) branch.key = Separator(level[i].lastKey, level[i + 1].firstKey);
+            PutLittle(branch.data, numbers[i], 4);
+            size_t cost = 2 + branch.key.size() + branch.data.size() + 4;
             if (parents.empty() || cost > parentFree) {
-                parents.push_back({level[i].firstKey, {}});
+                parents.push_back({level[i].firstKey, {}, {}});
                 parentFree = space;
             }
-            parents.back().nodes.push_back(std::move(bytes));
+            parents.back().lastKey = level[i].lastKey;
+            parents.back().nodes.push_back(std::move(branch));
             parentFree -= cost;
         }
         level = std::move(parents);

@@ -117,7 +117,7 @@ def check_libesedb(edb, expected, work):
         return
     exchange_database = EXCHANGE_TABLES <= set(tables)
     files = {re.sub(r"\.\d+$", "", f): f for f in os.listdir(target + ".export")}
-    values = known = no_data = null_fixed = 0
+    values = known = no_data = null_fixed = first_chunks = 0
     for table in expected["tables"]:
         with open(os.path.join(target + ".export", files[table["name"]]), encoding="utf-8", errors="replace") as f:
             lines = f.read().split("\n")
@@ -133,10 +133,17 @@ def check_libesedb(edb, expected, work):
             for column, got, value in zip(table["columns"], row, record):
                 text = libesedb_text(table, exchange_database, column, value)
                 if value is not None and column["type"] in LONG_TYPES and stored_size(column, value) > INTRINSIC_MOST:
+                    # libesedb 20181229 returns no data for most separated values, as
+                    # on the real corpus files (text.edb LongUnicode), and of the
+                    # others often the first chunk only: what it returns must be
+                    # the value or a whole number of its first chunks
+                    chunk = 2 * expected["long_value_chunk"]
                     if got == "":
-                        # libesedb 20181229 returns no data for these, as for some
-                        # separated values of the real corpus files (text.edb LongUnicode)
                         no_data += 1
+                        continue
+                    if column["type"] == 11 and len(got) % chunk == 0 and len(got) < len(text) \
+                            and text.startswith(got):
+                        first_chunks += 1
                         continue
                 if value is None and column["id"] < 128 and got in ("0", "0x0"):
                     # a NULL fixed column: libesedb returns its fill bytes (corpus README)
@@ -155,8 +162,9 @@ def check_libesedb(edb, expected, work):
                     fail("esedbexport %s record %d %s: %r, expected %r"
                          % (table["name"], number, column["name"], got[:80], text[:80]))
     print("libesedb: %d tables, %d values equal (%d texts outside the BMP apart from libesedb's known "
-          "surrogate-pair decoding); not confirmed: %d separated long values libesedb returns no data for, "
-          "%d NULL fixed columns it returns as fill bytes" % (len(expected["tables"]), values, known, no_data, null_fixed))
+          "surrogate-pair decoding); %d separated long values of which it returns only the first chunks, "
+          "equal; not confirmed: %d separated long values it returns no data for, %d NULL fixed columns it "
+          "returns as fill bytes" % (len(expected["tables"]), values, known, first_chunks, no_data, null_fixed))
 
 
 def check_impacket(edb, expected):

@@ -123,9 +123,10 @@ int RunStructureCommand(const std::vector<std::wstring>& args, Console& console)
         console.Err("edb2pst: " + issue.text + "\n");
     }
     for (const std::string& problem : structure.problems) console.Err("edb2pst: " + problem + "\n");
+    // The plain tree shows them in place; JSON readers get them on standard error as well.
     for (const Mailbox& box : structure.mailboxes)
         for (const std::string& problem : box.problems)
-            console.Err("edb2pst: mailbox " + std::to_string(box.number) + ": " + problem + "\n");
+            if (json) console.Err("edb2pst: mailbox " + std::to_string(box.number) + ": " + problem + "\n");
 
     const char* schema = korvane::exchange::SchemaName(structure.recognition.schema);
     std::string out;

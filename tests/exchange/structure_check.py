@@ -25,6 +25,8 @@ failures = []
 
 
 def structure(path, command=("list", "--structure")):
+    if args.emulator:  # wine maps the Unix root to Z:
+        path = "Z:" + os.path.abspath(path).replace("/", "\\")
     cmd = ([args.emulator] if args.emulator else []) + [args.program, *command, "--json", path]
     run = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=600)
     return run.returncode, run.stdout.decode("utf-8"), run.stderr.decode("utf-8", "replace")

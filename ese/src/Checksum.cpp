@@ -125,4 +125,24 @@ PageVerdict VerifyPage(uint8_t* page, uint32_t pageSize, uint32_t pageNumber) {
     return verdict;
 }
 
+void SealPage(uint8_t* page, uint32_t pageSize, uint32_t pageNumber) {
+    const uint32_t blocks = pageSize > 8192 ? 4 : 1;
+    const uint32_t blockSize = pageSize / blocks;
+    auto put = [](uint8_t* at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(v >> (8 * i));
+    };
+    // The later blocks first: block 0's sums cover their stored checksums.
+    for (uint32_t b = blocks; b-- > 0;) {
+        BlockSums sums = SumBlock(page + b * blockSize, blockSize, b == 0);
+        uint8_t* stored = b == 0 ? page : page + 40 + 8 * (b - 1);
+        put(stored, sums.xorSum ^ pageNumber);
+        put(stored + 4, sums.ecc);
+    }
+}
+
+void SealHeader(uint8_t* header4k) {
+    uint32_t sum = HeaderChecksum(header4k);
+    for (int i = 0; i < 4; ++i) header4k[i] = static_cast<uint8_t>(sum >> (8 * i));
+}
+
 }  // namespace korvane::ese

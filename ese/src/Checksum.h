@@ -24,4 +24,9 @@ struct PageVerdict {
 // code locates is flipped back in `page`.
 PageVerdict VerifyPage(uint8_t* page, uint32_t pageSize, uint32_t pageNumber);
 
+// Writes the new-format checksums of a page (tests and the benchmark's database builder).
+void SealPage(uint8_t* page, uint32_t pageSize, uint32_t pageNumber);
+// Writes the header checksum of a header page.
+void SealHeader(uint8_t* header4k);
+
 }  // namespace korvane::ese

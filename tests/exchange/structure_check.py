@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """edb2pst list --structure as a user runs it.
 
---corpus DIR: every file of the ESE corpus (none is an Exchange database) is
-refused with exit 2, naming each of its own tables from MANIFEST.json.
+--corpus DIR: every file of the ESE corpus (none is an Exchange database),
+unpacked beforehand into the work folder, is refused with exit 2, naming each
+of its own tables from MANIFEST.json.
 --writer MAKE_ESE_DB --case NAME: the JSON printed for a written
 Exchange-shaped database equals what the writer says it holds; in a mailbox
 with damaged links the folders are all there and both links are reported;
@@ -10,7 +11,7 @@ the catalog the note asks users for is printed.
 
 usage: structure_check.py --program EDB2PST [--emulator WINE] --work DIR (--corpus DIR | --writer PROGRAM --case NAME)
 """
-import argparse, gzip, json, os, subprocess, sys
+import argparse, json, os, subprocess, sys
 
 ap = argparse.ArgumentParser()
 ap.add_argument("--program", required=True)
@@ -36,12 +37,7 @@ def check_corpus():
     manifest = json.load(open(os.path.join(args.corpus, "MANIFEST.json"), encoding="utf-8"))
     for entry in manifest["files"]:
         name = entry["name"]
-        path = os.path.join(args.work, name)
-        if not os.path.exists(path):
-            with gzip.open(os.path.join(args.corpus, name + ".gz"), "rb") as src, open(path + ".part", "wb") as dst:
-                dst.write(src.read())
-            os.replace(path + ".part", path)
-        code, out, err = structure(path)
+        code, out, err = structure(os.path.join(args.work, name))
         tables = [t["name"] for t in entry["tables"] if not t["name"].startswith("MSys")]
         if code != 2 or out:
             failures.append(f"{name}: exit {code}, {len(out)} bytes on standard output")

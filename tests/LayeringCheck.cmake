@@ -11,8 +11,8 @@
 
 # Portable cores: no Windows folder below them.
 set(portable_layers
-  text=0 pst=0 logtext=0
-  mail=1 scan=1 paths=1 sample=1
+  text=0 pst=0 logtext=0 ese=0
+  exchange=1 mail=1 scan=1 paths=1 sample=1
   quillon/core=2
   components=3
   transfer=4

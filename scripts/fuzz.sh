@@ -49,6 +49,10 @@ run() {
 }
 
 shopt -s nullglob
+# The database reader's seeds come from the ESE corpus at fuzz time, never from the repository.
+corpus_dir=${KORVANE_ESE_CORPUS:-$KORVANE_ROOT/../shared/ese-corpus}
+[ -d "$corpus_dir" ] || corpus_dir=$KORVANE_ROOT/../../shared/ese-corpus
+[ -d "$corpus_dir" ] && python3 tests/fuzz/make_ese_seeds.py "$corpus_dir" build/fuzz-seeds/ese_reader_fuzzer
 for fuzzer in build/fuzz/fuzzers/*; do
   [ -x "$fuzzer" ] || continue
   name=$(basename "$fuzzer")
@@ -56,6 +60,7 @@ for fuzzer in build/fuzz/fuzzers/*; do
   rm -rf "$scratch" && mkdir -p "$scratch"
   seeds=()
   [ -d "tests/fuzz/corpus/$name" ] && seeds=("tests/fuzz/corpus/$name")
+  [ -d "build/fuzz-seeds/$name" ] && seeds+=("build/fuzz-seeds/$name")
   common=(-timeout=10 -rss_limit_mb=2048 -artifact_prefix="$scratch/")
   if [ "$long" -eq 1 ]; then
     say "fuzzing $name for $seconds s from a random seed"

@@ -29,7 +29,7 @@ std::string Everything(Database& db, bool& sound) {
         out += table.name + "\n";
         sound = db.ForEachRecord(table, [&](const Record& record) {
             for (const Cell& cell : record) {
-                for (const Item& item : cell.items) out += item.Ok() ? std::string(item.bytes.begin(), item.bytes.end()) : "!" + item.error;
+                for (const Item& item : cell.items) out += item.Ok() ? std::string(item.Data(), item.Data() + item.Size()) : "!" + item.error;
                 out += cell.null ? "~" : "|";
             }
             out += "\n";

@@ -40,7 +40,7 @@ std::string HelpText() {
         "Progress goes to standard error when it is a terminal.\n"
         "Exit status: 0 done, 1 a read error part way through the source (list) or\n"
         "a mailbox or message not converted (convert), 2 bad usage or a source that\n"
-        "is missing, unreadable or not a regular file.\n";
+        "is missing, unreadable or not a regular file (inspect: or not an ESE database).\n";
     return text;
 }
 

@@ -7,11 +7,11 @@
 #include "cli/ProgressBar.h"
 #include "ese/Database.h"
 #include "ese/Values.h"
-#include "mailbox/Utf8.h"
+#include "text/Utf8.h"
 
 namespace cli {
 
-const char kInspectUsage[] = "edb2pst inspect [--json] [--table NAME [--limit N]] SOURCE.edb";
+const char kInspectUsage[] = "edb2pst inspect [--json] [--table NAME [--limit N] | --catalog] SOURCE.edb";
 
 namespace {
 
@@ -166,6 +166,10 @@ int RunInspectCommand(const std::vector<std::wstring>& args, Console& console, c
         } else if (arg == L"--table" && i + 1 < args.size()) {
             haveTable = true;
             tableName = args[++i];
+        } else if (arg == L"--catalog" && !haveTable) {
+            // What a user can send for us to check the Exchange layer: names and types, no mail content.
+            haveTable = true;
+            tableName = L"MSysObjects";
         } else if (arg == L"--limit" && i + 1 < args.size()) {
             const std::wstring& n = args[++i];
             if (n.empty() || n.size() > 18 || n.find_first_not_of(L"0123456789") != std::wstring::npos)

@@ -16,6 +16,7 @@ KORVANE_PACKAGES=(
   xvfb x11-utils imagemagick fonts-wine
   fp-utils nsis
   clang libclang-rt-14-dev
+  libesedb-utils python3-impacket
 )
 
 say() { printf '== %s\n' "$*"; }

@@ -44,7 +44,7 @@ std::string HelpText() {
         "Exit status: 0 done, 1 a read error part way through the source (list) or\n"
         "a mailbox or message not converted (convert), 2 bad usage or a source that\n"
         "is missing, unreadable or not a regular file (list --structure: or not an\n"
-        "Exchange mailbox database).\n";
+        "Exchange mailbox database; inspect: or not an ESE database).\n";
     return text;
 }
 

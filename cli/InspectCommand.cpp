@@ -83,7 +83,7 @@ std::string ErrorValue(const std::string& text) { return "{\"error\": " + JsonSt
 
 std::string ItemJson(const Column& column, const Item& item) {
     if (!item.Ok()) return ErrorValue(item.error);
-    const std::vector<uint8_t>& b = item.bytes;
+    const std::vector<uint8_t> b = item.Bytes();
     int64_t s = 0;
     uint64_t u = 0;
     double d = 0;

@@ -120,7 +120,17 @@ struct Layout {
             offset += fixed[id].size;
         }
         std::sort(tagged.begin(), tagged.end());
+        for (uint32_t id = 1; id <= 127; ++id)
+            if (fixed[id].column >= 0) fixedColumns.push_back(id);
+        for (uint32_t k = 0; k < 128; ++k)
+            if (variable[k] >= 0) variableColumns.push_back(k);
+        for (const auto& entry : tagged)
+            if (table.columns[entry.second].hasDefault) taggedDefaults.push_back(entry.second);
     }
+
+    // Only the columns the table has, so a record costs its own columns and no more.
+    std::vector<uint32_t> fixedColumns, variableColumns;
+    std::vector<int> taggedDefaults;
 
     int Tagged(uint32_t fid, bool derived) const {
         uint32_t key = fid | (derived ? 0x10000u : 0u);
@@ -280,15 +290,10 @@ struct Database::Impl {
     }
 
     Item Decompressed(const uint8_t* data, size_t size) {
-        Item item;
         DecompressedValue value = DecompressValue(data, size);
-        if (value.status == DecompressedValue::Status::Ok) {
-            item.bytes = std::move(value.bytes);
-        } else {
-            item.error = value.error.empty() ? "compressed with scheme " + std::to_string(value.scheme) + ", damaged"
-                                             : value.error;
-        }
-        return item;
+        if (value.status == DecompressedValue::Status::Ok) return Item::Own(std::move(value.bytes));
+        return Item::Error(value.error.empty() ? "compressed with scheme " + std::to_string(value.scheme) + ", damaged"
+                                               : value.error);
     }
 
     // Finds the leaf where `key` is or would be, descending by separator keys.
@@ -331,15 +336,21 @@ struct Database::Impl {
     }
 
     // A separated long value: its root node gives the size, its chunks follow in key order.
+    struct LongValueAssembly {
+        std::vector<uint8_t> bytes;
+        std::string error;
+        Item Done() { return error.empty() ? Item::Own(std::move(bytes)) : Item::Error(error); }
+    };
+
     Item LongValue(const Table& table, const uint8_t* lidBytes, size_t lidSize, bool compressedChunks) {
-        Item item;
+        LongValueAssembly item;
         if (table.longValueRoot == 0) {
             item.error = "a separated long value, but the table has no long-value tree";
-            return item;
+            return item.Done();
         }
         if (lidSize != 4 && lidSize != 8) {
             item.error = "a separated long value with an id of " + std::to_string(lidSize) + " bytes";
-            return item;
+            return item.Done();
         }
         std::vector<uint8_t> key(lidSize);
         for (size_t i = 0; i < lidSize; ++i) key[i] = lidBytes[lidSize - 1 - i];  // stored little-endian, keyed big
@@ -347,7 +358,7 @@ struct Database::Impl {
         std::shared_ptr<const Page> page = SeekLeaf(table.longValueRoot, lvObjectIds[&table], key, error);
         if (!page) {
             item.error = "long value unreadable: " + error;
-            return item;
+            return item.Done();
         }
         bool haveRoot = false;
         uint64_t size = 0;
@@ -359,7 +370,7 @@ struct Database::Impl {
                 if (!page->GetNode(i, node, why)) {
                     Report(page->number, why);
                     item.error = "long value unreadable: page " + std::to_string(page->number) + " is damaged";
-                    return item;
+                    return item.Done();
                 }
                 if (node.flags & kNodeDeleted) continue;
                 int order = node.CompareKey(key);
@@ -372,18 +383,18 @@ struct Database::Impl {
                         item.error = "long value " + LidText(key) + " ends after " + std::to_string(item.bytes.size()) +
                                      " of its " + std::to_string(size) + " bytes";
                     if (!item.error.empty()) item.bytes.clear();
-                    return item;
+                    return item.Done();
                 }
                 if (node.KeySize() == lidSize) {
                     if (node.dataSize < 8) {
                         item.error = "long value " + LidText(key) + " has a damaged root";
-                        return item;
+                        return item.Done();
                     }
                     haveRoot = true;
                     size = Le32(node.data + 4);
                     if (node.dataSize >= 9 && (node.data[8] & 0x01)) {
                         item.error = "long value " + LidText(key) + " is encrypted, not supported";
-                        return item;
+                        return item.Done();
                     }
                     item.bytes.reserve(static_cast<size_t>(std::min<uint64_t>(size, 64u << 20)));
                     continue;
@@ -391,7 +402,7 @@ struct Database::Impl {
                 if (!haveRoot || node.KeySize() != lidSize + 4) {
                     item.error = "long value " + LidText(key) + " has a chunk without its root";
                     item.bytes.clear();
-                    return item;
+                    return item.Done();
                 }
                 uint32_t offset = 0;
                 for (uint32_t b = 0; b < 4; ++b) offset = (offset << 8) | node.KeyByte(static_cast<uint32_t>(lidSize) + b);
@@ -399,7 +410,7 @@ struct Database::Impl {
                     item.error = "long value " + LidText(key) + " has a chunk at offset " + std::to_string(offset) +
                                  " where " + std::to_string(item.bytes.size()) + " was expected";
                     item.bytes.clear();
-                    return item;
+                    return item.Done();
                 }
                 // A column that compresses may still hold chunks stored as they are; scheme 0 names none.
                 if (compressedChunks && node.dataSize > 0 && (node.data[0] >> 3) != 0) {
@@ -407,16 +418,16 @@ struct Database::Impl {
                     if (!chunk.Ok()) {
                         item.error = chunk.error;
                         item.bytes.clear();
-                        return item;
+                        return item.Done();
                     }
-                    item.bytes.insert(item.bytes.end(), chunk.bytes.begin(), chunk.bytes.end());
+                    item.bytes.insert(item.bytes.end(), chunk.Data(), chunk.Data() + chunk.Size());
                 } else {
                     item.bytes.insert(item.bytes.end(), node.data, node.data + node.dataSize);
                 }
                 if (item.bytes.size() > size) {
                     item.error = "long value " + LidText(key) + " holds more than its " + std::to_string(size) + " bytes";
                     item.bytes.clear();
-                    return item;
+                    return item.Done();
                 }
             }
             if (page->next == 0 || --pagesLeft == 0) break;
@@ -425,7 +436,7 @@ struct Database::Impl {
             if (!page) {
                 item.error = "long value unreadable: the page after page " + std::to_string(from) + " is damaged";
                 item.bytes.clear();
-                return item;
+                return item.Done();
             }
         }
         if (!haveRoot) item.error = "long value " + LidText(key) + " is missing";
@@ -433,7 +444,7 @@ struct Database::Impl {
             item.error = "long value " + LidText(key) + " ends after " + std::to_string(item.bytes.size()) + " of its " +
                          std::to_string(size) + " bytes";
         if (!item.error.empty()) item.bytes.clear();
-        return item;
+        return item.Done();
     }
 
     static std::string LidText(const std::vector<uint8_t>& key) {
@@ -443,6 +454,8 @@ struct Database::Impl {
     }
 
     std::unordered_map<const Table*, uint32_t> lvObjectIds;
+    std::vector<uint64_t> taggedSeen;  // per column: the last record that held it
+    uint64_t recordNumber = 0;
 
     // One tagged field's bytes (after its header byte) as the cell's items.
     void TaggedCell(const Table& table, const Column& column, uint8_t header, const uint8_t* data, uint32_t size,
@@ -454,22 +467,22 @@ struct Database::Impl {
             return;
         }
         if (header & kTagEncrypted) {
-            cell.items.push_back({{}, "encrypted, not supported"});
+            cell.items.push_back(Item::Error("encrypted, not supported"));
             return;
         }
         if (header & kTagMultiValues) {
             if (header & kTagTwoValues) {
                 if (size < 1 || data[0] > size - 1) {
-                    cell.items.push_back({{}, "a two-value field whose first size runs past the record"});
+                    cell.items.push_back(Item::Error("a two-value field whose first size runs past the record"));
                     return;
                 }
                 cell.multi = true;
-                cell.items.push_back({std::vector<uint8_t>(data + 1, data + 1 + data[0]), {}});
-                cell.items.push_back({std::vector<uint8_t>(data + 1 + data[0], data + size), {}});
+                cell.items.push_back(Item::View(data + 1, (data + 1 + data[0]) - (data + 1)));
+                cell.items.push_back(Item::View(data + 1 + data[0], (data + size) - (data + 1 + data[0])));
                 return;
             }
             if (size < 2 || (Le16(data) & 0x7FFF) < 2 || (Le16(data) & 0x7FFF) % 2 || (Le16(data) & 0x7FFF) > size) {
-                cell.items.push_back({{}, "a multi-valued field whose offsets do not fit the record"});
+                cell.items.push_back(Item::Error("a multi-valued field whose offsets do not fit the record"));
                 return;
             }
             const uint32_t count = (Le16(data) & 0x7FFF) / 2;
@@ -479,7 +492,7 @@ struct Database::Impl {
                 uint32_t start = raw & 0x7FFF;
                 uint32_t end = k + 1 < count ? (Le16(data + 2 * (k + 1)) & 0x7FFFu) : size;
                 if (start > end || end > size) {
-                    cell.items.push_back({{}, "value " + std::to_string(k + 1) + " runs past the record"});
+                    cell.items.push_back(Item::Error("value " + std::to_string(k + 1) + " runs past the record"));
                     continue;
                 }
                 if (raw & 0x8000) {
@@ -488,7 +501,7 @@ struct Database::Impl {
                     // Only the first value of a multi-valued field is ever stored compressed.
                     cell.items.push_back(Decompressed(data + start, end - start));
                 } else {
-                    cell.items.push_back({std::vector<uint8_t>(data + start, data + end), {}});
+                    cell.items.push_back(Item::View(data + start, (data + end) - (data + start)));
                 }
             }
             return;
@@ -498,26 +511,32 @@ struct Database::Impl {
         } else if (header & kTagCompressed) {
             cell.items.push_back(Decompressed(data, size));
         } else {
-            cell.items.push_back({std::vector<uint8_t>(data, data + size), {}});
+            cell.items.push_back(Item::View(data, (data + size) - (data)));
         }
     }
 
     static void SetDefault(const Column& column, Cell& cell) {
         if (!column.hasDefault) return;
         cell.null = false;
-        cell.items.push_back({column.defaultValue, {}});
+        cell.items.push_back(Item::View(column.defaultValue.data(), column.defaultValue.size()));
     }
 
     // Decodes one record; a record whose own structure is damaged fills every
     // cell it cannot place with an error.
     void DecodeRecord(const Table& table, const uint8_t* rec, uint32_t size, Record& out) {
         const Layout& layout = LayoutOf(table);
-        out.assign(table.columns.size(), Cell());
+        // Cells are reset in place: their item lists keep their room from record to record.
+        if (out.size() != table.columns.size()) out.assign(table.columns.size(), Cell());
+        for (Cell& cell : out) {
+            cell.null = true;
+            cell.multi = false;
+            cell.items.clear();
+        }
         auto failAll = [&](const std::string& why) {
             for (Cell& cell : out) {
                 cell = Cell();
                 cell.null = false;
-                cell.items.push_back({{}, "record damaged: " + why});
+                cell.items.push_back(Item::Error("record damaged: " + why));
             }
         };
         if (size < 4) return failAll("shorter than its header");
@@ -527,9 +546,8 @@ struct Database::Impl {
             return failAll("its header does not fit the record");
         const uint8_t* bitmap = rec + endFixed - bitmapSize;
         const uint32_t fixedEnd = endFixed - bitmapSize;
-        for (uint32_t id = 1; id <= 127; ++id) {
+        for (uint32_t id : layout.fixedColumns) {
             const Layout::Fixed& f = layout.fixed[id];
-            if (f.column < 0) continue;
             Cell& cell = out[f.column];
             if (id > lastFixed) {
                 SetDefault(table.columns[f.column], cell);
@@ -538,35 +556,37 @@ struct Database::Impl {
             if (bitmap[(id - 1) / 8] & (1u << ((id - 1) % 8))) continue;
             cell.null = false;
             if (f.offset + f.size > fixedEnd) {
-                cell.items.push_back({{}, "fixed column runs past the record's fixed data"});
+                cell.items.push_back(Item::Error("fixed column runs past the record's fixed data"));
             } else {
-                cell.items.push_back({std::vector<uint8_t>(rec + f.offset, rec + f.offset + f.size), {}});
+                cell.items.push_back(Item::View(rec + f.offset, (rec + f.offset + f.size) - (rec + f.offset)));
             }
         }
         const uint32_t varCount = lastVar - 127;
         const uint32_t varData = endFixed + 2 * varCount;
         if (varData > size) return failAll("its variable-column offsets run past the record");
-        uint32_t previous = 0;
-        for (uint32_t k = 0; k < 128; ++k) {
+        // Each offset ends its column; the one before it starts it.
+        const uint32_t previous = varCount ? Le16(rec + endFixed + 2 * (varCount - 1)) & 0x7FFFu : 0;
+        for (uint32_t k : layout.variableColumns) {
             int column = layout.variable[k];
             if (k >= varCount) {
-                if (column >= 0) SetDefault(table.columns[column], out[column]);
+                SetDefault(table.columns[column], out[column]);
                 continue;
             }
             uint16_t raw = Le16(rec + endFixed + 2 * k);
             uint32_t end = raw & 0x7FFF;
-            uint32_t start = previous;
-            previous = end;
-            if (column < 0 || (raw & 0x8000)) continue;
+            uint32_t start = k ? Le16(rec + endFixed + 2 * (k - 1)) & 0x7FFFu : 0;
+            if (raw & 0x8000) continue;
             Cell& cell = out[column];
             cell.null = false;
             if (start > end || end > size - varData) {
-                cell.items.push_back({{}, "variable column runs past the record"});
+                cell.items.push_back(Item::Error("variable column runs past the record"));
             } else {
-                cell.items.push_back({std::vector<uint8_t>(rec + varData + start, rec + varData + end), {}});
+                cell.items.push_back(Item::View(rec + varData + start, (rec + varData + end) - (rec + varData + start)));
             }
         }
-        std::vector<bool> seen(layout.tagged.empty() ? 0 : table.columns.size(), false);
+        // Which tagged columns this record holds: marked with the record's number, never cleared.
+        if (taggedSeen.size() < table.columns.size()) taggedSeen.assign(table.columns.size(), 0);
+        const uint64_t mark = ++recordNumber;
         const uint32_t taggedStart = varData + previous;
         if (taggedStart < size) {
             const uint8_t* tagged = rec + taggedStart;
@@ -586,10 +606,10 @@ struct Database::Impl {
                 int column = layout.Tagged(fid, (raw & 0x8000) != 0);
                 if (column < 0) continue;
                 Cell& cell = out[column];
-                seen[column] = true;
+                taggedSeen[column] = mark;
                 if (start < count * 4 || start > end || end > taggedSize) {
                     cell.null = false;
-                    cell.items.push_back({{}, "tagged column runs past the record"});
+                    cell.items.push_back(Item::Error("tagged column runs past the record"));
                     continue;
                 }
                 if (!large && (raw & 0x2000)) continue;  // NULL, on pages up to 8 KiB
@@ -598,7 +618,7 @@ struct Database::Impl {
                 if (hasHeader) {
                     if (start == end) {
                         cell.null = false;
-                        cell.items.push_back({{}, "tagged column lacks its flags byte"});
+                        cell.items.push_back(Item::Error("tagged column lacks its flags byte"));
                         continue;
                     }
                     headerByte = tagged[start++];
@@ -606,23 +626,20 @@ struct Database::Impl {
                 TaggedCell(table, table.columns[column], headerByte, tagged + start, end - start, cell);
             }
         }
-        for (const auto& entry : layout.tagged) {
-            int column = entry.second;
-            if (!seen.empty() && !seen[column] && out[column].null && out[column].items.empty())
-                SetDefault(table.columns[column], out[column]);
-        }
+        for (int column : layout.taggedDefaults)
+            if (taggedSeen[column] != mark) SetDefault(table.columns[column], out[column]);
     }
 
     static uint32_t U32(const Cell& cell) {
         if (cell.null || cell.items.empty() || !cell.items[0].Ok()) return 0;
-        const std::vector<uint8_t>& b = cell.items[0].bytes;
-        if (b.size() >= 4) return Le32(b.data());
-        if (b.size() >= 2) return Le16(b.data());
-        return b.empty() ? 0 : b[0];
+        const Item& b = cell.items[0];
+        if (b.Size() >= 4) return Le32(b.Data());
+        if (b.Size() >= 2) return Le16(b.Data());
+        return b.Size() == 0 ? 0 : b.Data()[0];
     }
     static std::string Text(const Cell& cell) {
         if (cell.null || cell.items.empty() || !cell.items[0].Ok()) return std::string();
-        return std::string(cell.items[0].bytes.begin(), cell.items[0].bytes.end());
+        return std::string(cell.items[0].Data(), cell.items[0].Data() + cell.items[0].Size());
     }
 
     bool ReadCatalogRows(uint32_t root, uint32_t objectId, std::vector<CatalogRow>& rows) {
@@ -643,9 +660,9 @@ struct Database::Impl {
             const Cell& def = record[15];
             if (!def.null && !def.items.empty() && def.items[0].Ok()) {
                 row.hasDefault = true;
-                row.defaultValue = def.items[0].bytes;
+                row.defaultValue = def.items[0].Bytes();
             }
-            if (!record[16].null && !record[16].items.empty()) row.keyColumns = record[16].items[0].bytes;
+            if (!record[16].null && !record[16].items.empty()) row.keyColumns = record[16].items[0].Bytes();
             rows.push_back(std::move(row));
             return true;
         });

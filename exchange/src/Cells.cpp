@@ -79,7 +79,7 @@ std::optional<uint64_t> Count(const ese::Table& table, const ese::Record& record
     const ese::Item* item = OneItem(record, column);
     if (!item) return std::nullopt;
     const ColumnType type = table.columns[column].type;
-    const std::vector<uint8_t>& bytes = item->bytes;
+    const std::vector<uint8_t> bytes = item->Bytes();
     int64_t value = 0;
     if (type == ColumnType::UnsignedByte || type == ColumnType::UnsignedShort || type == ColumnType::UnsignedLong) {
         uint64_t unsignedValue = 0;
@@ -103,13 +103,13 @@ std::optional<std::string> Text(const ese::Table& table, const ese::Record& reco
     const ese::Column& info = table.columns[column];
     std::string out;
     if (ese::IsTextType(info.type) && info.codePage != 1200) {
-        for (uint8_t b : item->bytes) {
+        for (uint8_t b : item->Bytes()) {
             if (b < 0x80) out += static_cast<char>(b);
             else if (info.codePage == 20127) AppendUtf8(out, 0xFFFD);
             else AppendUtf8(out, b < 0xA0 ? kWindows1252High[b - 0x80] : b);
         }
     } else if (ese::IsTextType(info.type) || ese::IsBinaryType(info.type)) {
-        out = Utf8FromUtf16(ese::Utf16Units(item->bytes));
+        out = Utf8FromUtf16(ese::Utf16Units(item->Bytes()));
     } else {
         return std::nullopt;
     }
@@ -119,13 +119,13 @@ std::optional<std::string> Text(const ese::Table& table, const ese::Record& reco
 
 std::string Raw(const ese::Record& record, int column) {
     const ese::Item* item = OneItem(record, column);
-    return item ? std::string(item->bytes.begin(), item->bytes.end()) : std::string();
+    return item ? std::string(item->Data(), item->Data() + item->Size()) : std::string();
 }
 
 std::string Guid(const ese::Record& record, int column) {
     const ese::Item* item = OneItem(record, column);
     std::string text;
-    if (!item || !ese::GuidToText(item->bytes, text)) return std::string();
+    if (!item || !ese::GuidToText(item->Bytes(), text)) return std::string();
     return text;
 }
 

@@ -94,11 +94,51 @@ struct Table {
 };
 
 // One value of a cell: its bytes as the column's type stores them (long
-// values assembled, compression undone), or why it could not be read.
-struct Item {
-    std::vector<uint8_t> bytes;
-    std::string error;
+// values assembled, compression undone), or why it could not be read. Bytes
+// still inside the record point into the page: they stay valid while the
+// visit that received the record runs, and copies of the item own theirs.
+class Item {
+public:
+    static Item View(const uint8_t* data, size_t size) {
+        Item item;
+        item.m_view = data;
+        item.m_viewSize = size;
+        return item;
+    }
+    static Item Own(std::vector<uint8_t> bytes) {
+        Item item;
+        item.m_owned = true;
+        item.m_bytes = std::move(bytes);
+        return item;
+    }
+    static Item Error(std::string why) {
+        Item item;
+        item.error = std::move(why);
+        return item;
+    }
+    Item() = default;
+    Item(const Item& other) { *this = other; }
+    Item(Item&&) noexcept = default;
+    Item& operator=(Item&&) noexcept = default;
+    Item& operator=(const Item& other) {
+        error = other.error;
+        m_owned = true;
+        m_bytes.assign(other.Data(), other.Data() + other.Size());
+        return *this;
+    }
+
+    const uint8_t* Data() const { return m_owned ? m_bytes.data() : m_view; }
+    size_t Size() const { return m_owned ? m_bytes.size() : m_viewSize; }
+    std::vector<uint8_t> Bytes() const { return std::vector<uint8_t>(Data(), Data() + Size()); }
     bool Ok() const { return error.empty(); }
+
+    std::string error;
+
+private:
+    const uint8_t* m_view = nullptr;
+    size_t m_viewSize = 0;
+    bool m_owned = false;
+    std::vector<uint8_t> m_bytes;
 };
 
 struct Cell {

@@ -192,13 +192,15 @@ TEST_F(TransferTest, SkippedAnalysisGivesAFolderPerMailboxNamedAfterTheConverted
     services.openSource = [this](const std::wstring&, mailbox::ScanError&) {
         return std::make_unique<scantest::MemorySource>(sourceBytes);
     };
-    convert::SaveAllRequest request{L"dest", {L"Anna", L"Bo"}, true};
+    convert::SaveAllRequest request{L"dest", {L"Anna", L"Bo", L"CONIN$"}, true};
     convert::SaveAllOutcome outcome = convert::SaveAllMailboxes(request, services, source);
     ASSERT_TRUE(outcome.Succeeded());
     const std::wstring run = convert::JoinPath(L"dest", L"Korvane_Converted_priv2.edb6-12-2026 9-5");
     EXPECT_EQ(outcome.mailboxes[1].pstPath,
               convert::JoinPath(convert::JoinPath(run, L"Bo"), L"Korvane-EDB-PST-Bo6-12-2026 9-5.pst"));
     EXPECT_EQ(outcome.mailboxes[1].stored, 2u);
+    // The folder is named by the same rule as the file: a device name is escaped.
+    EXPECT_EQ(outcome.mailboxes[2].pstPath.rfind(convert::JoinPath(convert::JoinPath(run, L"CONIN$_"), L""), 0), 0u);
 }
 
 TEST_F(TransferTest, AStopEndsTheRunAfterTheMessageBeingHandedOver) {

@@ -52,7 +52,10 @@ private:
 std::unique_ptr<SourceFile> OpenSourceFile(const std::filesystem::path& path, ScanError& error) {
     static_assert(sizeof(off_t) == 8, "source files past 4 GiB need 64-bit offsets");
     std::wstring shownPath = Widen(path.c_str());
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO or a device is refused below instead of
+    // waiting for a writer that never comes; a regular file then reads as
+    // usual once the flag is cleared.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         error = {ScanError::Kind::CannotOpen, shownPath, Widen(std::strerror(errno))};
         return nullptr;
@@ -64,6 +67,7 @@ std::unique_ptr<SourceFile> OpenSourceFile(const std::filesystem::path& path, Sc
         ::close(fd);
         return nullptr;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     return std::make_unique<PosixSourceFile>(fd, static_cast<uint64_t>(info.st_size), shownPath);
 }

@@ -29,8 +29,6 @@ const wchar_t* const kShownFolders[] = {
     L"Outbox", L"Sent Items", L"Deleted Items", L"Drafts", L"Junk E-mail", L"Calendar", L"Contacts", L"Task",
 };
 
-bool IsSuccess(const std::wstring& answer) { return answer.compare(0, 2, L"OK") == 0; }
-
 }  // namespace
 
 std::wstring ResultText(const MailboxResult& result) {
@@ -75,9 +73,9 @@ bool CMailboxTransfer::CreateMailboxPst(const std::wstring& folder, const std::w
         AddProblem(L"the mail parser component cannot be created");
         return false;
     }
-    std::wstring answer = component->CreateStore(m_result.pstPath, m_result.displayName);
-    if (!IsSuccess(answer)) {
-        AddProblem(L"the PST file " + m_result.pstPath + L" was not created: " + answer);
+    const components::ComponentAnswer answer = component->CreateStore(m_result.pstPath, m_result.displayName);
+    if (!answer.ok) {
+        AddProblem(L"the PST file " + m_result.pstPath + L" was not created: " + answer.text);
         return false;
     }
     m_result.storeCreated = true;
@@ -123,8 +121,8 @@ void CMailboxTransfer::SaveCheckedFolders(std::vector<std::wstring>& tickedPaths
         for (size_t n = 1; n <= levels; ++n) {
             const std::wstring name = PathComponent(path, n);
             accumulated += L"\\" + name;
-            std::wstring answer = component->CreateFolder(accumulated);
-            if (!IsSuccess(answer)) AddProblem(L"the folder " + accumulated + L" was not created: " + answer);
+            const components::ComponentAnswer answer = component->CreateFolder(accumulated);
+            if (!answer.ok) AddProblem(L"the folder " + accumulated + L" was not created: " + answer.text);
             if (name == L"Inbox") {
                 // The messages go to the deepest folder of the path, before its
                 // levels below "Inbox" exist: the component creates them.
@@ -149,8 +147,8 @@ void CMailboxTransfer::CreateFolderPath(const std::wstring& path) {
     std::wstring accumulated = L"\\\\" + PathComponent(path, 0);
     for (size_t n = 1; n <= levels; ++n) {
         accumulated += L"\\" + PathComponent(path, n);
-        std::wstring answer = component->CreateFolder(accumulated);
-        if (!IsSuccess(answer)) AddProblem(L"the folder " + accumulated + L" was not created: " + answer);
+        const components::ComponentAnswer answer = component->CreateFolder(accumulated);
+        if (!answer.ok) AddProblem(L"the folder " + accumulated + L" was not created: " + answer.text);
     }
 }
 
@@ -212,8 +210,8 @@ bool CMailboxTransfer::ImportOne(components::IMailParserComponent& component, ui
     arguments.sourceTimeText = m_source.timeText;
     // The file stays until the next message takes it over (or the scan
     // ends): one rename then instead of a deletion and a new file.
-    std::wstring answer = component.ImportMessage(arguments);
-    if (!IsSuccess(answer)) return fail(answer);
+    const components::ComponentAnswer answer = component.ImportMessage(arguments);
+    if (!answer.ok) return fail(answer.text);
     ++m_result.stored;
     return true;
 }

@@ -20,6 +20,13 @@ public:
 
     uint64_t Length() const override { return m_length; }
 
+    SourceStamp Stamp() const override {
+        struct stat info {};
+        if (::fstat(m_fd, &info) != 0) return {};
+        return {static_cast<uint64_t>(info.st_size),
+                static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+    }
+
     uint64_t DataFrom(uint64_t offset) override {
         off_t data = ::lseek(m_fd, static_cast<off_t>(offset), SEEK_DATA);
         if (data >= 0) return static_cast<uint64_t>(data);

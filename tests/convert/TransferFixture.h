@@ -6,16 +6,20 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "MemorySource.h"
+#include "TestFiles.h"
+#include "components/DirectMailParser.h"
 #include "convert/SaveAllRun.h"
 #include "convert/SystemPath.h"
 #include "mailbox/Utf8.h"
 #include "quillon/core/MessageFileRead.h"
+#include "quillon/core/StoreRegistry.h"
 
 namespace transfer_test {
 
@@ -25,6 +29,7 @@ namespace fs = std::filesystem;
 struct CallLog {
     std::vector<std::string> calls;
     std::set<std::string> refuse;  // "store", "folder", "message": answer ERROR
+    std::function<void()> onMessage;  // called as each message is handed over
 };
 
 class RecordingComponent final : public components::IMailParserComponent {
@@ -39,6 +44,7 @@ public:
     components::ComponentAnswer ImportMessage(const components::MessageImportArguments& a) override {
         // Read as the component does: the run holds the file open meanwhile.
         std::string eml = quillon::ReadMessageFile(U(a.emlPath));
+        if (m_log.onMessage) m_log.onMessage();
         return Answer("message", "message " + U(a.folderPath) + " | " + U(a.attachmentName) + " | " + U(a.owner) +
                                      " | " + U(a.sourceTimeText) + " | " + eml);
     }

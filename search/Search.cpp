@@ -1,8 +1,8 @@
 #include "Search.h"
 
-#include "log/ActivityLog.h"
+#include "activitylog/ActivityLog.h"
+#include "paths/ResultText.h"
 #include "res/resource.h"
-#include "search/ResultText.h"
 #include "search/SearchRes.h"
 #include "wizard/PageFlow.h"
 #include "wizard/WizardGlobals.h"

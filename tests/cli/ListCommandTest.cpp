@@ -15,8 +15,8 @@
 #include <unistd.h>
 #endif
 
-#include "mailbox/Utf8.h"
 #include "tests/cli/CliFixture.h"
+#include "text/Utf8.h"
 
 namespace {
 

@@ -1,6 +1,5 @@
 #include "comclients/ComMailParser.h"
 
-#include "comclients/DispatchExchange.h"
 #include "comclients/ServerDllRegistration.h"
 #include "framework/Seams.h"
 #include "wizard/WizardGlobals.h"

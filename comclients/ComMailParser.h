@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "components/DispatchExchange.h"
+#include "comclients/DispatchExchange.h"
 #include "components/MailParserComponent.h"
 
 namespace components {

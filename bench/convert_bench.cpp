@@ -154,6 +154,7 @@ Span Pass(const fs::path& source, int stage, uint64_t& markers) {
                       mail::MessageTexts texts{" name", "06/12/2026 09:05 AM", mailbox::ToUtf8(text)};
                       sink += mail::BuildMessage(bytes, texts, 0).subject.size();
                   }
+                  temp->MessageDone();
                   return true;
               }).markers;
     Span span = timer.Elapsed();
@@ -166,25 +167,16 @@ Span Pass(const fs::path& source, int stage, uint64_t& markers) {
 // worker runs it, over the component the factory makes.
 Span Transfer(const fs::path& source, const fs::path& out, const std::wstring& mailboxName, uint64_t markers,
               const convert::ExchangeFactory& openExchange, const std::function<void()>& finish, bool& ok) {
-    std::wstring tempError;
-    auto temp = convert::TempMessageFolder::Create(tempError);
     mailbox::NeverStop token;
     convert::TransferObserver observer;
     convert::TransferServices services;
     services.openExchange = openExchange;
-    services.openSource = [](const std::wstring& path, mailbox::ScanError& error) {
-        return mailbox::OpenSourceFile(convert::ToSystemPath(path), error);
-    };
-    services.codePage = &mailbox::SystemCodePage();
     services.token = &token;
     services.observer = &observer;
-    services.tempFolder = temp.get();
-    convert::TransferSource from{convert::FromSystemPath(source), markers,
-                                 convert::SourceFileTimeText(convert::FromSystemPath(source))};
     convert::SaveAllRequest request{convert::FromSystemPath(out), {mailboxName}, false};
     fs::create_directories(out);
     Timer timer;
-    convert::SaveAllOutcome outcome = convert::SaveAllMailboxes(request, services, from);
+    convert::SaveAllOutcome outcome = convert::RunSaveAll(request, {convert::FromSystemPath(source), markers}, services);
     finish();
     Span span = timer.Elapsed();
     ok = outcome.Succeeded() && outcome.mailboxes.at(0).stored == markers;

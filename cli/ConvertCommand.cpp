@@ -170,9 +170,7 @@ int RunConvertCommand(const std::vector<std::wstring>& args, Console& console, c
         }
     }
 
-    convert::TransferSource source;
-    source.path = options.source;
-    source.timeText = convert::SourceFileTimeText(options.source);
+    convert::RunSource source{options.source, std::nullopt};
     if (!options.skipAnalysis) {
         ProgressBar bar(console, "counting messages ");
         mailbox::HeaderScanEnd counted = mailbox::ForEachHeader(
@@ -185,12 +183,6 @@ int RunConvertCommand(const std::vector<std::wstring>& args, Console& console, c
     }
     file.reset();
 
-    std::wstring tempError;
-    std::unique_ptr<convert::TempMessageFolder> tempFolder = convert::TempMessageFolder::Create(tempError);
-    if (!tempFolder) {
-        console.Err("edb2pst: " + ToUtf8(tempError) + "\n");
-        return 1;
-    }
     quillon::StoreRegistry registry;
     ConsoleObserver observer(console);
     convert::TransferServices services;
@@ -199,21 +191,24 @@ int RunConvertCommand(const std::vector<std::wstring>& args, Console& console, c
     services.codePage = &codePage;
     services.token = &token;
     services.observer = &observer;
-    services.tempFolder = tempFolder.get();
-    convert::SaveAllOutcome outcome = convert::SaveAllMailboxes(request, services, source);
+    convert::SaveAllOutcome outcome = convert::RunSaveAll(request, source, services);
     observer.Finish();
     registry.Shutdown();  // closes every store, writing its exact allocation maps
 
     if (!outcome.refusal.empty()) {
         console.Err("edb2pst: " + ToUtf8(outcome.refusal) + "\n");
-        return 2;
+        return outcome.destinationRefused ? 2 : 1;
     }
     for (const convert::MailboxResult& r : outcome.mailboxes)
         if (!r.Succeeded())
             console.Err("edb2pst: mailbox \"" + ToUtf8(r.name) + "\" " +
                         (r.problems.empty() && r.failed == 0 ? "stopped" : "failed") + ": " +
                         ToUtf8(convert::ResultText(r)) + "\n");
-    if (outcome.stopped) console.Err("edb2pst: stopped by Ctrl-C; the files written so far hold what was stored\n");
+    if (outcome.destinationFull)
+        console.Err("edb2pst: the destination disk is full; the conversion ended there, and the files written so far "
+                    "hold what was stored\n");
+    else if (outcome.stopped)
+        console.Err("edb2pst: stopped by Ctrl-C; the files written so far hold what was stored\n");
 
     if (options.json) {
         console.Out(JsonSummary(options, outcome));

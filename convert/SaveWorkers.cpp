@@ -3,13 +3,6 @@
 #include <algorithm>
 
 #include "convert/FileSaveRes.h"
-#include "paths/SafeName.h"
-#include "scan/HeaderCountMemo.h"
-#include "scan/HeaderScan.h"
-#include "text/CodePage.h"
-#include "transfer/MessageFile.h"
-#include "transfer/SourceTimeText.h"
-#include "transfer/SystemPath.h"
 
 namespace {
 
@@ -58,40 +51,11 @@ private:
     const SaveEnvironment& m_env;
 };
 
-// The source's true header count, for the expected total; none when the
-// analysis was skipped (the run then shows no total) or the source cannot be
-// read (the transfer itself reports that).
-convert::TransferSource MakeSource(const SaveJob& job, mailbox::ScanToken& token) {
-    convert::TransferSource source;
-    source.path = job.sourcePath;
-    source.timeText = convert::SourceFileTimeText(job.sourcePath);
-    if (job.skipAnalysis) return source;
-    const std::filesystem::path path = convert::ToSystemPath(job.sourcePath);
-    // The analysis has counted an unchanged source already.
-    if ((source.headerCount = mailbox::RememberedHeaderCount(path))) return source;
-    mailbox::ScanError error;
-    std::unique_ptr<mailbox::SourceFile> file = mailbox::OpenSourceFile(path, error);
-    if (!file) return source;
-    mailbox::HeaderScanEnd counted =
-        mailbox::ForEachHeader(*file, token, nullptr, [](const mailbox::HeaderMarker&) { return true; });
-    if (!counted.error && !counted.stopped) {
-        source.headerCount = counted.markers;
-        mailbox::RememberHeaderCount(path, counted.markers);
-    }
-    return source;
-}
-
-convert::TransferServices MakeServices(const SaveEnvironment& environment, PageObserver& observer,
-                                       convert::TempMessageFolder& tempFolder) {
+convert::TransferServices MakeServices(const SaveEnvironment& environment, PageObserver& observer) {
     convert::TransferServices services;
     services.openExchange = environment.openExchange;
-    services.openSource = [](const std::wstring& path, mailbox::ScanError& error) {
-        return mailbox::OpenSourceFile(convert::ToSystemPath(path), error);
-    };
-    services.codePage = &mailbox::SystemCodePage();
     services.token = environment.token;
     services.observer = &observer;
-    services.tempFolder = &tempFolder;
     return services;
 }
 
@@ -108,7 +72,9 @@ void LogFailures(const convert::SaveAllOutcome& outcome, const SaveEnvironment& 
 std::wstring FailureSummary(const convert::SaveAllOutcome& outcome) {
     if (outcome.Succeeded()) return {};
     if (!outcome.refusal.empty()) return L"Saving failed: " + outcome.refusal;
-    std::wstring text = outcome.stopped ? L"Saving stopped." : L"Saving finished with errors.";
+    std::wstring text = outcome.destinationFull ? L"Saving stopped: the destination disk is full."
+                        : outcome.stopped        ? L"Saving stopped."
+                                                 : L"Saving finished with errors.";
     for (const convert::MailboxResult& result : outcome.mailboxes)
         if (!result.Succeeded()) text += L"\r\n" + convert::ResultText(result);
     return text;
@@ -119,20 +85,13 @@ convert::SaveAllOutcome SaveAllWorker(const SaveJob& job, const SaveEnvironment&
          {L"\r\n", L"\r\n", kStepFour, L"\r\n", L"\r\n", L"Destination Files Path:", L"\r\n", L"\r\n"})
         environment.log(entry);
 
-    convert::SaveAllOutcome outcome;
-    convert::TransferSource source = MakeSource(job, *environment.token);
-    std::wstring tempError;
-    std::unique_ptr<convert::TempMessageFolder> tempFolder = convert::TempMessageFolder::Create(tempError);
-    if (!tempFolder) {
-        outcome.refusal = tempError;
-    } else {
-        PageObserver observer(job, environment);
-        convert::SaveAllRequest request;
-        request.destination = job.destination;
-        request.mailboxes = job.mailboxes;
-        request.skipAnalysis = job.skipAnalysis;
-        outcome = convert::SaveAllMailboxes(request, MakeServices(environment, observer, *tempFolder), source);
-    }
+    PageObserver observer(job, environment);
+    convert::SaveAllRequest request;
+    request.destination = job.destination;
+    request.mailboxes = job.mailboxes;
+    request.skipAnalysis = job.skipAnalysis;
+    convert::SaveAllOutcome outcome =
+        convert::RunSaveAll(request, {job.sourcePath, std::nullopt}, MakeServices(environment, observer));
     LogFailures(outcome, environment);
     return outcome;
 }
@@ -141,34 +100,21 @@ convert::SaveAllOutcome SaveCurrentWorker(const SaveJob& job, const SaveEnvironm
     for (const wchar_t* entry : {L"\r\n", L"\r\n", kStepFour, L"\r\n", L"\r\n", L"Destination Path :"})
         environment.log(entry);
 
-    convert::SaveAllOutcome outcome;
     PageObserver observer(job, environment);
     observer.Text(IDC_SAVE_RESULT_FOLDER, job.destination);
     observer.Text(IDC_SAVE_SOURCE_PATH, job.shownSourcePath);
     observer.Text(IDC_SAVE_MAILBOX_NAME, job.mailboxName);
 
-    convert::TransferSource source = MakeSource(job, *environment.token);
-    // The run folder takes the place of Save All's run folder in the length budget.
-    convert::SaveAllRequest sizing;
-    sizing.destination = job.destination;
-    const size_t budget = convert::MailboxNameBudget(sizing, convert::FileNamePart(job.sourcePath));
-    std::wstring tempError;
-    std::unique_ptr<convert::TempMessageFolder> tempFolder;
-    if (budget == 0)
-        outcome.refusal = L"the destination folder \"" + job.destination +
-                          L"\" is too long for the PST file's path. Choose a shorter destination.";
-    else if (!(tempFolder = convert::TempMessageFolder::Create(tempError)))
-        outcome.refusal = tempError;
-
+    convert::SaveCurrentRequest request;
+    request.runFolder = job.destination;
+    request.mailboxName = job.mailboxName;
+    request.tickedFolders = job.tickedFolders;
+    request.skipAnalysis = job.skipAnalysis;
+    convert::SaveAllOutcome outcome =
+        convert::RunSaveCurrent(request, {job.sourcePath, std::nullopt}, MakeServices(environment, observer));
     if (outcome.refusal.empty()) {
-        convert::CMailboxTransfer transfer(MakeServices(environment, observer, *tempFolder), source);
-        std::vector<std::wstring> ticked = job.tickedFolders;
-        if (transfer.CreateMailboxPst(job.destination, job.mailboxName, convert::SafeFileName(job.mailboxName, budget)))
-            transfer.SaveCheckedFolders(ticked, job.mailboxName);
         environment.log(L"\r\n");
         environment.log(job.destination);
-        outcome.mailboxes.push_back(transfer.Result());
-        outcome.stopped = transfer.Result().stopped;
     }
     LogFailures(outcome, environment);
     return outcome;

@@ -11,6 +11,7 @@
 #include "scan/ScanToken.h"
 #include "scan/SubjectText.h"
 #include "text/CodePage.h"
+#include "transfer/OutputNames.h"
 #include "wizard/PageFlow.h"
 #include "wizard/SystemMenu.h"
 #include "wizard/WizardGlobals.h"
@@ -355,11 +356,8 @@ void CPreview::OnSaveCurrentMailbox() {
         return;
     }
     WalkTickedFolders();
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    CString stamp;
-    stamp.Format(L"%d-%d-%d %d-%d", now.wDay, now.wMonth, now.wYear, now.wHour, now.wMinute);
-    g_runFolder = WithTrailingBackslash(folder) + L"Korvane_Converted-EDB-PST-" + stamp + L"\\";
+    g_runFolder =
+        convert::SaveCurrentRunFolder(folder.GetString(), convert::DateText(convert::CurrentLocalTime())).c_str();
     if (!m_folderSelected) {
         seam::ShowMessageBox(m_hWnd, L"Select any folder for saving", kMessageCaption, kNotice);
         return;

@@ -15,9 +15,13 @@ namespace convert {
 // name stays under the 255-byte limit of common file systems even in UTF-8.
 constexpr size_t kMaxSafeNameLength = 64;
 
-// \ / : * ? " < > | and control characters become "_"; trailing dots and
-// spaces go; "_" is added to CON, PRN, AUX, NUL, COM1-9 and LPT1-9 (also with
-// an extension); the result is cut to maxLength; an empty result is "_".
+// The one rule for every file and folder name the run makes: \ / : * ? " < >
+// | , control characters and unpaired UTF-16 surrogates become "_"; trailing
+// dots and spaces go; "_" is added to every name Windows keeps for a device
+// (CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM0-9 and LPT0-9, also with the
+// superscript digits 1-3, also with an extension); the result is cut to
+// maxLength; an empty result is "_". Safe names convert to UTF-8 and back
+// unchanged, so names that differ here differ in every store and path.
 std::wstring SafeFileName(const std::wstring& name, size_t maxLength = kMaxSafeNameLength);
 
 // Hands out safe names that differ from every name handed out before (letter

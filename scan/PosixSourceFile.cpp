@@ -20,6 +20,13 @@ public:
 
     uint64_t Length() const override { return m_length; }
 
+    SourceStamp Stamp() const override {
+        struct stat info {};
+        if (::fstat(m_fd, &info) != 0) return {};
+        return {static_cast<uint64_t>(info.st_size),
+                static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+    }
+
     uint64_t DataFrom(uint64_t offset) override {
         off_t data = ::lseek(m_fd, static_cast<off_t>(offset), SEEK_DATA);
         if (data >= 0) return static_cast<uint64_t>(data);
@@ -52,7 +59,10 @@ private:
 std::unique_ptr<SourceFile> OpenSourceFile(const std::filesystem::path& path, ScanError& error) {
     static_assert(sizeof(off_t) == 8, "source files past 4 GiB need 64-bit offsets");
     std::wstring shownPath = Widen(path.c_str());
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO or a device is refused below instead of
+    // waiting for a writer that never comes; a regular file then reads as
+    // usual once the flag is cleared.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         error = {ScanError::Kind::CannotOpen, shownPath, Widen(std::strerror(errno))};
         return nullptr;
@@ -64,6 +74,7 @@ std::unique_ptr<SourceFile> OpenSourceFile(const std::filesystem::path& path, Sc
         ::close(fd);
         return nullptr;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     return std::make_unique<PosixSourceFile>(fd, static_cast<uint64_t>(info.st_size), shownPath);
 }

@@ -26,6 +26,15 @@ struct ScanError {
     std::wstring Message() const;
 };
 
+// What tells one state of a file from another: its size and last-write time
+// (in the system's own units).
+struct SourceStamp {
+    uint64_t size = 0;
+    int64_t lastWrite = 0;
+    bool operator==(const SourceStamp& other) const { return size == other.size && lastWrite == other.lastWrite; }
+    bool operator!=(const SourceStamp& other) const { return !(*this == other); }
+};
+
 class SourceFile {
 public:
     virtual ~SourceFile() = default;
@@ -39,6 +48,8 @@ public:
     // end of a hole in a sparse file. Reading a hole gives zeros, in which no
     // marker can lie, so the scans may skip it. Files that cannot tell say offset.
     virtual uint64_t DataFrom(uint64_t offset) { return offset; }
+    // The open file's state now; a file that cannot tell gives its length when opened.
+    virtual SourceStamp Stamp() const { return {Length(), 0}; }
 };
 
 // Opens a regular file for reading; on failure returns null and fills error.

@@ -28,6 +28,14 @@ public:
 
     uint64_t Length() const override { return m_length; }
 
+    SourceStamp Stamp() const override {
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!GetFileInformationByHandle(m_file, &info)) return {};
+        return {(static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow,
+                static_cast<int64_t>((static_cast<uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                                     info.ftLastWriteTime.dwLowDateTime)};
+    }
+
     bool ReadAt(uint64_t offset, uint8_t* buffer, size_t size, size_t& bytesRead, ScanError& error) override {
         bytesRead = 0;
         while (bytesRead < size) {

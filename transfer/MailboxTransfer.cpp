@@ -29,9 +29,30 @@ const wchar_t* const kShownFolders[] = {
     L"Outbox", L"Sent Items", L"Deleted Items", L"Drafts", L"Junk E-mail", L"Calendar", L"Contacts", L"Task",
 };
 
-bool IsSuccess(const std::wstring& answer) { return answer.compare(0, 2, L"OK") == 0; }
+// A refusal with at least this much room left beyond twice the message had
+// another cause than a full disk: the engine writes a message's blocks and a
+// few pages of its own, and grows the file by far less than this.
+constexpr uint64_t kRoomForOneMessage = 4u << 20;
+
+std::wstring FolderPart(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
 
 }  // namespace
+
+std::optional<uint64_t> VolumeFreeSpace(const std::wstring& folder) {
+    std::filesystem::path at = ToSystemPath(folder);
+    std::error_code code;
+    while (!at.empty() && !std::filesystem::exists(at, code)) {
+        if (at == at.parent_path()) break;
+        at = at.parent_path();
+    }
+    if (at.empty()) at = std::filesystem::current_path(code);
+    const std::filesystem::space_info space = std::filesystem::space(at, code);
+    if (code) return std::nullopt;
+    return static_cast<uint64_t>(space.available);
+}
 
 std::wstring ResultText(const MailboxResult& result) {
     std::wstring text = result.name + L": " + std::to_wstring(result.found) + L" messages found, " +
@@ -75,9 +96,10 @@ bool CMailboxTransfer::CreateMailboxPst(const std::wstring& folder, const std::w
         AddProblem(L"the mail parser component cannot be created");
         return false;
     }
-    std::wstring answer = component->CreateStore(m_result.pstPath, m_result.displayName);
-    if (!IsSuccess(answer)) {
-        AddProblem(L"the PST file " + m_result.pstPath + L" was not created: " + answer);
+    const components::ComponentAnswer answer = component->CreateStore(m_result.pstPath, m_result.displayName);
+    if (!answer.ok) {
+        AddProblem(L"the PST file " + m_result.pstPath + L" was not created: " + answer.text);
+        DestinationFull(0);
         return false;
     }
     m_result.storeCreated = true;
@@ -87,6 +109,7 @@ bool CMailboxTransfer::CreateMailboxPst(const std::wstring& folder, const std::w
 void CMailboxTransfer::SaveStandardFolders() {
     if (!m_result.storeCreated) return;
     for (const wchar_t* name : kStandardFolders) {
+        if (m_result.destinationFull) return;
         if (Stopping()) {
             m_result.stopped = true;
             return;
@@ -99,7 +122,7 @@ void CMailboxTransfer::SaveStandardFolders() {
 }
 
 void CMailboxTransfer::SaveCheckedFolders(std::vector<std::wstring>& tickedPaths, const std::wstring& mailboxName) {
-    while (!tickedPaths.empty() && m_result.storeCreated && !Stopping()) {
+    while (!tickedPaths.empty() && m_result.storeCreated && !Ended()) {
         std::wstring ticked = tickedPaths.front();
         tickedPaths.erase(tickedPaths.begin());
         // The mailbox part is replaced by the display name. A name as found may
@@ -120,11 +143,14 @@ void CMailboxTransfer::SaveCheckedFolders(std::vector<std::wstring>& tickedPaths
         }
         const size_t levels = CountBackslashes(path);
         std::wstring accumulated = L"\\\\" + PathComponent(path, 0);
-        for (size_t n = 1; n <= levels; ++n) {
+        for (size_t n = 1; n <= levels && !m_result.destinationFull; ++n) {
             const std::wstring name = PathComponent(path, n);
             accumulated += L"\\" + name;
-            std::wstring answer = component->CreateFolder(accumulated);
-            if (!IsSuccess(answer)) AddProblem(L"the folder " + accumulated + L" was not created: " + answer);
+            const components::ComponentAnswer answer = component->CreateFolder(accumulated);
+            if (!answer.ok) {
+                AddProblem(L"the folder " + accumulated + L" was not created: " + answer.text);
+                if (DestinationFull(0)) break;
+            }
             if (name == L"Inbox") {
                 // The messages go to the deepest folder of the path, before its
                 // levels below "Inbox" exist: the component creates them.
@@ -149,8 +175,10 @@ void CMailboxTransfer::CreateFolderPath(const std::wstring& path) {
     std::wstring accumulated = L"\\\\" + PathComponent(path, 0);
     for (size_t n = 1; n <= levels; ++n) {
         accumulated += L"\\" + PathComponent(path, n);
-        std::wstring answer = component->CreateFolder(accumulated);
-        if (!IsSuccess(answer)) AddProblem(L"the folder " + accumulated + L" was not created: " + answer);
+        const components::ComponentAnswer answer = component->CreateFolder(accumulated);
+        if (answer.ok) continue;
+        AddProblem(L"the folder " + accumulated + L" was not created: " + answer.text);
+        if (DestinationFull(0)) return;
     }
 }
 
@@ -170,6 +198,7 @@ void CMailboxTransfer::ImportMessagesFromSource() {
         return;
     }
     const uint64_t length = file->Length();
+    const mailbox::SourceStamp opened = file->Stamp();
     mailbox::HeaderScanEnd end =
         mailbox::ForEachHeader(*file, *m_services.token, nullptr, [&](const mailbox::HeaderMarker& marker) {
             const uint64_t number = marker.number + 1;
@@ -181,11 +210,26 @@ void CMailboxTransfer::ImportMessagesFromSource() {
             m_services.observer->OnProgress(percent);
             m_services.observer->OnMessage(number, expected);
             ImportOne(*component, number, marker.text, marker.TextSize());
-            return true;
+            return !m_result.destinationFull;
         });
     m_services.tempFolder->Remove();
     if (end.error) AddProblem(L"the source " + end.error.Message() + L"; the messages before stay stored");
     if (end.stopped) m_result.stopped = true;
+    CheckSourceUnchanged(opened, file->Stamp(), end);
+}
+
+void CMailboxTransfer::CheckSourceUnchanged(const mailbox::SourceStamp& opened, const mailbox::SourceStamp& closed,
+                                            const mailbox::HeaderScanEnd& end) {
+    // A shrinking source ends the scan early and a growing one hides its new
+    // part: either way the PST is not the source's, however clean the scan.
+    const bool wholeScan = !end.stopped && !end.endedByVisitor && !end.error;
+    const std::optional<uint64_t>& counted = m_source.headerCount;
+    if (opened == closed && (!m_source.stamp || *m_source.stamp == opened) &&
+        !(wholeScan && counted && end.markers != *counted))
+        return;
+    std::wstring text = L"the source \"" + m_source.path + L"\" changed while it was converted (its size or last-write time)";
+    if (counted) text += L"; " + std::to_wstring(*counted) + L" messages were counted in it before";
+    AddProblem(text + L"; what was stored is not the whole source");
 }
 
 bool CMailboxTransfer::ImportOne(components::IMailParserComponent& component, uint64_t number, const uint8_t* text,
@@ -200,7 +244,8 @@ bool CMailboxTransfer::ImportOne(components::IMailParserComponent& component, ui
         return false;
     };
     std::wstring writeError;
-    std::wstring emlPath = m_services.tempFolder->Write(number, MessageFileBytes(text, size), writeError);
+    const std::string bytes = MessageFileBytes(text, size);
+    std::wstring emlPath = m_services.tempFolder->Write(number, bytes, writeError);
     if (emlPath.empty()) return fail(writeError);
 
     components::MessageImportArguments arguments;
@@ -210,11 +255,27 @@ bool CMailboxTransfer::ImportOne(components::IMailParserComponent& component, ui
     arguments.owner = L"Admin";
     arguments.emlPath = emlPath;
     arguments.sourceTimeText = m_source.timeText;
-    // The file stays until the next message takes it over (or the scan
-    // ends): one rename then instead of a deletion and a new file.
-    std::wstring answer = component.ImportMessage(arguments);
-    if (!IsSuccess(answer)) return fail(answer);
+    const components::ComponentAnswer answer = component.ImportMessage(arguments);
+    m_services.tempFolder->MessageDone();
+    if (!answer.ok) {
+        fail(answer.text);
+        if (DestinationFull(bytes.size()))
+            AddProblem(L"the conversion ended at message " + std::to_wstring(number) +
+                       L"; every message before it stays in the PST file");
+        return false;
+    }
     ++m_result.stored;
+    return true;
+}
+
+bool CMailboxTransfer::DestinationFull(size_t needed) {
+    if (m_result.destinationFull) return true;
+    if (!m_services.freeSpace) return false;
+    const std::wstring folder = FolderPart(m_result.pstPath);
+    const std::optional<uint64_t> free = m_services.freeSpace(folder);
+    if (!free || *free >= kRoomForOneMessage + 2 * static_cast<uint64_t>(needed)) return false;
+    m_result.destinationFull = true;
+    AddProblem(L"the disk of \"" + folder + L"\" is full (" + std::to_wstring(*free) + L" bytes free)");
     return true;
 }
 

@@ -11,8 +11,12 @@
 //    a PST holding the folders and a prefix of the messages, which every
 //    reader opens. A stop takes effect after the message being handed over.
 //  - Nothing is reported as done that was not: a store that cannot be
-//    created, a source that cannot be opened or read, and a message the
+//    created, a source that cannot be opened or read, a source that changes
+//    (in size or last-write time) while it is converted, and a message the
 //    component refuses are each counted and described in the result.
+//  - A full destination ends the transfer at the refusal it caused: no
+//    further message is offered, and what was stored stays in a committed
+//    store.
 //  - Paths are made only from safe names (SafeName.h) and stay within
 //    kMaxPathUnits; a path that would not is refused, not cut.
 // ORDER per mailbox: CreateMailboxPst, then the folder walk, during which the
@@ -25,6 +29,7 @@
 #include <vector>
 
 #include "components/MailParserComponent.h"
+#include "scan/HeaderScan.h"
 #include "scan/ScanToken.h"
 #include "scan/SourceFile.h"
 #include "text/CodePage.h"
@@ -35,6 +40,10 @@ namespace convert {
 
 // A new component instance for one exchange; null when none can be created.
 using ExchangeFactory = std::function<std::unique_ptr<components::IMailParserComponent>()>;
+// The bytes free for this process on the volume holding `folder` (or its
+// nearest existing parent); none when it cannot be told.
+using FreeSpaceProbe = std::function<std::optional<uint64_t>(const std::wstring& folder)>;
+std::optional<uint64_t> VolumeFreeSpace(const std::wstring& folder);
 using SourceOpener =
     std::function<std::unique_ptr<mailbox::SourceFile>(const std::wstring& path, mailbox::ScanError& error)>;
 
@@ -62,12 +71,14 @@ struct TransferServices {
     TransferObserver* observer = nullptr;
     TempMessageFolder* tempFolder = nullptr;
     std::function<LocalTime()> clock = CurrentLocalTime;
+    FreeSpaceProbe freeSpace = VolumeFreeSpace;
 };
 
 struct TransferSource {
     std::wstring path;                    // the source actually converted
     std::optional<uint64_t> headerCount;  // markers counted by the analysis; none when it was skipped
     std::wstring timeText;                // SourceFileTimeText of the path
+    std::optional<mailbox::SourceStamp> stamp;  // the source when the run began; none: not known
 };
 
 struct MailboxResult {
@@ -80,9 +91,12 @@ struct MailboxResult {
     uint64_t stored = 0;  // messages the component stored
     uint64_t failed = 0;  // messages not stored
     bool stopped = false;
+    bool destinationFull = false;        // the run ended here for want of room
     std::vector<std::wstring> problems;  // one sentence each, the first of every kind
 
-    bool Succeeded() const { return storeCreated && failed == 0 && !stopped && problems.empty(); }
+    bool Succeeded() const {
+        return storeCreated && failed == 0 && !stopped && !destinationFull && problems.empty();
+    }
 };
 
 // "NAME: N messages found, N stored, N failed" and the problems, for the log and the console.
@@ -109,7 +123,13 @@ public:
 
 private:
     bool Stopping() const { return m_services.token->StopRequested(); }
+    bool Ended() const { return m_result.destinationFull || Stopping(); }
     void AddProblem(const std::wstring& text);
+    // After a refusal: whether the destination has run out of room, noted in
+    // the result when it has. `needed`: the bytes the refused call wrote at most.
+    bool DestinationFull(size_t needed);
+    void CheckSourceUnchanged(const mailbox::SourceStamp& opened, const mailbox::SourceStamp& closed,
+                              const mailbox::HeaderScanEnd& end);
     bool ImportOne(components::IMailParserComponent& component, uint64_t number, const uint8_t* text, size_t size);
 
     TransferServices m_services;

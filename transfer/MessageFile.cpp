@@ -2,8 +2,11 @@
 
 #include "transfer/SystemPath.h"
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <cstring>
 #include <random>
 #include <system_error>
@@ -13,6 +16,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -26,6 +30,62 @@ const char kSenderText[] = "Administrator <administrator@korvane.local>\r";
 std::wstring Describe(const std::error_code& code) {
     std::string message = code.message();
     return std::wstring(message.begin(), message.end());
+}
+
+constexpr char kRunFolderPrefix[] = "korvane-";
+
+#ifdef _WIN32
+unsigned long CurrentProcessId() { return ::GetCurrentProcessId(); }
+
+bool ProcessIsGone(unsigned long id) {
+    HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, id);
+    if (!process) return ::GetLastError() == ERROR_INVALID_PARAMETER;  // denied: someone's, alive
+    const bool ended = ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    ::CloseHandle(process);
+    return ended;
+}
+#else
+unsigned long CurrentProcessId() { return static_cast<unsigned long>(::getpid()); }
+
+bool ProcessIsGone(unsigned long id) {
+    return id > 0 && id <= 0x7FFFFFFF && ::kill(static_cast<pid_t>(id), 0) != 0 && errno == ESRCH;
+}
+#endif
+
+// The process id in a name of the run folders' form "korvane-<id>-<random>";
+// none for any other name.
+std::optional<unsigned long> RunFolderProcess(const std::string& name) {
+    const size_t prefix = sizeof kRunFolderPrefix - 1;
+    const size_t dash = name.find('-', prefix);
+    if (name.compare(0, prefix, kRunFolderPrefix) != 0 || dash == std::string::npos || dash == prefix ||
+        dash - prefix > 8 || dash + 1 == name.size() || name.size() - dash - 1 > 16)
+        return std::nullopt;
+    auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+    if (!std::all_of(name.begin() + prefix, name.begin() + dash, hex) || !std::all_of(name.begin() + dash + 1, name.end(), hex))
+        return std::nullopt;
+    return std::stoul(name.substr(prefix, dash - prefix), nullptr, 16);
+}
+
+bool IsMessageFileName(const std::string& name) {
+    const size_t dot = name.size() >= 5 ? name.size() - 4 : 0;
+    return dot > 0 && name.compare(dot, 4, ".eml") == 0 &&
+           std::all_of(name.begin(), name.begin() + dot, [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A killed run leaves its folder, natively with the message being handed over
+// in it. Only message files are removed, and the folder only once empty.
+void RemoveStaleRunFolders(const std::filesystem::path& base) {
+    std::error_code code;
+    for (std::filesystem::directory_iterator it(base, code), end; !code && it != end; it.increment(code)) {
+        const std::optional<unsigned long> owner = RunFolderProcess(it->path().filename().string());
+        if (!owner || *owner == CurrentProcessId() || !ProcessIsGone(*owner)) continue;
+        std::error_code ignored;
+        if (!it->is_directory(ignored) || it->is_symlink(ignored)) continue;
+        for (std::filesystem::directory_iterator file(it->path(), ignored), last; !ignored && file != last;
+             file.increment(ignored))
+            if (IsMessageFileName(file->path().filename().string())) std::filesystem::remove(file->path(), ignored);
+        std::filesystem::remove(it->path(), ignored);  // only when empty
+    }
 }
 
 }  // namespace
@@ -49,11 +109,13 @@ std::unique_ptr<TempMessageFolder> TempMessageFolder::Create(std::wstring& error
         error = L"no temporary folder: " + Describe(code);
         return nullptr;
     }
+    RemoveStaleRunFolders(base);
     std::mt19937_64 random(static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
                            reinterpret_cast<uintptr_t>(&error));
     for (int attempt = 0; attempt < 100; ++attempt) {
-        char name[40];
-        std::snprintf(name, sizeof name, "korvane-%016llx", static_cast<unsigned long long>(random()));
+        char name[48];
+        std::snprintf(name, sizeof name, "%s%lx-%08lx", kRunFolderPrefix, CurrentProcessId(),
+                      static_cast<unsigned long>(random() & 0xFFFFFFFF));
         std::filesystem::path folder = base / name;
         // create_directory answers false when the name exists: someone else's, try another.
         if (std::filesystem::create_directory(folder, code))
@@ -120,42 +182,40 @@ void TempMessageFolder::Close() {
     m_file = nullptr;
     m_current.clear();
 }
+
+void TempMessageFolder::MessageDone() {}
 #else
 std::string TempMessageFolder::SystemPath(const std::wstring& path) const {
     const std::wstring name = path.substr(m_prefix.size());  // digits and ".eml"
     return m_systemPrefix + std::string(name.begin(), name.end());
 }
 
+// A new file per message, whose name goes when the component is done with
+// it: natively a creation and a deletion cost next to nothing, and a killed
+// run leaves at most the message being handed over, which the next start
+// removes with the run's folder.
 TempMessageFolder::Outcome TempMessageFolder::Put(const std::wstring& path, const std::string& bytes) {
-    if (m_file < 0) {
-        m_file = ::open(SystemPath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        if (m_file < 0) return Outcome::kNotCreated;
-        m_current = path;
-        m_size = 0;
-    } else if (path != m_current) {
-        if (::rename(SystemPath(m_current).c_str(), SystemPath(path).c_str()) != 0) return Outcome::kNotCreated;
-        m_current = path;
-    }
+    Close();
+    int file = ::open(SystemPath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (file < 0) return Outcome::kNotCreated;
+    m_current = path;
     bool ok = true;
     for (size_t done = 0; ok && done < bytes.size();) {
-        ssize_t count = ::pwrite(m_file, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        ssize_t count = ::pwrite(file, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
         if (count < 0 && errno == EINTR) continue;
         ok = count > 0;
         if (ok) done += static_cast<size_t>(count);
     }
-    if (ok && bytes.size() < m_size) ok = ::ftruncate(m_file, static_cast<off_t>(bytes.size())) == 0;
-    m_size = bytes.size();
+    if (::close(file) != 0) ok = false;
     return ok ? Outcome::kWritten : Outcome::kNotWritten;
 }
 
 void TempMessageFolder::Close() {
-    if (m_file >= 0) {
-        ::close(m_file);
-        ::unlink(SystemPath(m_current).c_str());
-    }
-    m_file = -1;
+    if (!m_current.empty()) ::unlink(SystemPath(m_current).c_str());
     m_current.clear();
 }
+
+void TempMessageFolder::MessageDone() { Close(); }
 #endif
 
 std::wstring TempMessageFolder::Write(uint64_t number, const std::string& bytes, std::wstring& error) {

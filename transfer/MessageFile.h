@@ -6,14 +6,19 @@
 //  - Every file is written inside a folder this run created itself under the
 //    system's temporary folder, never directly in the shared temporary
 //    folder: another program's "1.eml" is never opened, truncated or removed.
-//  - Removal touches only the file this run wrote, and the folder only when
+//  - Nothing of a run outlives it. The run's folder is named
+//    "korvane-<process id>-<random>", both in hexadecimal; every start
+//    removes the folders of that naming whose process is gone, with the
+//    message files in them, and nothing else.
+//  - Removal touches only the files this run wrote, and the folder only when
 //    the run made it and it is empty.
-//  - One message file exists at a time. It is one file kept open for the whole
-//    run and renamed to each message's name: under wine every file creation
-//    and deletion is several round trips to the server, which cost more than
-//    storing the message. On Windows it is opened delete-on-close, so even a
-//    killed run leaves no message file; elsewhere a killed run leaves at most
-//    the last one, inside its own folder.
+//  - One message file exists at a time, and only while the component reads
+//    it. On Windows it is one file kept open for the whole run and renamed to
+//    each message's name (under wine every file creation and deletion is
+//    several round trips to the server, which cost more than storing the
+//    message); it is opened delete-on-close, so even a killed run leaves no
+//    message file. Elsewhere each message's file loses its name as soon as
+//    the component is done with it (MessageDone).
 //  - The component must open the file sharing read, write and delete, as the
 //    run holds it open (with delete access) while the component reads it.
 #include <cstddef>
@@ -31,8 +36,9 @@ std::string MessageFileBytes(const uint8_t* messageText, size_t size);
 
 class TempMessageFolder {
 public:
-    // Creates a new folder under `parent` (the system's temporary folder when
-    // empty); null with a reason when it cannot.
+    // Removes the stale run folders under `parent` (the system's temporary
+    // folder when empty), then creates a new one; null with a reason when it
+    // cannot.
     static std::unique_ptr<TempMessageFolder> Create(std::wstring& error, const std::filesystem::path& parent = {});
     ~TempMessageFolder();
     TempMessageFolder(const TempMessageFolder&) = delete;
@@ -43,6 +49,9 @@ public:
     // previous message's name goes) and returns its full path; empty with a
     // reason on failure (the file is then removed).
     std::wstring Write(uint64_t number, const std::string& bytes, std::wstring& error);
+    // The component has read the message: elsewhere than on Windows its file
+    // goes now; on Windows the one open file waits for the next message.
+    void MessageDone();
     // Removes the message file now; the next Write makes a new one.
     void Remove() { Close(); }
 
@@ -57,14 +66,13 @@ private:
     // each message's path is this plus the name, with no path machinery per
     // message (under wine every status call is a round trip to the server).
     std::wstring m_prefix;
-    std::wstring m_current;  // the message file's name while it is open
-    uint64_t m_size = 0;     // the bytes in it
+    std::wstring m_current;  // the message file's path while it has one
 #ifdef _WIN32
+    uint64_t m_size = 0;     // the bytes in the open file
     void* m_file = nullptr;  // HANDLE; null when closed
 #else
     std::string SystemPath(const std::wstring& path) const;  // a message path in the file calls' form
     std::string m_systemPrefix;
-    int m_file = -1;
 #endif
 };
 

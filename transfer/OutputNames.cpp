@@ -33,7 +33,7 @@ std::wstring SaveAllRunFolder(const std::wstring& destination, const std::wstrin
 }
 
 std::wstring SaveCurrentRunFolder(const std::wstring& destination, const std::wstring& dateText) {
-    return JoinPath(destination, L"Korvane_Converted-EDB-PST-" + dateText);
+    return JoinPath(destination, L"Korvane_Converted-EDB-PST-" + dateText) + kPathSeparator;
 }
 
 std::wstring SkipAnalysisMailboxFolder(const std::wstring& destination, const std::wstring& sourceFileName,

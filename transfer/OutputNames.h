@@ -32,7 +32,8 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 
 // "Korvane-EDB-PST" + date text under the destination: one folder per Save All run.
 std::wstring SaveAllRunFolder(const std::wstring& destination, const std::wstring& dateText);
-// The preview page's Save Current folder: "Korvane_Converted-EDB-PST-" + date text.
+// The preview page's Save Current folder: "Korvane_Converted-EDB-PST-" + date
+// text, ending in a separator (its PST path then doubles it).
 std::wstring SaveCurrentRunFolder(const std::wstring& destination, const std::wstring& dateText);
 // Save All with the analysis skipped: "Korvane_Converted_" + source file name +
 // date text, then a folder per mailbox.

@@ -3,6 +3,9 @@
 #include <algorithm>
 
 #include "paths/SafeName.h"
+#include "scan/HeaderCountMemo.h"
+#include "transfer/SourceTimeText.h"
+#include "transfer/SystemPath.h"
 
 namespace convert {
 namespace {
@@ -14,6 +17,51 @@ constexpr size_t kLongestDateText = 16;
 constexpr size_t kShortestUsableName = 8;
 
 size_t Length(const wchar_t* text) { return std::char_traits<wchar_t>::length(text); }
+
+// The source's time text, its state now and its true header count (none when
+// the analysis was skipped, or the source cannot be read: the transfer itself
+// reports that).
+TransferSource DescribeSource(const RunSource& run, bool skipAnalysis, const TransferServices& services) {
+    TransferSource source;
+    source.path = run.path;
+    source.timeText = SourceFileTimeText(run.path);
+    source.headerCount = skipAnalysis ? std::nullopt : run.headerCount;
+    mailbox::ScanError error;
+    std::unique_ptr<mailbox::SourceFile> file = services.openSource(run.path, error);
+    if (!file) return source;
+    source.stamp = file->Stamp();
+    if (skipAnalysis || source.headerCount) return source;
+    const std::filesystem::path path = ToSystemPath(run.path);
+    // The analysis has counted an unchanged source already.
+    if ((source.headerCount = mailbox::RememberedHeaderCount(path))) return source;
+    mailbox::HeaderScanEnd counted =
+        mailbox::ForEachHeader(*file, *services.token, nullptr, [](const mailbox::HeaderMarker&) { return true; });
+    if (!counted.error && !counted.stopped) {
+        source.headerCount = counted.markers;
+        mailbox::RememberHeaderCount(path, counted.markers);
+    }
+    return source;
+}
+
+// The defaults a caller may leave out; false with the reason when the run's
+// temporary folder cannot be made.
+bool Complete(TransferServices& services, std::unique_ptr<TempMessageFolder>& tempFolder, std::wstring& refusal) {
+    if (!services.openSource)
+        services.openSource = [](const std::wstring& path, mailbox::ScanError& error) {
+            return mailbox::OpenSourceFile(ToSystemPath(path), error);
+        };
+    if (!services.codePage) services.codePage = &mailbox::SystemCodePage();
+    if (!services.tempFolder) {
+        if (!(tempFolder = TempMessageFolder::Create(refusal))) return false;
+        services.tempFolder = tempFolder.get();
+    }
+    return true;
+}
+
+std::wstring TooLong(const std::wstring& destination) {
+    return L"the destination folder \"" + destination + L"\" is too long: the PST files' paths would pass " +
+           std::to_wstring(kMaxPathUnits) + L" characters. Choose a shorter destination.";
+}
 
 }  // namespace
 
@@ -45,9 +93,8 @@ SaveAllOutcome SaveAllMailboxes(const SaveAllRequest& request, const TransferSer
     const std::wstring sourceFileName = FileNamePart(source.path);
     const size_t budget = MailboxNameBudget(request, sourceFileName);
     if (budget == 0) {
-        outcome.refusal = L"the destination folder \"" + request.destination +
-                          L"\" is too long: the PST files' paths would pass " + std::to_wstring(kMaxPathUnits) +
-                          L" characters. Choose a shorter destination.";
+        outcome.refusal = TooLong(request.destination);
+        outcome.destinationRefused = true;
         return outcome;
     }
 
@@ -77,11 +124,40 @@ SaveAllOutcome SaveAllMailboxes(const SaveAllRequest& request, const TransferSer
         if (transfer.CreateMailboxPst(folder, name, safeName)) transfer.SaveStandardFolders();
         if (!request.skipAnalysis) services.observer->OnLog(folder);
         outcome.mailboxes.push_back(transfer.Result());
-        if (transfer.Result().stopped) {
-            outcome.stopped = true;
-            break;
-        }
+        outcome.destinationFull = transfer.Result().destinationFull;
+        outcome.stopped = transfer.Result().stopped;
+        if (outcome.stopped || outcome.destinationFull) break;
     }
+    return outcome;
+}
+
+SaveAllOutcome RunSaveAll(const SaveAllRequest& request, const RunSource& source, TransferServices services) {
+    SaveAllOutcome outcome;
+    std::unique_ptr<TempMessageFolder> tempFolder;
+    if (!Complete(services, tempFolder, outcome.refusal)) return outcome;
+    return SaveAllMailboxes(request, services, DescribeSource(source, request.skipAnalysis, services));
+}
+
+SaveAllOutcome RunSaveCurrent(const SaveCurrentRequest& request, const RunSource& source, TransferServices services) {
+    SaveAllOutcome outcome;
+    // The run folder takes the place of Save All's run folder in the length budget.
+    SaveAllRequest sizing;
+    sizing.destination = request.runFolder;
+    const size_t budget = MailboxNameBudget(sizing, FileNamePart(source.path));
+    if (budget == 0) {
+        outcome.refusal = TooLong(request.runFolder);
+        outcome.destinationRefused = true;
+        return outcome;
+    }
+    std::unique_ptr<TempMessageFolder> tempFolder;
+    if (!Complete(services, tempFolder, outcome.refusal)) return outcome;
+    CMailboxTransfer transfer(services, DescribeSource(source, request.skipAnalysis, services));
+    std::vector<std::wstring> ticked = request.tickedFolders;
+    if (transfer.CreateMailboxPst(request.runFolder, request.mailboxName, SafeFileName(request.mailboxName, budget)))
+        transfer.SaveCheckedFolders(ticked, request.mailboxName);
+    outcome.mailboxes.push_back(transfer.Result());
+    outcome.stopped = transfer.Result().stopped;
+    outcome.destinationFull = transfer.Result().destinationFull;
     return outcome;
 }
 

@@ -8,19 +8,25 @@ namespace components {
 using quillon::Utf8ToWide;
 using quillon::WideToUtf8;
 
+namespace {
+
+ComponentAnswer Answer(const quillon::CallResult& result) { return {result.ok, Utf8ToWide(result.text)}; }
+
+}  // namespace
+
 CDirectMailParser::CDirectMailParser() : m_registry(quillon::StoreRegistry::Instance()) {}
 
 CDirectMailParser::CDirectMailParser(quillon::StoreRegistry& registry) : m_registry(registry) {}
 
-std::wstring CDirectMailParser::CreateStore(const std::wstring& pstPath, const std::wstring& displayName) {
-    return Utf8ToWide(m_registry.CreateStore(WideToUtf8(pstPath), WideToUtf8(displayName)).text);
+ComponentAnswer CDirectMailParser::CreateStore(const std::wstring& pstPath, const std::wstring& displayName) {
+    return Answer(m_registry.CreateStore(WideToUtf8(pstPath), WideToUtf8(displayName)));
 }
 
-std::wstring CDirectMailParser::CreateFolder(const std::wstring& folderPath) {
-    return Utf8ToWide(m_registry.CreateFolder(WideToUtf8(folderPath)).text);
+ComponentAnswer CDirectMailParser::CreateFolder(const std::wstring& folderPath) {
+    return Answer(m_registry.CreateFolder(WideToUtf8(folderPath)));
 }
 
-std::wstring CDirectMailParser::ImportMessage(const MessageImportArguments& arguments) {
+ComponentAnswer CDirectMailParser::ImportMessage(const MessageImportArguments& arguments) {
     quillon::MessageRequest request;
     request.folderPath = WideToUtf8(arguments.folderPath);
     request.attachmentName = WideToUtf8(arguments.attachmentName);
@@ -28,7 +34,7 @@ std::wstring CDirectMailParser::ImportMessage(const MessageImportArguments& argu
     request.emlPath = WideToUtf8(arguments.emlPath);
     request.sourceTimeText = WideToUtf8(arguments.sourceTimeText);
     request.messageText = WideToUtf8(arguments.messageText);
-    return Utf8ToWide(m_registry.ImportMessage(request).text);
+    return Answer(m_registry.ImportMessage(request));
 }
 
 }  // namespace components

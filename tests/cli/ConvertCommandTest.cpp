@@ -97,6 +97,23 @@ TEST_F(ConvertCommand, BadArgumentsAndUnusableSourcesOrDestinationsGiveStatusTwo
     EXPECT_FALSE(fs::exists(out));
 }
 
+// A source that shrinks after it was counted: the command fails, naming the
+// file, with the counts found and stored.
+TEST_F(ConvertCommand, ASourceThatShrinksWhileItIsConvertedIsNamedAndFails) {
+    m_source = Generate("priv1.edb", {9, 300, 0, false, 0, 0}, m_expected);
+    int opens = 0;
+    cli::SourceOpener opener = [&](const std::wstring& path, mailbox::ScanError& error) {
+        if (++opens == 2) fs::resize_file(fs::path(path), fs::file_size(fs::path(path)) / 2);
+        return mailbox::OpenSourceFile(fs::path(path), error);
+    };
+    const std::wstring out = (m_folder / "out").wstring();
+    EXPECT_EQ(CliTest::Run({L"convert", m_source, out, L"--mailbox", L"Jane Doe"}, opener), 1);
+    EXPECT_NE(console.err.find("messages found, "), std::string::npos) << console.err;
+    EXPECT_NE(console.err.find("the source \"" + mailbox::ToUtf8(m_source) + "\" changed while it was converted"),
+              std::string::npos)
+        << console.err;
+}
+
 #ifndef _WIN32
 // A full disk as the engine's tests make one: the process's file size limit
 // makes writes fail with EFBIG. Too small for the store itself, the failure

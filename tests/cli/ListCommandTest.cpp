@@ -3,8 +3,17 @@
 // status and one-line message of every failure.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "tests/cli/CliFixture.h"
 #include "text/Utf8.h"
@@ -79,6 +88,36 @@ TEST_F(ListCommand, FailuresGiveTheirStatusAndOneLineNamingTheFile) {
     EXPECT_EQ(Run({L"--help"}), 0);
     EXPECT_NE(console.out.find("edb2pst list [--json] SOURCE.edb"), std::string::npos);
 }
+
+#ifndef _WIN32
+// A FIFO is refused at once. Were the open to wait for a writer, the
+// watchdog's writer lets it go on, and the test fails instead of hanging.
+TEST_F(ListCommand, AFifoIsRefusedWithoutWaitingForAWriter) {
+    const fs::path fifo = m_folder / "pipe.edb";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::atomic<bool> finished{false}, released{false};
+    std::thread watchdog([&] {
+        for (int tick = 0; !finished; ++tick) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (tick < 100) continue;
+            int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);  // succeeds only while a reader waits
+            if (writer >= 0) {
+                released = true;
+                ::close(writer);
+            }
+        }
+    });
+    for (const char* command : {"list", "convert"}) {
+        std::vector<std::wstring> args = {mailbox::FromUtf8(command), fifo.wstring()};
+        if (std::string(command) == "convert") args.insert(args.end(), {(m_folder / "out").wstring(), L"--all"});
+        EXPECT_EQ(Run(args), 2) << command;
+        EXPECT_EQ(console.err, "edb2pst: cannot open \"" + fifo.string() + "\": it is not a regular file\n");
+    }
+    finished = true;
+    watchdog.join();
+    EXPECT_FALSE(released) << "the open waited for a writer";
+}
+#endif
 
 // A source whose reads fail from the second one on.
 class FailingSource final : public mailbox::SourceFile {

@@ -94,9 +94,9 @@ public:
     ~Component() { m_registry.Shutdown(); }
 
     std::string CreateStore(const std::string& path, const std::string& displayName) {
-        return U(m_parser.CreateStore(W(path), W(displayName)));
+        return U(m_parser.CreateStore(W(path), W(displayName)).text);
     }
-    std::string CreateFolder(const std::string& folderPath) { return U(m_parser.CreateFolder(W(folderPath))); }
+    std::string CreateFolder(const std::string& folderPath) { return U(m_parser.CreateFolder(W(folderPath)).text); }
     std::string Import(const pst_test::TempDir& dir, const std::string& folderPath, int n, const std::string& text) {
         std::string eml = dir.File(std::to_string(n) + ".eml");
         std::ofstream(eml, std::ios::binary) << mail_test::SystemEml(text);
@@ -115,7 +115,7 @@ public:
         // Only the file carries the text: a file the component cannot open
         // gives an empty message, which the tests' checks see.
         arguments.messageText.clear();
-        std::string result = U(m_parser.ImportMessage(arguments));
+        std::string result = U(m_parser.ImportMessage(arguments).text);
 #ifdef _WIN32
         ::CloseHandle(held);
 #endif

@@ -78,11 +78,11 @@ class GatedParser final : public components::IMailParserComponent {
 public:
     GatedParser(quillon::StoreRegistry& registry, Gate& gate, std::atomic<int>& imports)
         : m_inner(registry), m_gate(gate), m_imports(imports) {}
-    std::wstring CreateStore(const std::wstring& path, const std::wstring& name) override {
+    components::ComponentAnswer CreateStore(const std::wstring& path, const std::wstring& name) override {
         return m_inner.CreateStore(path, name);
     }
-    std::wstring CreateFolder(const std::wstring& path) override { return m_inner.CreateFolder(path); }
-    std::wstring ImportMessage(const components::MessageImportArguments& arguments) override {
+    components::ComponentAnswer CreateFolder(const std::wstring& path) override { return m_inner.CreateFolder(path); }
+    components::ComponentAnswer ImportMessage(const components::MessageImportArguments& arguments) override {
         m_gate.Pass();
         ++m_imports;
         return m_inner.ImportMessage(arguments);

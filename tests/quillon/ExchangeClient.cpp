@@ -38,20 +38,21 @@ int wmain(int argc, wchar_t** argv) {
 
     components::CComMailParser parser(nullptr, L"");
     int failures = 0;
-    auto check = [&](const std::wstring& result) {
-        if (result.compare(0, 2, L"OK") != 0) ++failures;
+    auto check = [&](const components::ComponentAnswer& answer) {
+        if (!answer.ok) ++failures;
     };
     const std::wstring root = L"\\\\" + name;
     check(parser.CreateStore(pstPath, name));
     std::wstring inbox;
     if (saveAll) {
         for (const char* folder : component_test::kStandardFolders)
-            check(parser.CreateFolderLevels({root + L"\\" + W(folder)}));
+            check(parser.CreateFolder(root + L"\\" + W(folder)));
         inbox = root + L"\\Inbox";
     } else {
         const std::wstring top = root + L"\\Top of Information Store";
         inbox = top + L"\\Inbox";
-        check(parser.CreateFolderLevels({top, inbox}));
+        check(parser.CreateFolder(top));
+        check(parser.CreateFolder(inbox));
     }
     for (int n = first; n < first + count; ++n) {
         component_test::SampleMail mail = component_test::MakeSampleMail(n);

@@ -64,8 +64,8 @@ TEST_F(QuillonExchange, AMissingRegistrationIsRepairedFromTheProgramFolder) {
     seams.runProgramsForReal = true;
     TempFolder out;
     components::CComMailParser parser(nullptr, quillon_test::ProgramFolder());
-    std::wstring result = parser.CreateStore(out.file(L"repaired.pst"), L"Repaired");
-    EXPECT_EQ(0u, result.find(L"OK")) << result;
+    const components::ComponentAnswer result = parser.CreateStore(out.file(L"repaired.pst"), L"Repaired");
+    EXPECT_TRUE(result.ok) << result.text;
     ASSERT_EQ(1u, seams.launches.size());
     const RecordedLaunch& run = seams.launches[0];
     EXPECT_EQ(L"\\regsvr32.exe", run.file.substr(run.file.size() - 13));
@@ -89,6 +89,6 @@ TEST_F(QuillonExchange, AnUnrepairableComponentEndsTheProcessAfterSayingSo) {
     EXPECT_EQ(static_cast<UINT>(MB_ICONERROR), seams.boxes[0].flags & MB_ICONMASK);
     EXPECT_EQ(std::vector<UINT>{0}, seams.terminations);
     // The exchanges that do not insist do nothing.
-    EXPECT_EQ(L"", parser.CreateFolder(L"\\\\Never\\Inbox"));
+    EXPECT_FALSE(components::CComMailParser(owner, emptyProgramFolder.path()).CreateFolder(L"\\\\Never\\Inbox").ok);
     EXPECT_EQ(1u, seams.boxes.size());
 }

@@ -5,6 +5,7 @@
 #include "paths/SafeName.h"
 #include "transfer/OutputNames.h"
 #include "transfer/SourceTimeText.h"
+#include "quillon/core/TextConversion.h"
 
 namespace {
 
@@ -40,9 +41,22 @@ TEST(Names, SafeFileNames) {
         {L"..\\..\\Windows\\System32", L".._.._Windows_System32"},
         {L"con", L"con_"},
         {L"LPT9.txt", L"LPT9_.txt"},
-        {L"COM0", L"COM0"},
         {L"CONSOLE", L"CONSOLE"},
         {L"AUX.", L"AUX_"},
+        // Every device name Windows keeps, the digit 0 and the superscript digits included.
+        {L"COM0", L"COM0_"},
+        {L"lpt0.log", L"lpt0_.log"},
+        {L"CONIN$", L"CONIN$_"},
+        {L"conout$ .txt", L"conout$ _.txt"},
+        {L"COM\u00B9", L"COM\u00B9_"},
+        {L"LPT\u00B2", L"LPT\u00B2_"},
+        {L"COM\u00B3.x", L"COM\u00B3_.x"},
+        {L"COM\u2074", L"COM\u2074"},
+        {L"COM10", L"COM10"},
+        // A surrogate without its partner has no UTF-8 form.
+        {std::wstring(L"A") + static_cast<wchar_t>(0xD800) + L"B", L"A_B"},
+        {std::wstring(L"A") + static_cast<wchar_t>(0xDC00), L"A_"},
+        {L"mail \U0001F600", L"mail \U0001F600"},
     };
     for (const auto& c : cases) EXPECT_EQ(convert::SafeFileName(c.name), c.safe);
     // The cap, and a cut that leaves a trailing dot trims it.
@@ -56,6 +70,11 @@ TEST(Names, CollidingNamesGetDistinctFiles) {
     EXPECT_EQ(set.Claim(L"A?B"), L"A_B_2");
     EXPECT_EQ(set.Claim(L"a|b"), L"a_b_3");
     EXPECT_EQ(set.Claim(L"a_b_2"), L"a_b_2_2");
+    // Names that differ only in lone surrogates stay apart in the component's UTF-8.
+    const std::wstring first = set.Claim(std::wstring(L"x") + static_cast<wchar_t>(0xD800));
+    const std::wstring second = set.Claim(std::wstring(L"x") + static_cast<wchar_t>(0xD801));
+    EXPECT_NE(quillon::WideToUtf8(first), quillon::WideToUtf8(second));
+    EXPECT_EQ(quillon::Utf8ToWide(quillon::WideToUtf8(second)), second);
     // At the length cap the suffix takes the name's end, not the cap's place.
     EXPECT_EQ(set.Claim(L"12345678", 8), L"12345678");
     EXPECT_EQ(set.Claim(L"12345678", 8), L"123456_2");

@@ -6,16 +6,20 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "MemorySource.h"
+#include "TestFiles.h"
+#include "components/DirectMailParser.h"
 #include "quillon/core/MessageFileRead.h"
 #include "text/Utf8.h"
 #include "transfer/SaveAllRun.h"
 #include "transfer/SystemPath.h"
+#include "quillon/core/StoreRegistry.h"
 
 namespace transfer_test {
 
@@ -25,27 +29,32 @@ namespace fs = std::filesystem;
 struct CallLog {
     std::vector<std::string> calls;
     std::set<std::string> refuse;  // "store", "folder", "message": answer ERROR
+    std::function<void()> onMessage;  // called as each message is handed over
 };
 
 class RecordingComponent final : public components::IMailParserComponent {
 public:
     explicit RecordingComponent(CallLog& log) : m_log(log) {}
-    std::wstring CreateStore(const std::wstring& path, const std::wstring& name) override {
+    components::ComponentAnswer CreateStore(const std::wstring& path, const std::wstring& name) override {
         return Answer("store", "store " + U(path) + " | " + U(name));
     }
-    std::wstring CreateFolder(const std::wstring& path) override { return Answer("folder", "folder " + U(path)); }
-    std::wstring ImportMessage(const components::MessageImportArguments& a) override {
+    components::ComponentAnswer CreateFolder(const std::wstring& path) override {
+        return Answer("folder", "folder " + U(path));
+    }
+    components::ComponentAnswer ImportMessage(const components::MessageImportArguments& a) override {
         // Read as the component does: the run holds the file open meanwhile.
         std::string eml = quillon::ReadMessageFile(U(a.emlPath));
+        if (m_log.onMessage) m_log.onMessage();
         return Answer("message", "message " + U(a.folderPath) + " | " + U(a.attachmentName) + " | " + U(a.owner) +
                                      " | " + U(a.sourceTimeText) + " | " + eml);
     }
 
 private:
     static std::string U(const std::wstring& text) { return mailbox::ToUtf8(text); }
-    std::wstring Answer(const std::string& kind, std::string call) {
+    components::ComponentAnswer Answer(const std::string& kind, std::string call) {
         m_log.calls.push_back(std::move(call));
-        return m_log.refuse.count(kind) ? L"ERROR: refused by the test" : L"OK";
+        if (m_log.refuse.count(kind)) return {false, L"ERROR: refused by the test"};
+        return {true, L"OK"};
     }
     CallLog& m_log;
 };

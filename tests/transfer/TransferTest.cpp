@@ -192,13 +192,15 @@ TEST_F(TransferTest, SkippedAnalysisGivesAFolderPerMailboxNamedAfterTheConverted
     services.openSource = [this](const std::wstring&, mailbox::ScanError&) {
         return std::make_unique<scantest::MemorySource>(sourceBytes);
     };
-    convert::SaveAllRequest request{L"dest", {L"Anna", L"Bo"}, true};
+    convert::SaveAllRequest request{L"dest", {L"Anna", L"Bo", L"CONIN$"}, true};
     convert::SaveAllOutcome outcome = convert::SaveAllMailboxes(request, services, source);
     ASSERT_TRUE(outcome.Succeeded());
     const std::wstring run = convert::JoinPath(L"dest", L"Korvane_Converted_priv2.edb6-12-2026 9-5");
     EXPECT_EQ(outcome.mailboxes[1].pstPath,
               convert::JoinPath(convert::JoinPath(run, L"Bo"), L"Korvane-EDB-PST-Bo6-12-2026 9-5.pst"));
     EXPECT_EQ(outcome.mailboxes[1].stored, 2u);
+    // The folder is named by the same rule as the file: a device name is escaped.
+    EXPECT_EQ(outcome.mailboxes[2].pstPath.rfind(convert::JoinPath(convert::JoinPath(run, L"CONIN$_"), L""), 0), 0u);
 }
 
 TEST_F(TransferTest, AStopEndsTheRunAfterTheMessageBeingHandedOver) {
@@ -280,6 +282,153 @@ TEST_F(TransferTest, AMailboxThatFailsIsReportedAndTheRunGoesOnWithTheNext) {
     EXPECT_TRUE(outcome.mailboxes[1].Succeeded());
     EXPECT_EQ(outcome.mailboxes[1].stored, 2u);
     EXPECT_EQ(fs::file_size(existing), 14u);
+}
+
+}  // namespace
+}  // namespace transfer_test
+
+namespace transfer_test {
+namespace {
+
+// The source is a real file, larger than one read of the scan, that the test
+// changes while its fifth message is handed over.
+TEST_F(TransferTest, ASourceThatChangesDuringTheRunIsReportedWithItsCounts) {
+    const fs::path file = m_dir / "changing.edb";
+    services.openSource = [](const std::wstring& path, mailbox::ScanError& error) {
+        return mailbox::OpenSourceFile(convert::ToSystemPath(path), error);
+    };
+    const int headers = 600;
+    struct {
+        const char* what;
+        bool analysed;
+        bool allFound;
+    } cases[] = {
+        {"shrinks", true, false}, {"shrinks", false, false}, {"grows", true, true}, {"touched", false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.what) + (c.analysed ? ", analysed" : ", analysis skipped"));
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << SourceWithHeaders(headers);
+        source.path = convert::FromSystemPath(file);
+        source.headerCount = c.analysed ? std::optional<uint64_t>(headers) : std::nullopt;
+        int handed = 0;
+        log = CallLog();
+        log.onMessage = [&] {
+            if (++handed != 5) return;
+            const std::string what = c.what;
+            if (what == "shrinks") fs::resize_file(file, 4096 + 8 * 512);
+            if (what == "grows") std::ofstream(file, std::ios::binary | std::ios::app) << std::string(4096, 'x');
+            if (what == "touched") fs::last_write_time(file, fs::last_write_time(file) - std::chrono::hours(1));
+        };
+        convert::CMailboxTransfer transfer(services, source);
+        ASSERT_TRUE(transfer.CreateMailboxPst(L"out", L"Anna", L"Anna"));
+        transfer.ImportMessagesFromSource();
+        const convert::MailboxResult& r = transfer.Result();
+        EXPECT_EQ(r.found == headers, c.allFound) << r.found;
+        EXPECT_EQ(r.stored, r.found);
+        EXPECT_FALSE(r.Succeeded());
+        const std::wstring text = convert::ResultText(r);
+        EXPECT_NE(text.find(L"changed while it was converted"), std::wstring::npos) << mailbox::ToUtf8(text);
+        EXPECT_NE(text.find(source.path), std::wstring::npos) << mailbox::ToUtf8(text);
+    }
+}
+
+// A full disk as the engine meets it: from one write on, every write of the
+// store's file fails, and the volume has no room left.
+TEST_F(TransferTest, AFullDiskEndsTheRunAtOnceAndTheStoreStaysOpenable) {
+    auto plan = std::make_shared<pst_test::FaultyFile::Plan>();
+    auto bytes = std::make_shared<pst_test::Bytes>();
+    class MemoryStoreFiles final : public quillon::StoreFiles {
+    public:
+        MemoryStoreFiles(std::shared_ptr<pst_test::Bytes> bytes, std::shared_ptr<pst_test::FaultyFile::Plan> plan)
+            : m_bytes(std::move(bytes)), m_plan(std::move(plan)) {}
+        bool Exists(const std::string&) override { return !m_bytes->empty(); }
+        pst::Result<std::unique_ptr<pst::Store>> Create(const std::string&, const std::string& name) override {
+            return pst::Store::Create(Wrap(), name);
+        }
+        pst::Result<std::unique_ptr<pst::Store>> Open(const std::string&) override { return pst::Store::Open(Wrap()); }
+
+    private:
+        std::unique_ptr<pst::File> Wrap() {
+            return std::make_unique<pst_test::FaultyFile>(pst_test::InMemory(m_bytes), m_plan);
+        }
+        std::shared_ptr<pst_test::Bytes> m_bytes;
+        std::shared_ptr<pst_test::FaultyFile::Plan> m_plan;
+    };
+    quillon::StoreRegistry registry(std::make_unique<MemoryStoreFiles>(bytes, plan));
+    services.openExchange = [&] { return std::make_unique<components::CDirectMailParser>(registry); };
+    services.freeSpace = [&](const std::wstring&) { return std::optional<uint64_t>(plan->failWrite ? 512 : 1u << 30); };
+    int handed = 0;
+    std::function<void()> fillTheDisk = [&] {
+        if (++handed == 4) plan->failWrite = plan->writes + 1;
+    };
+    class CountingObserver final : public convert::TransferObserver {
+    public:
+        explicit CountingObserver(std::function<void()> onMessage) : m_onMessage(std::move(onMessage)) {}
+        void OnMessage(uint64_t number, std::optional<uint64_t>) override {
+            if (number > 0) m_onMessage();
+        }
+
+    private:
+        std::function<void()> m_onMessage;
+    } counting(fillTheDisk);
+    services.observer = &counting;
+    UseSource(10);
+    convert::SaveAllRequest request{L"dest", {L"Anna", L"Bo"}, false};
+    convert::SaveAllOutcome outcome = convert::SaveAllMailboxes(request, services, source);
+    EXPECT_TRUE(outcome.destinationFull);
+    EXPECT_FALSE(outcome.Succeeded());
+    ASSERT_EQ(outcome.mailboxes.size(), 1u) << "the next mailbox was tried";
+    const convert::MailboxResult& r = outcome.mailboxes[0];
+    EXPECT_EQ(r.found, 4u) << "messages were offered after the disk was full";
+    EXPECT_EQ(r.stored, 3u);
+    const std::wstring text = convert::ResultText(r);
+    EXPECT_NE(text.find(L"is full (512 bytes free)"), std::wstring::npos) << mailbox::ToUtf8(text);
+    EXPECT_NE(text.find(L"ended at message 4"), std::wstring::npos) << mailbox::ToUtf8(text);
+
+    registry.Shutdown();
+    plan->failWrite = 0;
+    auto store = pst::Store::Open(pst_test::InMemory(bytes));
+    ASSERT_TRUE(store.IsOk()) << store.Message();
+    auto inbox = store.Value()->IpmSubtree().FindSubfolder("Inbox");
+    ASSERT_TRUE(inbox.IsOk()) << inbox.Message();
+    EXPECT_EQ(inbox->Messages().Value().size(), 3u);
+}
+
+TEST_F(TransferTest, NothingOfARunOutlivesIt) {
+    // A killed run's folder, with the message it was handing over; its
+    // process id is one no system gives out.
+    const fs::path parent = m_dir / "tmp";
+    const fs::path stale = parent / "korvane-7ffffff1-0a0b0c0d";
+    const std::vector<fs::path> kept = {parent / "korvane-0123456789abcdef", parent / "korvane-notes"};
+    for (const fs::path& folder : std::vector<fs::path>{stale, kept[0], kept[1]}) {
+        fs::create_directories(folder);
+        std::ofstream(folder / "3.eml") << "a message";
+    }
+    std::wstring error;
+    auto next = convert::TempMessageFolder::Create(error, parent);
+    ASSERT_TRUE(next) << mailbox::ToUtf8(error);
+    EXPECT_FALSE(fs::exists(stale));
+    for (const fs::path& folder : kept) EXPECT_TRUE(fs::exists(folder / "3.eml")) << folder;
+    EXPECT_TRUE(fs::exists(m_temp->Folder())) << "a live run's folder was removed";
+
+    // Between messages no message file has a name, natively (on Windows the
+    // one open file is delete-on-close, which a kill cannot leave behind).
+    UseSource(3);
+    std::vector<size_t> filesBetweenMessages;
+    log.onMessage = [&] {
+        filesBetweenMessages.push_back(static_cast<size_t>(
+            std::distance(fs::directory_iterator(m_temp->Folder()), fs::directory_iterator())));
+    };
+    convert::CMailboxTransfer transfer(services, source);
+    ASSERT_TRUE(transfer.CreateMailboxPst(L"out", L"Anna", L"Anna"));
+    transfer.ImportMessagesFromSource();
+    EXPECT_EQ(filesBetweenMessages, std::vector<size_t>(3, 1)) << "one file while the component reads";
+#ifndef _WIN32
+    std::wstring writeError;
+    ASSERT_FALSE(m_temp->Write(9, "x", writeError).empty());
+    m_temp->MessageDone();
+    EXPECT_TRUE(fs::is_empty(m_temp->Folder()));
+#endif
 }
 
 }  // namespace

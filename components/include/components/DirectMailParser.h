@@ -17,9 +17,9 @@ public:
     // Uses `registry` (not owned; it must outlive this object).
     explicit CDirectMailParser(quillon::StoreRegistry& registry);
 
-    std::wstring CreateStore(const std::wstring& pstPath, const std::wstring& displayName) override;
-    std::wstring CreateFolder(const std::wstring& folderPath) override;
-    std::wstring ImportMessage(const MessageImportArguments& arguments) override;
+    ComponentAnswer CreateStore(const std::wstring& pstPath, const std::wstring& displayName) override;
+    ComponentAnswer CreateFolder(const std::wstring& folderPath) override;
+    ComponentAnswer ImportMessage(const MessageImportArguments& arguments) override;
 
 private:
     quillon::StoreRegistry& m_registry;

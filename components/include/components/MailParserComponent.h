@@ -5,13 +5,22 @@
 // CDirectMailParser, which calls the component's core in process (tests and
 // the command-line converter).
 //
-// Every operation answers the component's result text ("OK..." or
-// "ERROR: ..."); the conversion examines none of them.
+// One object is one exchange: the COM side holds one component instance for
+// the object's life, so a transfer opens one per store, one per folder path
+// and one per scan of the source, and makes that exchange's calls on it.
+//
+// Every operation answers whether it was done, and the component's own words
+// ("OK..." or "ERROR: ...") for the log. Only the COM exchange reads the
+// outcome back from the words, as a text is all that crosses COM.
 
 #include <string>
-#include <vector>
 
 namespace components {
+
+struct ComponentAnswer {
+    bool ok = false;
+    std::wstring text;  // the component's sentence; empty when no component answered
+};
 
 // The arguments the system passes with every message, in its order (the
 // remaining ones of the call are fixed: a null text, the short 1, two null
@@ -29,18 +38,10 @@ class IMailParserComponent {
 public:
     virtual ~IMailParserComponent() = default;
 
-    virtual std::wstring CreateStore(const std::wstring& pstPath, const std::wstring& displayName) = 0;
+    virtual ComponentAnswer CreateStore(const std::wstring& pstPath, const std::wstring& displayName) = 0;
     // One folder path; called once per level, parent first.
-    virtual std::wstring CreateFolder(const std::wstring& folderPath) = 0;
-    // Every level of one folder path, parent first ("\\\\store\\A", then
-    // "\\\\store\\A\\B"); the COM exchange makes them one exchange. Answers
-    // the last level's result.
-    virtual std::wstring CreateFolderLevels(const std::vector<std::wstring>& levelPaths) {
-        std::wstring result;
-        for (const std::wstring& level : levelPaths) result = CreateFolder(level);
-        return result;
-    }
-    virtual std::wstring ImportMessage(const MessageImportArguments& arguments) = 0;
+    virtual ComponentAnswer CreateFolder(const std::wstring& folderPath) = 0;
+    virtual ComponentAnswer ImportMessage(const MessageImportArguments& arguments) = 0;
 };
 
 }  // namespace components

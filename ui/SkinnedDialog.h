@@ -32,4 +32,5 @@ private:
 
     const wchar_t* m_skinFile;
     UniqueBitmap m_skin;  // empty when the picture is missing: system colours
+    UniqueBrush m_skinBrush;  // the picture as a brush, made when a read-only edit first asks
 };

@@ -100,6 +100,21 @@ TEST_F(ConversionOutput, SaveAllHoldsTheStandardFoldersAndEveryHeaderInEachInbox
     }
 }
 
+// Select All, then Save All with no folder ticked: every mailbox's file, each
+// with the standard folders and every header in its Inbox.
+TEST_F(ConversionOutput, SaveAllAfterSelectAllHoldsEveryMailboxInFull) {
+    const fs::path run = OutputFolder() / "select-all";
+    const size_t headers = SourceHeaders(run / "Priv1.edb");
+    ASSERT_GT(headers, 0u);
+    const std::vector<fs::path> files = PstFilesUnder(run);
+    ASSERT_GT(files.size(), 3u);
+    for (const fs::path& file : files) {
+        SCOPED_TRACE(file.string());
+        EXPECT_EQ(TopFolders(file).size(), 11u);
+        EXPECT_EQ(InboxCountOfEveryReader(file), headers);
+    }
+}
+
 // Inbox and Drafts ticked on the preview page: exactly those (beside the
 // store's own Deleted Items), every header in the Inbox.
 TEST_F(ConversionOutput, SaveCurrentHoldsExactlyTheTickedFolders) {

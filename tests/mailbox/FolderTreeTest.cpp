@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -186,6 +187,32 @@ TEST_F(FolderTreeTest, IconsFollowTheUpperCaseFolderName) {
         EXPECT_EQ(tree.Image(item), c.image) << c.text;
     }
     EXPECT_EQ(tree.Image(tree.Root()), 17);
+
+    // Each kind the names pick out has a picture of its own, and the plain folder another.
+    tree.SetUpImages();
+    auto images = reinterpret_cast<HIMAGELIST>(tree.SendMessage(TVM_GETIMAGELIST, TVSIL_NORMAL));
+    ASSERT_TRUE(images);
+    auto pixels = [&](int index) {
+        HDC screen = ::GetDC(nullptr);
+        HDC memory = ::CreateCompatibleDC(screen);
+        HBITMAP picture = ::CreateCompatibleBitmap(screen, 16, 16);
+        HGDIOBJ previous = ::SelectObject(memory, picture);
+        RECT all = {0, 0, 16, 16};
+        ::FillRect(memory, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+        ::ImageList_Draw(images, index, memory, 0, 0, ILD_NORMAL);
+        std::vector<COLORREF> drawn;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) drawn.push_back(::GetPixel(memory, x, y));
+        ::SelectObject(memory, previous);
+        ::DeleteObject(picture);
+        ::DeleteDC(memory);
+        ::ReleaseDC(nullptr, screen);
+        return drawn;
+    };
+    const int kinds[] = {3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 17};
+    for (size_t a = 0; a < std::size(kinds); ++a)
+        for (size_t b = a + 1; b < std::size(kinds); ++b)
+            EXPECT_NE(pixels(kinds[a]), pixels(kinds[b])) << "images " << kinds[a] << " and " << kinds[b];
 }
 
 }  // namespace

@@ -62,7 +62,11 @@ PIDLIST_ABSOLUTE FakeBrowseForFolder(BROWSEINFOW* request) {
 
 HINSTANCE FakeShellExecute(HWND, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters, const wchar_t*,
                            int) {
-    SeamRecorder::current->launches.push_back({verb ? verb : L"", file ? file : L"", parameters ? parameters : L""});
+    SeamRecorder* r = SeamRecorder::current;
+    r->launches.push_back({verb ? verb : L"", file ? file : L"", parameters ? parameters : L""});
+    const std::wstring& opened = r->launches.back().file;
+    if (!r->helpViewerTitle.empty() && opened.size() > 4 && opened.compare(opened.size() - 4, 4, L".chm") == 0)
+        r->openWindowTitles.push_back(r->helpViewerTitle);
     return reinterpret_cast<HINSTANCE>(42);
 }
 

@@ -42,6 +42,7 @@ public:
     std::vector<DWORD> pauses;                   // waits asked for, in ms; none really happens
     std::vector<std::wstring> windowLookups;     // titles looked for among the top-level windows
     std::vector<std::wstring> openWindowTitles;  // lookups for these titles find a window
+    std::wstring helpViewerTitle;                // when set, opening a .chm file opens a window of this title
     HWND probeWindow = nullptr;                  // its enabled state is recorded with each box
 
     static SeamRecorder* current;

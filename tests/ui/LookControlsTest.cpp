@@ -145,7 +145,9 @@ protected:
     void ExpectDrawnIn(COLORREF colour, std::initializer_list<COLORREF> others) {
         EXPECT_GT(DrawnPixels(colour), 20);  // the underline alone is a line of it
         for (COLORREF other : others)
-            if (other != colour) EXPECT_EQ(DrawnPixels(other), 0);
+            if (other != colour) {
+                EXPECT_EQ(DrawnPixels(other), 0);
+            }
     }
     void ClickedByParent() {
         LRESULT result = 0;

@@ -5,12 +5,12 @@
 # corner, so each is drawn larger than any dialog it skins measures under the
 # fonts the program meets: 8 point "MS Shell Dlg" gives 6 x 13 base units on
 # Windows at 96 dots per inch (the pages, 484 x 294 dialog units, are 726 x 478
-# pixels), wine's substitute about 6.75 x 15 (the pages are about 815 x 551),
-# and Windows at 120 dots per inch about 7 x 16 (847 x 588).
+# pixels), 7 x 13 under wine (847 x 478), and about 8 x 16 on Windows at 120
+# dots per inch (968 x 588).
 #   Korvane-Exchange.bmp 1000 x 640: the five wizard pages.
 #   Skin2.bmp            560 x 400: the small dialogs (About, the largest, is
-#                        250 x 132 units: 375 x 215 pixels on Windows, about
-#                        422 x 248 under wine).
+#                        250 x 132 units: 375 x 215 pixels on Windows, 438 x 215
+#                        under wine).
 #   Flash.bmp            420 x 250: the splash; its border is the key colour
 #                        RGB(255,0,240), which the splash window cuts away.
 # Everything the dialogs write on lies on light colours. The page picture is

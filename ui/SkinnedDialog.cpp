@@ -29,7 +29,8 @@ LRESULT CSkinnedDialog::OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam) {
     auto control = reinterpret_cast<HWND>(lParam);
     if (CSubclassedControl::Reflect(control, message, wParam, lParam, brush)) return brush;
     if (ApplySkinColourRule(message, reinterpret_cast<HDC>(wParam), control, brush)) return brush;
-    if (m_skin && IsEditControl(control) && !m_skinBrush) m_skinBrush.reset(::CreatePatternBrush(m_skin.get()));
+    if (message == WM_CTLCOLORSTATIC && m_skin && !m_skinBrush && IsEditControl(control))
+        m_skinBrush.reset(::CreatePatternBrush(m_skin.get()));
     if (SkinUnderEdit(message, reinterpret_cast<HDC>(wParam), control, m_hWnd, m_skinBrush.get(), brush)) return brush;
     return Default();
 }

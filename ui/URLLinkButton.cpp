@@ -24,8 +24,7 @@ HCURSOR HandCursor() {
 bool StartsWithScheme(const CString& text) {
     int length = text.GetLength();
     int i = 0;
-    while (i < length && (::IsCharAlphaNumericW(text[i]) || text[i] == L'+' || text[i] == L'-' || text[i] == L'.'))
-        ++i;
+    while (i < length && (::IsCharAlphaNumericW(text[i]) || text[i] == L'+' || text[i] == L'-' || text[i] == L'.')) ++i;
     return i >= 2 && i < length && text[i] == L':' && ::IsCharAlphaW(text[0]);
 }
 

@@ -91,8 +91,8 @@ protected:
         };
     }
     void TearDown() override {
-        for (CDialog* page : std::vector<CDialog*>{&about, &viewLog, &conversion, &analysis, &preview, &mailbox,
-                                                   &search, &main})
+        for (CDialog* page :
+             std::vector<CDialog*>{&about, &viewLog, &conversion, &analysis, &preview, &mailbox, &search, &main})
             if (page->m_hWnd) ::DestroyWindow(page->m_hWnd);
         PreviewFixture::TearDown();
     }

@@ -729,6 +729,21 @@ std::string MaskedLog(const std::string& log) {
     return std::regex_replace(masked, std::regex(R"([0-9]{1,2}-[0-9]{1,2}-[0-9]{4} [0-9]{1,2}-[0-9]{1,2})"), "<date>");
 }
 
+// Save All on the preview page into `destination`, through to the View Log
+// dialog, whose OK ends the program.
+void SaveAllThroughViewLog(const RunningProgram& program, HWND preview, const std::wstring& destination,
+                           const ProgramFolderScope& scope) {
+    ::PostMessageW(::GetDlgItem(preview, 1016), BM_CLICK, 0, 0);
+    ASSERT_TRUE(PickFolder(program, destination));
+    HWND viewLog = nullptr;
+    ASSERT_TRUE(
+        WaitFor([&] { return (viewLog = FindOtherEnabledPage(program.id(), {preview}, 1049)) != nullptr; }, 300000))
+        << scope.ReadLog();
+    EXPECT_EQ(Text(::GetDlgItem(viewLog, 1049)), L"Saving Completed Successfully");
+    ::PostMessageW(::GetDlgItem(viewLog, 1026), BM_CLICK, 0, 0);
+    EXPECT_EQ(program.WaitForExit(), 0u);
+}
+
 TEST(RealProgram, SaveAllWritesEveryTickedMailboxIntoOneRunFolder) {
     AssertNoInstanceRunning();
     ProgramFolderScope scope;
@@ -741,16 +756,7 @@ TEST(RealProgram, SaveAllWritesEveryTickedMailboxIntoOneRunFolder) {
     std::vector<std::wstring> ticked;
     HWND preview = OpenPreviewWithThreeMailboxes(program, source, ticked);
     ASSERT_NE(preview, nullptr) << scope.ReadLog();
-    ::PostMessageW(::GetDlgItem(preview, 1016), BM_CLICK, 0, 0);
-    ASSERT_TRUE(PickFolder(program, destination));
-
-    HWND viewLog = nullptr;
-    ASSERT_TRUE(
-        WaitFor([&] { return (viewLog = FindOtherEnabledPage(program.id(), {preview}, 1049)) != nullptr; }, 120000))
-        << scope.ReadLog();
-    EXPECT_EQ(Text(::GetDlgItem(viewLog, 1049)), L"Saving Completed Successfully");
-    ::PostMessageW(::GetDlgItem(viewLog, 1026), BM_CLICK, 0, 0);
-    EXPECT_EQ(program.WaitForExit(), 0u);
+    SaveAllThroughViewLog(program, preview, destination, scope);
 
     // One run folder, one file per ticked mailbox, named after its safe name.
     std::vector<std::wstring> files = FilesUnder(destination, L"*.pst");
@@ -804,16 +810,7 @@ TEST(RealProgram, SaveAllAfterSelectAllConvertsEveryMailboxWithNoFolderTicked) {
     HWND preview = OpenPreviewWithThreeMailboxes(program, source, selected, true);
     ASSERT_NE(preview, nullptr) << scope.ReadLog();
     ASSERT_EQ(selected.size(), mailboxes);
-    ::PostMessageW(::GetDlgItem(preview, 1016), BM_CLICK, 0, 0);
-    ASSERT_TRUE(PickFolder(program, destination));
-
-    HWND viewLog = nullptr;
-    ASSERT_TRUE(
-        WaitFor([&] { return (viewLog = FindOtherEnabledPage(program.id(), {preview}, 1049)) != nullptr; }, 300000))
-        << scope.ReadLog();
-    EXPECT_EQ(Text(::GetDlgItem(viewLog, 1049)), L"Saving Completed Successfully");
-    ::PostMessageW(::GetDlgItem(viewLog, 1026), BM_CLICK, 0, 0);
-    EXPECT_EQ(program.WaitForExit(), 0u);
+    SaveAllThroughViewLog(program, preview, destination, scope);
     EXPECT_EQ(FilesUnder(destination, L"*.pst").size(), mailboxes);
     EXPECT_NE(scope.ReadLog().find("No. of User Mailbox Selected:" + std::to_string(mailboxes) + "\r\n"),
               std::string::npos);

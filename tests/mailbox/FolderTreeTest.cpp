@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "mailbox/FolderTreeCtrl1.h"
+#include "tests/support/PageTestSupport.h"
 
 namespace {
 
@@ -193,21 +194,8 @@ TEST_F(FolderTreeTest, IconsFollowTheUpperCaseFolderName) {
     auto images = reinterpret_cast<HIMAGELIST>(tree.SendMessage(TVM_GETIMAGELIST, TVSIL_NORMAL));
     ASSERT_TRUE(images);
     auto pixels = [&](int index) {
-        HDC screen = ::GetDC(nullptr);
-        HDC memory = ::CreateCompatibleDC(screen);
-        HBITMAP picture = ::CreateCompatibleBitmap(screen, 16, 16);
-        HGDIOBJ previous = ::SelectObject(memory, picture);
-        RECT all = {0, 0, 16, 16};
-        ::FillRect(memory, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-        ::ImageList_Draw(images, index, memory, 0, 0, ILD_NORMAL);
-        std::vector<COLORREF> drawn;
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 16; ++x) drawn.push_back(::GetPixel(memory, x, y));
-        ::SelectObject(memory, previous);
-        ::DeleteObject(picture);
-        ::DeleteDC(memory);
-        ::ReleaseDC(nullptr, screen);
-        return drawn;
+        return DrawnPixels(16, 16, RGB(255, 255, 255),
+                           [&](HDC dc) { ::ImageList_Draw(images, index, dc, 0, 0, ILD_NORMAL); });
     };
     const int kinds[] = {3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 17};
     for (size_t a = 0; a < std::size(kinds); ++a)

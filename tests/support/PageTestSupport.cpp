@@ -195,6 +195,21 @@ void ShowAndPaint(HWND window) {
     ::UpdateWindow(window);
 }
 
+std::vector<COLORREF> DrawnPixels(int width, int height, COLORREF paper, const std::function<void(HDC)>& draw) {
+    WindowDcScope screen(nullptr);
+    MemoryDc memory(screen.get());
+    UniqueBitmap picture(::CreateCompatibleBitmap(screen.get(), width, height));
+    SelectObjectScope select(memory.get(), picture.get());
+    UniqueBrush fill(::CreateSolidBrush(paper));
+    RECT all = {0, 0, width, height};
+    ::FillRect(memory.get(), &all, fill.get());
+    draw(memory.get());
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) pixels.push_back(::GetPixel(memory.get(), x, y));
+    return pixels;
+}
+
 void WriteBitmapFile(const std::wstring& path, int width, int height, COLORREF colour) {
     int stride = (width * 3 + 3) & ~3;
     BITMAPFILEHEADER file = {};

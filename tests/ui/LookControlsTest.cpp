@@ -2,6 +2,7 @@
 // splash outline cut from a picture, the link button's colours and keys.
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -125,21 +126,14 @@ protected:
     // counts the pixels of `colour`; the corner must keep the paper (no fill).
     int DrawnPixels(COLORREF colour) {
         constexpr COLORREF kPaper = RGB(250, 250, 240);
-        WindowDcScope screen(nullptr);
-        MemoryDc memory(screen.get());
-        UniqueBitmap picture(::CreateCompatibleBitmap(screen.get(), 200, 20));
-        SelectObjectScope select(memory.get(), picture.get());
-        UniqueBrush paper(::CreateSolidBrush(kPaper));
-        RECT area = {0, 0, 200, 20};
-        ::FillRect(memory.get(), &area, paper.get());
-        DRAWITEMSTRUCT item = {ODT_BUTTON, 1026, 0, ODA_DRAWENTIRE, 0, control, memory.get(), area, 0};
-        LRESULT result = 0;
-        EXPECT_TRUE(CSubclassedControl::Reflect(control, WM_DRAWITEM, 1026, reinterpret_cast<LPARAM>(&item), result));
-        EXPECT_EQ(::GetPixel(memory.get(), 199, 19), kPaper);
-        int count = 0;
-        for (int y = 0; y < 20; ++y)
-            for (int x = 0; x < 200; ++x) count += ::GetPixel(memory.get(), x, y) == colour;
-        return count;
+        std::vector<COLORREF> pixels = ::DrawnPixels(200, 20, kPaper, [this](HDC dc) {
+            DRAWITEMSTRUCT item = {ODT_BUTTON, 1026, 0, ODA_DRAWENTIRE, 0, control, dc, {0, 0, 200, 20}, 0};
+            LRESULT result = 0;
+            EXPECT_TRUE(
+                CSubclassedControl::Reflect(control, WM_DRAWITEM, 1026, reinterpret_cast<LPARAM>(&item), result));
+        });
+        EXPECT_EQ(pixels.back(), kPaper);
+        return static_cast<int>(std::count(pixels.begin(), pixels.end(), colour));
     }
     // The caption is drawn in the state's colour and in none of the others'.
     void ExpectDrawnIn(COLORREF colour, std::initializer_list<COLORREF> others) {

@@ -43,15 +43,10 @@ protected:
     // Erases the page into a picture prefilled with kUntouched and reads two pixels:
     // one on the skin and one beyond its 40 x 30 pixels.
     static std::pair<COLORREF, COLORREF> ErasedPixels(HWND page) {
-        WindowDcScope screen(nullptr);
-        MemoryDc memory(screen.get());
-        UniqueBitmap picture(::CreateCompatibleBitmap(screen.get(), 100, 100));
-        SelectObjectScope select(memory.get(), picture.get());
-        UniqueBrush untouched(::CreateSolidBrush(kUntouched));
-        RECT all = {0, 0, 100, 100};
-        ::FillRect(memory.get(), &all, untouched.get());
-        ::SendMessageW(page, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory.get()), 0);
-        return {::GetPixel(memory.get(), 5, 5), ::GetPixel(memory.get(), 60, 60)};
+        std::vector<COLORREF> pixels = DrawnPixels(100, 100, kUntouched, [page](HDC dc) {
+            ::SendMessageW(page, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        });
+        return {pixels[5 * 100 + 5], pixels[60 * 100 + 60]};
     }
     static LRESULT ColourRequest(HWND page, UINT message, int id) {
         WindowDcScope dc(page);
@@ -103,9 +98,8 @@ TEST_F(SkinTest, AReadOnlyEditShowsThePictureUnderItsText) {
     MemoryDc memory(screen.get());
     UniqueBitmap picture(::CreateCompatibleBitmap(screen.get(), 50, 20));
     SelectObjectScope select(memory.get(), picture.get());
-    auto brush = reinterpret_cast<HBRUSH>(::SendMessageW(about.m_hWnd, WM_CTLCOLORSTATIC,
-                                                         reinterpret_cast<WPARAM>(memory.get()),
-                                                         reinterpret_cast<LPARAM>(owner)));
+    auto brush = reinterpret_cast<HBRUSH>(::SendMessageW(
+        about.m_hWnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(memory.get()), reinterpret_cast<LPARAM>(owner)));
     ASSERT_TRUE(brush);
     EXPECT_NE(brush, static_cast<HBRUSH>(::GetStockObject(HOLLOW_BRUSH)));
     EXPECT_EQ(::GetBkMode(memory.get()), TRANSPARENT);
@@ -197,8 +191,10 @@ protected:
 };
 
 const PageCase kPages[] = {
-    {"MainPage", kPageSkinFile, IDC_SELECT_FILE_LABEL, [] { return Settled(std::make_unique<CMorvathDlg>(), [] { return true; }); }},
-    {"SearchPage", kPageSkinFile, IDC_SEARCH_COUNTER, [] { return Settled(std::make_unique<CSearch>(), [] { return true; }); }},
+    {"MainPage", kPageSkinFile, IDC_SELECT_FILE_LABEL,
+     [] { return Settled(std::make_unique<CMorvathDlg>(), [] { return true; }); }},
+    {"SearchPage", kPageSkinFile, IDC_SEARCH_COUNTER,
+     [] { return Settled(std::make_unique<CSearch>(), [] { return true; }); }},
     {"MailboxPage", kPageSkinFile, IDC_MAILBOX_SOURCE_PATH, OpenMailboxPage},
     {"Analysis", kSmallSkinFile, -1, OpenAnalysis},  // its one fixed text
     {"PreviewPage", kPageSkinFile, IDC_PREVIEW_SHOWN_NUMBER, OpenPreview},

@@ -2,9 +2,9 @@
 
 #include <memory>
 
+#include "activitylog/ActivityLog.h"
 #include "app/AutomationServer.h"
 #include "app/MorvathDlg.h"
-#include "log/ActivityLog.h"
 #include "res/resource.h"
 #include "wizard/Settings.h"
 #include "wizard/WizardGlobals.h"

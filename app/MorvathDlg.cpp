@@ -2,12 +2,12 @@
 
 #include <vector>
 
+#include "activitylog/ActivityLog.h"
 #include "app/Help.h"
 #include "app/MorvathDlgAutoProxy.h"
 #include "app/MorvathDlgRes.h"
-#include "log/ActivityLog.h"
-#include "ui/SplashScreenEx.h"
 #include "res/resource.h"
+#include "ui/SplashScreenEx.h"
 #include "wizard/PageFlow.h"
 #include "wizard/SystemMenu.h"
 #include "wizard/WizardGlobals.h"

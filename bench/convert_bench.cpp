@@ -32,18 +32,18 @@
 #include <string>
 
 #include "cli/Edb2Pst.h"
-#include "convert/MessageFile.h"
-#include "convert/SaveAllRun.h"
-#include "convert/SourceTimeText.h"
-#include "convert/SystemPath.h"
 #include "mail/MessageBuilder.h"
-#include "mailbox/HeaderScan.h"
 #include "quillon/core/MessageFileRead.h"
-#include "mailbox/SubjectText.h"
-#include "mailbox/Utf8.h"
 #include "sample/SampleSource.h"
+#include "scan/HeaderScan.h"
+#include "scan/SubjectText.h"
+#include "text/Utf8.h"
+#include "transfer/MessageFile.h"
+#include "transfer/SaveAllRun.h"
+#include "transfer/SourceTimeText.h"
+#include "transfer/SystemPath.h"
 #ifdef _WIN32
-#include "components/ComMailParser.h"
+#include "comclients/ComMailParser.h"
 #endif
 #include "components/DirectMailParser.h"
 #include "quillon/core/StoreRegistry.h"

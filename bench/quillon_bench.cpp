@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "ComponentFixture.h"
-#include "components/ComMailParser.h"
+#include "comclients/ComMailParser.h"
 #include "components/DirectMailParser.h"
 
 namespace {

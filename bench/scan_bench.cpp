@@ -23,11 +23,11 @@
 #include <string>
 #include <vector>
 
-#include "mailbox/CodePage.h"
-#include "mailbox/HeaderScan.h"
-#include "mailbox/MailboxNames.h"
-#include "mailbox/MailboxScan.h"
 #include "sample/SampleSource.h"
+#include "scan/HeaderScan.h"
+#include "scan/MailboxNames.h"
+#include "scan/MailboxScan.h"
+#include "text/CodePage.h"
 
 namespace {
 

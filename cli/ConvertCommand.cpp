@@ -8,14 +8,14 @@
 #include "cli/Json.h"
 #include "cli/ProgressBar.h"
 #include "components/DirectMailParser.h"
-#include "convert/SaveAllRun.h"
-#include "convert/SourceTimeText.h"
-#include "convert/SystemPath.h"
-#include "mailbox/CodePage.h"
-#include "mailbox/HeaderScan.h"
-#include "mailbox/MailboxScan.h"
-#include "mailbox/Utf8.h"
 #include "quillon/core/StoreRegistry.h"
+#include "scan/HeaderScan.h"
+#include "scan/MailboxScan.h"
+#include "text/CodePage.h"
+#include "text/Utf8.h"
+#include "transfer/SaveAllRun.h"
+#include "transfer/SourceTimeText.h"
+#include "transfer/SystemPath.h"
 
 namespace cli {
 

@@ -1,8 +1,9 @@
 #include "cli/Edb2Pst.h"
 
 #include "cli/ConvertCommand.h"
+#include "cli/InspectCommand.h"
 #include "cli/ListCommand.h"
-#include "mailbox/Utf8.h"
+#include "text/Utf8.h"
 
 namespace cli {
 namespace {
@@ -19,10 +20,16 @@ struct Command {
 const Command kCommands[] = {
     {L"list", RunListCommand, kListUsage,
      "list the mailboxes, the message header count and the first 50 subjects\n"
-     "      (--json: one UTF-8 JSON object)"},
+     "      (--json: one UTF-8 JSON object)\n"
+     "  edb2pst list --structure [--json] SOURCE.edb\n"
+     "      the mailboxes and folder trees from the database's own tables"},
     {L"convert", RunConvertCommand, kConvertUsage,
      "write each chosen mailbox into a PST file of its own under DEST_DIR, every\n"
      "      message of the source in its Inbox (--json: the files written as JSON)"},
+    {L"inspect", RunInspectCommand, kInspectUsage,
+     "the database's format and every table with its column and record counts,\n"
+     "      or one table's columns and records (--catalog: the catalog's, which holds\n"
+     "      names and types and no mail; --json: one UTF-8 JSON object)"},
 };
 
 std::string HelpText() {
@@ -36,7 +43,8 @@ std::string HelpText() {
         "Progress goes to standard error when it is a terminal.\n"
         "Exit status: 0 done, 1 a read error part way through the source (list) or\n"
         "a mailbox or message not converted (convert), 2 bad usage or a source that\n"
-        "is missing, unreadable or not a regular file.\n";
+        "is missing, unreadable or not a regular file (list --structure: or not an\n"
+        "Exchange mailbox database).\n";
     return text;
 }
 

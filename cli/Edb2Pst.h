@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "cli/Console.h"
-#include "mailbox/SourceFile.h"
+#include "scan/SourceFile.h"
 
 namespace cli {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "mailbox/Utf8.h"
+#include "text/Utf8.h"
 
 namespace cli {
 

@@ -2,10 +2,11 @@
 
 #include "cli/Json.h"
 #include "cli/ProgressBar.h"
-#include "mailbox/CodePage.h"
-#include "mailbox/HeaderScan.h"
-#include "mailbox/MailboxScan.h"
-#include "mailbox/Utf8.h"
+#include "cli/StructureCommand.h"
+#include "scan/HeaderScan.h"
+#include "scan/MailboxScan.h"
+#include "text/CodePage.h"
+#include "text/Utf8.h"
 
 namespace cli {
 
@@ -21,6 +22,12 @@ int Fail(Console& console, int status, const mailbox::ScanError& error) {
 }  // namespace
 
 int RunListCommand(const std::vector<std::wstring>& args, Console& console, const SourceOpener& openSource) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] != L"--structure") continue;
+        std::vector<std::wstring> rest = args;
+        rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(i));
+        return RunStructureCommand(rest, console);
+    }
     bool json = false;
     std::wstring path;
     for (const std::wstring& arg : args) {

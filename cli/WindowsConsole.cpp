@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "cli/Console.h"
-#include "mailbox/Utf8.h"
+#include "text/Utf8.h"
 
 namespace cli {
 namespace {

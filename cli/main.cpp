@@ -5,7 +5,7 @@
 
 #include "cli/Console.h"
 #include "cli/Edb2Pst.h"
-#include "mailbox/Utf8.h"
+#include "text/Utf8.h"
 
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {

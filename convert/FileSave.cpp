@@ -1,14 +1,14 @@
 #include "convert/FileSave.h"
 
-#include "components/ComMailParser.h"
-#include "components/StoreComponentCheck.h"
+#include "activitylog/ActivityLog.h"
+#include "comclients/ComMailParser.h"
+#include "comclients/StoreComponentCheck.h"
 #include "convert/ConversionViewLog.h"
 #include "convert/FileSaveRes.h"
-#include "log/ActivityLog.h"
-#include "log/LogText.h"
-#include "mailbox/Preview.h"
-#include "mailbox/ScanToken.h"
+#include "logtext/LogText.h"
 #include "res/resource.h"
+#include "scan/ScanToken.h"
+#include "wizard/PageFlow.h"
 #include "wizard/SystemMenu.h"
 #include "wizard/WizardGlobals.h"
 
@@ -264,6 +264,7 @@ void RunConversionPageModal(CWnd* owner) {
     // One page for every save of the process, never destroyed: the process
     // ends from the page or its View Log dialog, not by unwinding.
     static CFileSave& page = *new CFileSave;
-    if (auto* preview = dynamic_cast<CPreview*>(owner)) page.SetPreviewedNumber(preview->CurrentNumber());
+    if (auto* preview = dynamic_cast<const pageflow::PreviewedMailbox*>(owner))
+        page.SetPreviewedNumber(preview->CurrentNumber());
     page.DoModal();
 }

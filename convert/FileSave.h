@@ -12,9 +12,9 @@
 
 #include "components/MailParserComponent.h"
 #include "convert/ControlUpdates.h"
-#include "convert/SaveAllRun.h"
 #include "convert/SaveWorkers.h"
 #include "framework/Worker.h"
+#include "transfer/SaveAllRun.h"
 #include "ui/SkinnedDialog.h"
 #include "ui/TransparentStatic2.h"
 

@@ -3,14 +3,14 @@
 #include <algorithm>
 
 #include "convert/FileSaveRes.h"
-#include "convert/MessageFile.h"
-#include "convert/SafeName.h"
-#include "convert/SourceTimeText.h"
-#include "convert/SystemPath.h"
-#include "log/LogText.h"
-#include "mailbox/CodePage.h"
-#include "mailbox/HeaderCountMemo.h"
-#include "mailbox/HeaderScan.h"
+#include "logtext/LogText.h"
+#include "paths/SafeName.h"
+#include "scan/HeaderCountMemo.h"
+#include "scan/HeaderScan.h"
+#include "text/CodePage.h"
+#include "transfer/MessageFile.h"
+#include "transfer/SourceTimeText.h"
+#include "transfer/SystemPath.h"
 
 namespace {
 

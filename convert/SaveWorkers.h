@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "convert/ControlUpdates.h"
-#include "convert/MailboxTransfer.h"
-#include "convert/SaveAllRun.h"
+#include "transfer/MailboxTransfer.h"
+#include "transfer/SaveAllRun.h"
 
 // Everything a run needs, copied from the wizard state on the page's thread
 // before the worker starts, so the worker reads no shared global.

@@ -1,8 +1,8 @@
 #include "ViewLogDlg.h"
 
-#include "log/ActivityLog.h"
-#include "log/LogText.h"
+#include "activitylog/ActivityLog.h"
 #include "log/ViewLogRes.h"
+#include "logtext/LogText.h"
 #include "wizard/SystemMenu.h"
 #include "wizard/WizardGlobals.h"
 

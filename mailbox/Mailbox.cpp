@@ -4,14 +4,14 @@
 #include <new>
 #include <utility>
 
-#include "log/ActivityLog.h"
-#include "log/LogText.h"
-#include "mailbox/CodePage.h"
+#include "activitylog/ActivityLog.h"
+#include "logtext/LogText.h"
 #include "mailbox/ImageLists.h"
 #include "mailbox/MailboxRes.h"
-#include "mailbox/MailboxScan.h"
-#include "mailbox/ScanToken.h"
 #include "res/resource.h"
+#include "scan/MailboxScan.h"
+#include "scan/ScanToken.h"
+#include "text/CodePage.h"
 #include "wizard/PageFlow.h"
 #include "wizard/WizardGlobals.h"
 

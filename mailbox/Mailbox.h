@@ -8,7 +8,7 @@
 
 #include "framework/Afx.h"
 #include "framework/Worker.h"
-#include "mailbox/SourceFile.h"
+#include "scan/SourceFile.h"
 #include "ui/SkinnedDialog.h"
 #include "ui/TransparentStatic.h"
 

@@ -3,15 +3,15 @@
 #include <filesystem>
 #include <string>
 
-#include "log/ActivityLog.h"
-#include "log/LogText.h"
-#include "mailbox/CodePage.h"
-#include "mailbox/HeaderScan.h"
+#include "activitylog/ActivityLog.h"
+#include "logtext/LogText.h"
 #include "mailbox/PreviewRes.h"
 #include "mailbox/ProgressBar.h"
-#include "mailbox/ScanToken.h"
-#include "mailbox/SubjectText.h"
 #include "res/resource.h"
+#include "scan/HeaderScan.h"
+#include "scan/ScanToken.h"
+#include "scan/SubjectText.h"
+#include "text/CodePage.h"
 #include "wizard/PageFlow.h"
 #include "wizard/SystemMenu.h"
 #include "wizard/WizardGlobals.h"

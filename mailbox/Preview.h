@@ -17,15 +17,16 @@
 #include "mailbox/ImageLists.h"
 #include "ui/SkinnedDialog.h"
 #include "ui/TransparentStatic.h"
+#include "wizard/PageFlow.h"
 
-class CPreview : public CSkinnedDialog {
+class CPreview : public CSkinnedDialog, public pageflow::PreviewedMailbox {
 public:
     explicit CPreview(CWnd* parent = nullptr);
     ~CPreview() override;
 
     BOOL PreTranslateMessage(MSG* message) override;
 
-    int CurrentNumber() const { return m_currentNumber; }
+    int CurrentNumber() const override { return m_currentNumber; }
     CFolderTreeCtrl1& FolderTree() { return m_tree; }
     bool IsListing() const { return m_listing.IsRunning(); }
 

@@ -4,13 +4,13 @@
 #include <cwchar>
 #include <filesystem>
 
-#include "log/ActivityLog.h"
-#include "mailbox/CodePage.h"
+#include "activitylog/ActivityLog.h"
 #include "mailbox/FolderTreeCtrl1.h"
-#include "mailbox/HeaderCountMemo.h"
 #include "mailbox/ProgressBarRes.h"
-#include "mailbox/ScanToken.h"
 #include "res/resource.h"
+#include "scan/HeaderCountMemo.h"
+#include "scan/ScanToken.h"
+#include "text/CodePage.h"
 #include "wizard/SystemMenu.h"
 #include "wizard/WizardGlobals.h"
 

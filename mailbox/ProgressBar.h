@@ -10,8 +10,8 @@
 #include "framework/Afx.h"
 #include "framework/Worker.h"
 #include "mailbox/HeaderRows.h"
-#include "mailbox/HeaderScan.h"
-#include "mailbox/SourceFile.h"
+#include "scan/HeaderScan.h"
+#include "scan/SourceFile.h"
 #include "ui/SkinnedDialog.h"
 
 class CFolderTreeCtrl1;

@@ -12,9 +12,11 @@ KORVANE_PACKAGES=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   wine wine64
   pst-utils pff-tools
+  libesedb-utils python3-impacket
   xvfb x11-utils imagemagick fonts-wine
   fp-utils nsis
   clang libclang-rt-14-dev
+  libesedb-utils python3-impacket
 )
 
 say() { printf '== %s\n' "$*"; }

@@ -17,6 +17,10 @@ if ! build_preset fuzz >build-fuzz.log 2>&1; then
 fi
 mkdir -p build && mv -f build-fuzz.log build/
 shopt -s nullglob
+# The database reader's seeds come from the ESE corpus at fuzz time, never from the repository.
+corpus_dir=${KORVANE_ESE_CORPUS:-$KORVANE_ROOT/../shared/ese-corpus}
+[ -d "$corpus_dir" ] || corpus_dir=$KORVANE_ROOT/../../shared/ese-corpus
+[ -d "$corpus_dir" ] && python3 tests/fuzz/make_ese_seeds.py "$corpus_dir" build/fuzz-seeds/ese_reader_fuzzer
 for fuzzer in build/fuzz/fuzzers/*; do
   [ -x "$fuzzer" ] || continue
   name=$(basename "$fuzzer")
@@ -24,8 +28,9 @@ for fuzzer in build/fuzz/fuzzers/*; do
   rm -rf "$scratch" && mkdir -p "$scratch"
   seeds=()
   [ -d "tests/fuzz/corpus/$name" ] && seeds=("tests/fuzz/corpus/$name")
+  [ -d "build/fuzz-seeds/$name" ] && seeds+=("build/fuzz-seeds/$name")
   say "fuzzing $name for $seconds s"
-  if "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  if "$fuzzer" -seed=1 -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
        -artifact_prefix="$scratch/" "$scratch" "${seeds[@]}" >"$scratch.log" 2>&1; then
     passed=$((passed + 1))
   else

@@ -1,9 +1,9 @@
 #include "Search.h"
 
-#include "log/ActivityLog.h"
-#include "log/LogText.h"
+#include "activitylog/ActivityLog.h"
+#include "logtext/LogText.h"
+#include "paths/ResultText.h"
 #include "res/resource.h"
-#include "search/ResultText.h"
 #include "search/SearchRes.h"
 #include "wizard/PageFlow.h"
 #include "wizard/WizardGlobals.h"

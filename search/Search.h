@@ -8,7 +8,7 @@
 // routine dispatches the waiting messages after every notification, which is
 // also how a click on "Stop" reaches the running search.
 #include "framework/Afx.h"
-#include "search/FileFinder.h"
+#include "paths/FileFinder.h"
 #include "ui/Label.h"
 #include "ui/SkinnedDialog.h"
 #include "ui/TransparentStatic.h"

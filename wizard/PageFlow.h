@@ -19,4 +19,14 @@ extern RunPageFn RunConversionPage;
 
 void RestoreAll();
 
+// What the conversion page learns from the page that runs it: the preview page
+// tells which mailbox it shows, so that Save Current saves that one.
+class PreviewedMailbox {
+public:
+    virtual int CurrentNumber() const = 0;
+
+protected:
+    ~PreviewedMailbox() = default;
+};
+
 }  // namespace pageflow

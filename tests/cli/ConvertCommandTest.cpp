@@ -10,9 +10,9 @@
 #include <sys/resource.h>
 #endif
 
-#include "mailbox/Utf8.h"
 #include "pst/Store.h"
 #include "tests/cli/CliFixture.h"
+#include "text/Utf8.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "mailbox/Utf8.h"
 #include "tests/cli/CliFixture.h"
+#include "text/Utf8.h"
 
 namespace {
 

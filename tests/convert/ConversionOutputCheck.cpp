@@ -13,11 +13,11 @@
 
 #include "ReaderTools.h"
 #include "TestFiles.h"
-#include "mailbox/HeaderScan.h"
-#include "mailbox/ScanToken.h"
-#include "mailbox/SourceFile.h"
-#include "mailbox/Utf8.h"
 #include "pst/Store.h"
+#include "scan/HeaderScan.h"
+#include "scan/ScanToken.h"
+#include "scan/SourceFile.h"
+#include "text/Utf8.h"
 
 namespace {
 

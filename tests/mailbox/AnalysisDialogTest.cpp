@@ -11,8 +11,8 @@
 #include "mailbox/ProgressBar.h"
 #include "mailbox/ProgressBarRes.h"
 #include "res/resource.h"
-#include "tests/mailbox/MemorySource.h"
 #include "tests/mailbox/PreviewFixture.h"
+#include "tests/scan/MemorySource.h"
 
 using previewtest::ListRows;
 using previewtest::PumpFor;

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "ComponentFixture.h"
-#include "components/ComMailParser.h"
+#include "comclients/ComMailParser.h"
 
 namespace {
 

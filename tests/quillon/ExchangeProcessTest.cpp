@@ -5,7 +5,7 @@
 
 #include "PageTestSupport.h"
 #include "QuillonTestSupport.h"
-#include "components/ComMailParser.h"
+#include "comclients/ComMailParser.h"
 #include "framework/ComInit.h"
 #include "framework/Handles.h"
 #include "framework/Seams.h"

@@ -4,7 +4,7 @@
 
 #include "PageTestSupport.h"
 #include "QuillonTestSupport.h"
-#include "components/StoreComponentCheck.h"
+#include "comclients/StoreComponentCheck.h"
 #include "framework/Handles.h"
 #include "framework/Seams.h"
 

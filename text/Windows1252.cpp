@@ -1,0 +1,59 @@
+#include "text/CodePage.h"
+
+namespace mailbox {
+namespace {
+
+// 0x80..0x9F; the rest of the code page equals Latin-1.
+const char16_t kHighControls[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+wchar_t UpperOf(wchar_t c) {
+    if (c >= L'a' && c <= L'z') return c - 0x20;
+    if (c < 0x80) return c;
+    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 0x20;
+    switch (static_cast<uint32_t>(c)) {
+    case 0xFF:
+        return 0x178;
+    case 0xB5:
+        return 0x39C;
+    case 0x161:
+        return 0x160;
+    case 0x153:
+        return 0x152;
+    case 0x17E:
+        return 0x17D;
+    case 0x192:
+        return 0x191;
+    default:
+        return c;
+    }
+}
+
+class Windows1252CodePage final : public CodePage {
+public:
+    std::wstring Decode(const uint8_t* bytes, size_t size) const override {
+        std::wstring text(size, L'\0');
+        for (size_t i = 0; i < size; ++i) {
+            uint8_t b = bytes[i];
+            text[i] = b >= 0x80 && b < 0xA0 ? static_cast<wchar_t>(kHighControls[b - 0x80]) : b;
+        }
+        return text;
+    }
+    std::wstring ToUpper(const std::wstring& text) const override {
+        std::wstring upper(text);
+        for (wchar_t& c : upper) c = UpperOf(c);
+        return upper;
+    }
+};
+
+}  // namespace
+
+const CodePage& Windows1252() {
+    static const Windows1252CodePage codePage;
+    return codePage;
+}
+
+}  // namespace mailbox

@@ -7,10 +7,28 @@ namespace {
 constexpr wchar_t kHelpFileName[] = L"Korvane For EDB-PST.chm";
 
 bool Launched(HINSTANCE result) { return reinterpret_cast<INT_PTR>(result) > 32; }
+
+// The window of either title, the caller's first.
+HWND FindHelpWindow(const wchar_t* helpWindowTitle) {
+    if (HWND open = seam::FindTopWindow(nullptr, helpWindowTitle)) return open;
+    for (const wchar_t* title : {kContentsHelpTitle, kMainPageHelpTitle}) {
+        if (::lstrcmpW(title, helpWindowTitle) == 0) continue;
+        if (HWND open = seam::FindTopWindow(nullptr, title)) return open;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 void LaunchHelp(const wchar_t* helpWindowTitle) {
-    if (seam::FindTopWindow(nullptr, helpWindowTitle)) return;
+    // Each request names the title its page knows, yet there is one help
+    // window: opening a second one only because its title was the other
+    // would leave two side by side.
+    if (HWND open = FindHelpWindow(helpWindowTitle)) {
+        if (::IsIconic(open)) ::ShowWindow(open, SW_RESTORE);
+        ::SetForegroundWindow(open);
+        return;
+    }
     CString folder = ReadSetting(L"FilePath");
 
     // The shell finds the bare file name through PATH, so the program folder goes on it.

@@ -195,7 +195,7 @@ void CMorvathDlg::OnViewLog() { OpenActivityLogInNotepad(); }
 
 void CMorvathDlg::OnClearLog() { ClearActivityLog(m_hWnd, L"Do you want to clear Log File ?"); }
 
-void CMorvathDlg::OnHelpContents() { LaunchHelp(L"Help - Korvane For EDB To PST"); }
+void CMorvathDlg::OnHelpContents() { LaunchHelp(kContentsHelpTitle); }
 
 void CMorvathDlg::OnAbout() { pageflow::RunAboutDialog(this); }
 
@@ -260,7 +260,7 @@ BOOL CMorvathDlg::PreTranslateMessage(MSG* message) {
                 seam::TerminateOwnProcess(0);
             return TRUE;
         }
-        if (message->wParam == VK_F1) LaunchHelp(L"Help - Korvane For Microsoft EDB To PST");
+        if (message->wParam == VK_F1) LaunchHelp(kMainPageHelpTitle);
     }
     return CSkinnedDialog::PreTranslateMessage(message);
 }

@@ -5,6 +5,7 @@
 #include "comclients/StoreComponentCheck.h"
 #include "convert/ConversionViewLog.h"
 #include "convert/FileSaveRes.h"
+#include "logtext/LogText.h"
 #include "res/resource.h"
 #include "scan/ScanToken.h"
 #include "wizard/PageFlow.h"
@@ -214,8 +215,7 @@ bool CFileSave::AskWithWorkerHalted(const wchar_t* question) {
 
 void CFileSave::OnStop() {
     if (!AskWithWorkerHalted(L"Saving is in Process. Do you want to Stop & exit ?")) return;
-    for (const wchar_t* entry :
-         {L"\r\n", L"\r\n", L"****************** Step 5 Repairing aborted by User ***********************************"})
+    for (const CString& entry : {CString(L"\r\n"), CString(L"\r\n"), CString(logtext::StopButtonAbortBanner())})
         AppendActivityLog(entry);
     g_savingAborted = 1;
     m_stoppedByUser = true;
@@ -240,9 +240,7 @@ void CFileSave::OnPause() {
 
 void CFileSave::EndProcessAfterAsking(const wchar_t* question) {
     if (!AskWithWorkerHalted(question)) return;
-    for (const wchar_t* entry :
-         {L"\r\n", L"\r\n",
-          L"******************* Step 5 Repairing aborted by User ***********************************"})
+    for (const CString& entry : {CString(L"\r\n"), CString(L"\r\n"), CString(logtext::OtherAbortBanner())})
         AppendActivityLog(entry);
     m_stoppedByUser = true;
     StopWorkerAndWait();

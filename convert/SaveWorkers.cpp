@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "convert/FileSaveRes.h"
+#include "logtext/LogText.h"
 
 namespace {
 
-constexpr wchar_t kStepFour[] =
-    L"******************************  Step 4 :- Saving File Information ********************************";
+const std::wstring kStepFour = logtext::SavingStepBanner();
 
 // Shows the transfer's progress on the page.
 class PageObserver final : public convert::TransferObserver {
@@ -82,7 +82,7 @@ std::wstring FailureSummary(const convert::SaveAllOutcome& outcome) {
 
 convert::SaveAllOutcome SaveAllWorker(const SaveJob& job, const SaveEnvironment& environment) {
     for (const wchar_t* entry :
-         {L"\r\n", L"\r\n", kStepFour, L"\r\n", L"\r\n", L"Destination Files Path:", L"\r\n", L"\r\n"})
+         {L"\r\n", L"\r\n", kStepFour.c_str(), L"\r\n", L"\r\n", L"Destination Files Path:", L"\r\n", L"\r\n"})
         environment.log(entry);
 
     PageObserver observer(job, environment);
@@ -97,7 +97,7 @@ convert::SaveAllOutcome SaveAllWorker(const SaveJob& job, const SaveEnvironment&
 }
 
 convert::SaveAllOutcome SaveCurrentWorker(const SaveJob& job, const SaveEnvironment& environment) {
-    for (const wchar_t* entry : {L"\r\n", L"\r\n", kStepFour, L"\r\n", L"\r\n", L"Destination Path :"})
+    for (const wchar_t* entry : {L"\r\n", L"\r\n", kStepFour.c_str(), L"\r\n", L"\r\n", L"Destination Path :"})
         environment.log(entry);
 
     PageObserver observer(job, environment);

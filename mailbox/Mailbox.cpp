@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "activitylog/ActivityLog.h"
+#include "logtext/LogText.h"
 #include "mailbox/ImageLists.h"
 #include "mailbox/MailboxRes.h"
 #include "res/resource.h"
@@ -95,9 +96,8 @@ BOOL CMailbox::OnInitDialog() {
     CSkinnedDialog::OnInitDialog();
     s_current = this;
     ResetVisitState();
-    for (const wchar_t* entry :
-         {L"\r\n", L"\r\n", L"************************* Step 2 :- User Mailbox Selction ***********************",
-          L"\r\n", L"\r\n"})
+    for (const CString& entry : {CString(L"\r\n"), CString(L"\r\n"), CString(logtext::MailboxStepBanner()),
+                                 CString(L"\r\n"), CString(L"\r\n")})
         AppendActivityLog(entry);
 
     m_mailboxList.InsertColumn(0, L"User Mailbox Name", LVCFMT_LEFT, 670);

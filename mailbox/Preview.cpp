@@ -4,6 +4,7 @@
 #include <string>
 
 #include "activitylog/ActivityLog.h"
+#include "logtext/LogText.h"
 #include "mailbox/PreviewRes.h"
 #include "mailbox/ProgressBar.h"
 #include "res/resource.h"
@@ -54,6 +55,7 @@ BEGIN_MESSAGE_MAP(CPreview, CSkinnedDialog)
     ON_MESSAGE(WM_PAINT, OnPaint)
     ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
     ON_MESSAGE(WM_DESTROY, OnDestroy)
+    ON_MESSAGE(WM_HELP, OnHelp)
     ON_MESSAGE(kRunFirstAnalysis, OnFirstAnalysis)
     ON_MESSAGE(kListingMessages.Progress(), OnListingProgress)
     ON_MESSAGE(kListingMessages.Finished(), OnListingFinished)
@@ -84,9 +86,8 @@ BOOL CPreview::OnInitDialog() {
     m_listImages = MakeIconList(ILC_COLOR16 | ILC_MASK,
                                 {157, 159, 148, 149, 150, 160, 151, 161, 152, 153, 162, 154, 156, 152, 147, 165});
 
-    for (const wchar_t* entry : {L"************************* Step 3 :- Searching Folder Information in EDB file "
-                                 L"***********************",
-                                 L"\r\n", L"\r\n", L"Mailbox Name:", L"\r\n", L"\r\n"})
+    for (const CString& entry : {CString(logtext::FolderSearchStepBanner()), CString(L"\r\n"), CString(L"\r\n"),
+                                 CString(L"Mailbox Name:"), CString(L"\r\n"), CString(L"\r\n")})
         AppendActivityLog(entry);
 
     m_list.InsertColumn(0, L"From", LVCFMT_LEFT, 150);
@@ -376,14 +377,12 @@ void CPreview::OnSaveAll() {
     }
     g_destinationFolder = WithTrailingBackslash(folder);
     WalkTickedFolders();
-    // One conversion run per Save All. Without Select All it runs whatever is
-    // ticked, and the notice still says when nothing was.
-    bool run = !g_selectAll || m_anyFolderTicked || g_skipAnalysis;
-    if (run) {
-        g_saveCurrentPending = 0;
-        g_savingCurrentMailbox = 0;
-        RunConversion();
-    }
+    // Save All saves the standard folders of every selected mailbox, ticked
+    // or not, so it always runs, once; without Select All the notice still
+    // says afterwards when nothing was ticked.
+    g_saveCurrentPending = 0;
+    g_savingCurrentMailbox = 0;
+    RunConversion();
     if (!g_selectAll && !m_anyFolderTicked && !g_skipAnalysis)
         seam::ShowMessageBox(m_hWnd, L"Select All folder for saving", kMessageCaption, kNotice);
 }

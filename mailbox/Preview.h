@@ -51,6 +51,10 @@ protected:
     LRESULT OnFirstAnalysis(WPARAM wParam, LPARAM lParam);
     LRESULT OnSysCommand(WPARAM wParam, LPARAM lParam);
     LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
+    // The F1 key has asked for help already (PreTranslateMessage); the system's
+    // request that follows it, or comes up from the analysis dialog, is answered
+    // here so that it does not travel on to the mailbox page's help.
+    LRESULT OnHelp(WPARAM, LPARAM) { return TRUE; }
     LRESULT OnListingProgress(WPARAM wParam, LPARAM lParam);
     LRESULT OnListingFinished(WPARAM wParam, LPARAM lParam);
 

@@ -41,6 +41,7 @@ CProgressBar::~CProgressBar() { EndWorker(); }
 BEGIN_MESSAGE_MAP(CProgressBar, CSkinnedDialog)
     ON_BN_CLICKED(IDC_STOP_ANALYSIS, OnStop)
     ON_BN_CLICKED(IDC_PAUSE_ANALYSIS, OnPause)
+    ON_MESSAGE(WM_HELP, OnHelp)
     ON_MESSAGE(kAnalysisMessages.Progress(), OnWorkerProgress)
     ON_MESSAGE(kAnalysisMessages.Finished(), OnWorkerFinished)
 END_MESSAGE_MAP()

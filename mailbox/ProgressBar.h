@@ -44,6 +44,9 @@ protected:
     void OnPause();
     LRESULT OnWorkerProgress(WPARAM kind, LPARAM position);
     LRESULT OnWorkerFinished(WPARAM end, LPARAM);
+    // F1 during an analysis does nothing; unanswered, the request would travel
+    // up to the pages below and open help.
+    LRESULT OnHelp(WPARAM, LPARAM) { return TRUE; }
 
     DECLARE_MESSAGE_MAP()
 

@@ -27,9 +27,10 @@ bool ReadFileDataFromSystem(const std::wstring& path, FileData& data) {
     struct stat status;
     bool read = ::fstat(fd, &status) == 0;
     ::close(fd);
-    if (!read) return false;
-    constexpr uint32_t kReadOnly = 0x1, kDirectory = 0x10, kNormal = 0x80;
-    data.attributes = S_ISDIR(status.st_mode) ? kDirectory : (status.st_mode & S_IWUSR) ? kNormal : kReadOnly;
+    // A folder opens here, where Windows refuses it: refused alike, it keeps the zero data.
+    if (!read || S_ISDIR(status.st_mode)) return false;
+    constexpr uint32_t kReadOnly = 0x1, kNormal = 0x80;
+    data.attributes = (status.st_mode & S_IWUSR) ? kNormal : kReadOnly;
     data.creationTime = ToFileTime(status.st_ctim);
     data.lastAccessTime = ToFileTime(status.st_atim);
     data.lastWriteTime = ToFileTime(status.st_mtim);

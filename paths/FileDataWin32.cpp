@@ -12,8 +12,8 @@ uint64_t ToUInt64(const FILETIME& time) {
 }  // namespace
 
 bool ReadFileDataFromSystem(const std::wstring& path, FileData& data) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    // Files only: a folder cannot be opened like this, so a folder row keeps the zero data.
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     BY_HANDLE_FILE_INFORMATION information;
     bool read = GetFileInformationByHandle(file, &information) != FALSE;

@@ -1,6 +1,7 @@
 #include "Search.h"
 
 #include "activitylog/ActivityLog.h"
+#include "logtext/LogText.h"
 #include "paths/ResultText.h"
 #include "res/resource.h"
 #include "search/SearchRes.h"
@@ -72,7 +73,7 @@ void CSearch::DoDataExchange(CDataExchange* exchange) {
 
 BOOL CSearch::OnInitDialog() {
     CDialog::OnInitDialog();
-    AppendToLog({L"************************* Step 1 :- Searching EDB File ***********************", L"\r\n", L"\r\n"});
+    AppendToLog({CString(logtext::SearchStepBanner()), L"\r\n", L"\r\n"});
 
     m_results.InsertColumn(0, L"Name", LVCFMT_LEFT, 150);
     m_results.InsertColumn(1, L"In Folder", LVCFMT_LEFT, 300);

@@ -25,12 +25,26 @@ bool PaintSkin(HDC dc, HBITMAP skin) {
     return true;
 }
 
-bool ApplySkinColourRule(UINT message, HDC dc, HWND control, LRESULT& brush) {
-    if (message != WM_CTLCOLORSTATIC && message != WM_CTLCOLORBTN) return false;
+bool IsEditControl(HWND control) {
     wchar_t className[16] = {};
     ::GetClassNameW(control, className, 16);
-    if (::lstrcmpiW(className, L"Edit") == 0) return false;
+    return ::lstrcmpiW(className, L"Edit") == 0;
+}
+
+bool ApplySkinColourRule(UINT message, HDC dc, HWND control, LRESULT& brush) {
+    if (message != WM_CTLCOLORSTATIC && message != WM_CTLCOLORBTN) return false;
+    if (IsEditControl(control)) return false;
     ::SetBkMode(dc, TRANSPARENT);
     brush = reinterpret_cast<LRESULT>(::GetStockObject(HOLLOW_BRUSH));
+    return true;
+}
+
+bool SkinUnderEdit(UINT message, HDC dc, HWND control, HWND dialog, HBRUSH skinBrush, LRESULT& brush) {
+    if (message != WM_CTLCOLORSTATIC || !skinBrush || !IsEditControl(control)) return false;
+    POINT origin = {0, 0};
+    ::MapWindowPoints(control, dialog, &origin, 1);
+    ::SetBrushOrgEx(dc, -origin.x, -origin.y, nullptr);
+    ::SetBkMode(dc, TRANSPARENT);
+    brush = reinterpret_cast<LRESULT>(skinBrush);
     return true;
 }

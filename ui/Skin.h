@@ -23,7 +23,14 @@ bool PaintSkin(HDC dc, HBITMAP skin);
 
 // The colour rule for a skinned dialog's WM_CTLCOLOR* messages: static texts,
 // check boxes, group boxes and buttons lie transparently on the picture. False
-// for every other kind, which keeps the system's colours; a read-only or
-// disabled edit box asks as a static but paints its own background, so a
-// hollow brush would leave its old text behind: it keeps the system's colours too.
+// for every other kind, which keeps the system's colours, and for a read-only
+// or disabled edit box, which asks as a static: see SkinUnderEdit.
 bool ApplySkinColourRule(UINT message, HDC dc, HWND control, LRESULT& brush);
+
+// A read-only or disabled edit box's colour request (WM_CTLCOLORSTATIC): its
+// text lies on the picture too, but an edit box repaints itself without its
+// parent (a selection, a scroll), so a hollow brush would leave the old pixels
+// behind. It gets the picture as its brush instead, aligned so that it paints
+// exactly what lies under it. False for other controls or without a picture.
+bool SkinUnderEdit(UINT message, HDC dc, HWND control, HWND dialog, HBRUSH skinBrush, LRESULT& brush);
+bool IsEditControl(HWND control);

@@ -5,7 +5,10 @@
 CSkinnedDialog::CSkinnedDialog(UINT templateId, const wchar_t* skinFile, CWnd* parent)
     : CDialog(templateId, parent), m_skinFile(skinFile), m_skin(LoadSkinBitmap(skinFile)) {}
 
-void CSkinnedDialog::ReloadSkin() { m_skin = LoadSkinBitmap(m_skinFile); }
+void CSkinnedDialog::ReloadSkin() {
+    m_skinBrush.reset();
+    m_skin = LoadSkinBitmap(m_skinFile);
+}
 
 BEGIN_MESSAGE_MAP(CSkinnedDialog, CDialog)
     ON_MESSAGE(WM_ERASEBKGND, OnEraseBackground)
@@ -26,6 +29,9 @@ LRESULT CSkinnedDialog::OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam) {
     auto control = reinterpret_cast<HWND>(lParam);
     if (CSubclassedControl::Reflect(control, message, wParam, lParam, brush)) return brush;
     if (ApplySkinColourRule(message, reinterpret_cast<HDC>(wParam), control, brush)) return brush;
+    if (message == WM_CTLCOLORSTATIC && m_skin && !m_skinBrush && IsEditControl(control))
+        m_skinBrush.reset(::CreatePatternBrush(m_skin.get()));
+    if (SkinUnderEdit(message, reinterpret_cast<HDC>(wParam), control, m_hWnd, m_skinBrush.get(), brush)) return brush;
     return Default();
 }
 

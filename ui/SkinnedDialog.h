@@ -31,5 +31,6 @@ private:
     LRESULT OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam);
 
     const wchar_t* m_skinFile;
-    UniqueBitmap m_skin;  // empty when the picture is missing: system colours
+    UniqueBitmap m_skin;      // empty when the picture is missing: system colours
+    UniqueBrush m_skinBrush;  // the picture as a brush, made when a read-only edit first asks
 };

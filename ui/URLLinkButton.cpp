@@ -20,6 +20,14 @@ HCURSOR HandCursor() {
     return cursor;
 }
 
+// "https:", "mailto:": a scheme of two or more characters, so a drive letter is none.
+bool StartsWithScheme(const CString& text) {
+    int length = text.GetLength();
+    int i = 0;
+    while (i < length && (::IsCharAlphaNumericW(text[i]) || text[i] == L'+' || text[i] == L'-' || text[i] == L'.')) ++i;
+    return i >= 2 && i < length && text[i] == L':' && ::IsCharAlphaW(text[0]);
+}
+
 }  // namespace
 
 CURLLinkButton::CURLLinkButton()
@@ -65,8 +73,9 @@ void CURLLinkButton::Draw(const DRAWITEMSTRUCT& item) {
 void CURLLinkButton::Click() {
     if (!IsWindowEnabled()) return;
     HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-    CString target = m_prefix;
-    target += m_target.IsEmpty() ? GetWindowText() : m_target;
+    CString target = m_target.IsEmpty() ? GetWindowText() : m_target;
+    // The prefix only completes a bare address; one that names its scheme opens as written.
+    if (!StartsWithScheme(target)) target = m_prefix + target;
     seam::ShellExecuteOpen(nullptr, L"open", target, nullptr, nullptr, SW_HIDE);
     m_visited = true;
     m_hovering = false;

@@ -120,6 +120,14 @@ TEST_F(HelpAboutTest, AboutDialogOpensItsLinksEndsWithOkAndLeaksNoGdiObjects) {
             EXPECT_EQ(seams.launches.back().file, target);
         }
         EXPECT_EQ(seams.launches.size(), links.size());
+        // A caption that names its scheme is opened as written, never with a second one in front.
+        for (const wchar_t* caption : {L"mailto:orders@example.com", L"https://shop.example.com/"}) {
+            HWND link = ::GetDlgItem(about.m_hWnd, IDC_ABOUT_SALES);
+            ::SetWindowTextW(link, caption);
+            ::SendMessageW(about.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_ABOUT_SALES, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(link));
+            EXPECT_EQ(seams.launches.back().file, caption);
+        }
         ::SendMessageW(about.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_ABOUT_OK, BN_CLICKED), 0);
         EXPECT_TRUE(about.IsModalLoopEnded());
         EXPECT_EQ(about.GetEndResult(), IDCANCEL);

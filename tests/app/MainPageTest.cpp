@@ -2,7 +2,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -193,40 +192,6 @@ TEST_F(MainPageTest, ExitMenuAnsweredYesEndsThePageWithCancel) {
     EXPECT_EQ(seams.boxes.at(0).owner, nullptr);
     EXPECT_TRUE(page.IsModalLoopEnded());
     EXPECT_EQ(page.GetEndResult(), IDCANCEL);
-}
-
-// F1 and Contents each look for their own help window, whose titles differ in
-// one word: an open window of one title must not keep the other from opening.
-TEST_F(MainPageTest, HelpKeysAndContentsLookForTheirOwnHelpWindowTitles) {
-    const std::wstring kF1Title = L"Help - Korvane For Microsoft EDB To PST";
-    const std::wstring kContentsTitle = L"Help - Korvane For EDB To PST";
-    auto pressF1 = [this] { EXPECT_FALSE(PressKey(VK_F1)); };
-    auto chooseContents = [this] { ::SendMessageW(page.m_hWnd, WM_COMMAND, ID_HELP_CONTENTS, 0); };
-    struct Case {
-        std::function<void()> ask;
-        std::wstring lookedFor;
-        std::wstring alreadyOpen;
-        bool launches;
-    };
-    const Case cases[] = {
-        {pressF1, kF1Title, L"", true},
-        {pressF1, kF1Title, kContentsTitle, true},
-        {pressF1, kF1Title, kF1Title, false},
-        {chooseContents, kContentsTitle, L"", true},
-        {chooseContents, kContentsTitle, kF1Title, true},
-        {chooseContents, kContentsTitle, kContentsTitle, false},
-    };
-    for (const Case& c : cases) {
-        seams.windowLookups.clear();
-        seams.launches.clear();
-        seams.openWindowTitles = {c.alreadyOpen};
-        c.ask();
-        EXPECT_EQ(seams.windowLookups, std::vector<std::wstring>{c.lookedFor}) << c.alreadyOpen;
-        ASSERT_EQ(seams.launches.empty(), !c.launches) << c.lookedFor << " with " << c.alreadyOpen << " open";
-        if (c.launches) {
-            EXPECT_EQ(seams.launches[0].file, L"Korvane For EDB-PST.chm");
-        }
-    }
 }
 
 // A later page that does not handle a menu command passes it to its owner, so the

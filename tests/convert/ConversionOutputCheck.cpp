@@ -81,23 +81,34 @@ protected:
         return byPff;
     }
 
+    // The PST files of a Save All run, each checked to hold the standard
+    // folders and every header of the run's source in its Inbox.
+    std::vector<fs::path> CompleteSaveAllFiles(const fs::path& run) {
+        const size_t headers = SourceHeaders(run / "Priv1.edb");
+        EXPECT_GT(headers, 0u);
+        const std::set<std::string> standard = {"Inbox", "Outbox",  "Sent Items",  "Drafts", "Calendar",     "Contacts",
+                                                "Tasks", "Journal", "Junk E-mail", "Notes",  "Deleted Items"};
+        const std::vector<fs::path> files = PstFilesUnder(run);
+        for (const fs::path& file : files) {
+            SCOPED_TRACE(file.string());
+            EXPECT_EQ(TopFolders(file), standard);
+            EXPECT_EQ(InboxCountOfEveryReader(file), headers);
+        }
+        return files;
+    }
+
     TempDir dir{"conversion_output"};
 };
 
 TEST_F(ConversionOutput, SaveAllHoldsTheStandardFoldersAndEveryHeaderInEachInbox) {
-    const fs::path run = OutputFolder() / "save-all";
-    const size_t headers = SourceHeaders(run / "Priv1.edb");
-    ASSERT_GT(headers, 0u);
-    const std::vector<fs::path> files = PstFilesUnder(run);
+    const std::vector<fs::path> files = CompleteSaveAllFiles(OutputFolder() / "save-all");
     ASSERT_EQ(files.size(), 3u);
-    const std::set<std::string> standard = {"Inbox", "Outbox",  "Sent Items",  "Drafts", "Calendar",     "Contacts",
-                                            "Tasks", "Journal", "Junk E-mail", "Notes",  "Deleted Items"};
-    for (const fs::path& file : files) {
-        SCOPED_TRACE(file.string());
-        EXPECT_EQ(file.parent_path(), files[0].parent_path());
-        EXPECT_EQ(TopFolders(file), standard);
-        EXPECT_EQ(InboxCountOfEveryReader(file), headers);
-    }
+    for (const fs::path& file : files) EXPECT_EQ(file.parent_path(), files[0].parent_path());
+}
+
+// Select All, then Save All with no folder ticked: a complete file for every mailbox.
+TEST_F(ConversionOutput, SaveAllAfterSelectAllHoldsEveryMailboxInFull) {
+    EXPECT_GT(CompleteSaveAllFiles(OutputFolder() / "select-all").size(), 3u);
 }
 
 // Inbox and Drafts ticked on the preview page: exactly those (beside the

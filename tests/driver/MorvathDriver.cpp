@@ -651,9 +651,10 @@ private:
 constexpr int kTickedRows[] = {0, 1, 6};
 
 // From the main page to the preview page of a generated source with three
-// mailboxes ticked; the preview page once its analysis is done, or null.
+// mailboxes ticked, or with `selectAll` every one by the page's Select All;
+// the preview page once its analysis is done, or null.
 HWND OpenPreviewWithThreeMailboxes(const RunningProgram& program, const std::wstring& source,
-                                   std::vector<std::wstring>& ticked) {
+                                   std::vector<std::wstring>& ticked, bool selectAll = false) {
     HWND mainPage = program.WaitForWindow(nullptr, kMainTitle);
     if (!mainPage || !BrowseTo(program, mainPage, source)) return nullptr;
     WaitFor([&] { return !Text(::GetDlgItem(mainPage, 1061)).empty(); });
@@ -661,7 +662,13 @@ HWND OpenPreviewWithThreeMailboxes(const RunningProgram& program, const std::wst
     HWND page = WaitForScannedMailboxPage(program, mainPage);
     if (!page) return nullptr;
     HWND list = ::GetDlgItem(page, 1000);
+    if (selectAll) {
+        ::SendMessageW(::GetDlgItem(page, 1048), BM_CLICK, 0, 0);
+        const int rows = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+        for (int row = 0; row < rows; ++row) ticked.push_back(ListRowText(program.info.hProcess, list, row));
+    }
     for (int row : kTickedRows) {
+        if (selectAll) break;
         TickListRow(program.info.hProcess, list, row);
         ticked.push_back(ListRowText(program.info.hProcess, list, row));
     }
@@ -722,6 +729,21 @@ std::string MaskedLog(const std::string& log) {
     return std::regex_replace(masked, std::regex(R"([0-9]{1,2}-[0-9]{1,2}-[0-9]{4} [0-9]{1,2}-[0-9]{1,2})"), "<date>");
 }
 
+// Save All on the preview page into `destination`, through to the View Log
+// dialog, whose OK ends the program.
+void SaveAllThroughViewLog(const RunningProgram& program, HWND preview, const std::wstring& destination,
+                           const ProgramFolderScope& scope) {
+    ::PostMessageW(::GetDlgItem(preview, 1016), BM_CLICK, 0, 0);
+    ASSERT_TRUE(PickFolder(program, destination));
+    HWND viewLog = nullptr;
+    ASSERT_TRUE(
+        WaitFor([&] { return (viewLog = FindOtherEnabledPage(program.id(), {preview}, 1049)) != nullptr; }, 300000))
+        << scope.ReadLog();
+    EXPECT_EQ(Text(::GetDlgItem(viewLog, 1049)), L"Saving Completed Successfully");
+    ::PostMessageW(::GetDlgItem(viewLog, 1026), BM_CLICK, 0, 0);
+    EXPECT_EQ(program.WaitForExit(), 0u);
+}
+
 TEST(RealProgram, SaveAllWritesEveryTickedMailboxIntoOneRunFolder) {
     AssertNoInstanceRunning();
     ProgramFolderScope scope;
@@ -734,16 +756,7 @@ TEST(RealProgram, SaveAllWritesEveryTickedMailboxIntoOneRunFolder) {
     std::vector<std::wstring> ticked;
     HWND preview = OpenPreviewWithThreeMailboxes(program, source, ticked);
     ASSERT_NE(preview, nullptr) << scope.ReadLog();
-    ::PostMessageW(::GetDlgItem(preview, 1016), BM_CLICK, 0, 0);
-    ASSERT_TRUE(PickFolder(program, destination));
-
-    HWND viewLog = nullptr;
-    ASSERT_TRUE(
-        WaitFor([&] { return (viewLog = FindOtherEnabledPage(program.id(), {preview}, 1049)) != nullptr; }, 120000))
-        << scope.ReadLog();
-    EXPECT_EQ(Text(::GetDlgItem(viewLog, 1049)), L"Saving Completed Successfully");
-    ::PostMessageW(::GetDlgItem(viewLog, 1026), BM_CLICK, 0, 0);
-    EXPECT_EQ(program.WaitForExit(), 0u);
+    SaveAllThroughViewLog(program, preview, destination, scope);
 
     // One run folder, one file per ticked mailbox, named after its safe name.
     std::vector<std::wstring> files = FilesUnder(destination, L"*.pst");
@@ -780,6 +793,27 @@ TEST(RealProgram, SaveAllWritesEveryTickedMailboxIntoOneRunFolder) {
     for (int i = 0; i < 3; ++i) expected += "\r\n" + folderText + folderText;
     expected += "******************* End Log File ***********************************";
     EXPECT_EQ(MaskedLog(scope.ReadLog()), expected);
+}
+
+// Select All on the mailbox page, Convert, Save All with no folder ticked:
+// every mailbox of the source gets its PST (the native check reads them).
+TEST(RealProgram, SaveAllAfterSelectAllConvertsEveryMailboxWithNoFolderTicked) {
+    AssertNoInstanceRunning();
+    ProgramFolderScope scope;
+    ComponentRegistration components;
+    std::wstring destination, source;
+    size_t mailboxes = 0;
+    ASSERT_TRUE(FreshConversionRun(L"select-all", destination, source, mailboxes));
+
+    RunningProgram program;
+    std::vector<std::wstring> selected;
+    HWND preview = OpenPreviewWithThreeMailboxes(program, source, selected, true);
+    ASSERT_NE(preview, nullptr) << scope.ReadLog();
+    ASSERT_EQ(selected.size(), mailboxes);
+    SaveAllThroughViewLog(program, preview, destination, scope);
+    EXPECT_EQ(FilesUnder(destination, L"*.pst").size(), mailboxes);
+    EXPECT_NE(scope.ReadLog().find("No. of User Mailbox Selected:" + std::to_string(mailboxes) + "\r\n"),
+              std::string::npos);
 }
 
 // Child `text` of tree item `parent` (null: the roots).

@@ -4,12 +4,14 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "mailbox/FolderTreeCtrl1.h"
+#include "tests/support/PageTestSupport.h"
 
 namespace {
 
@@ -186,6 +188,19 @@ TEST_F(FolderTreeTest, IconsFollowTheUpperCaseFolderName) {
         EXPECT_EQ(tree.Image(item), c.image) << c.text;
     }
     EXPECT_EQ(tree.Image(tree.Root()), 17);
+
+    // Each kind the names pick out has a picture of its own, and the plain folder another.
+    tree.SetUpImages();
+    auto images = reinterpret_cast<HIMAGELIST>(tree.SendMessage(TVM_GETIMAGELIST, TVSIL_NORMAL));
+    ASSERT_TRUE(images);
+    auto pixels = [&](int index) {
+        return DrawnPixels(16, 16, RGB(255, 255, 255),
+                           [&](HDC dc) { ::ImageList_Draw(images, index, dc, 0, 0, ILD_NORMAL); });
+    };
+    const int kinds[] = {3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 17};
+    for (size_t a = 0; a < std::size(kinds); ++a)
+        for (size_t b = a + 1; b < std::size(kinds); ++b)
+            EXPECT_NE(pixels(kinds[a]), pixels(kinds[b])) << "images " << kinds[a] << " and " << kinds[b];
 }
 
 }  // namespace

@@ -219,6 +219,34 @@ TEST_F(PreviewPageTest, SaveCommandsCheckTheDestinationAndTheTicks) {
     EXPECT_EQ(g_saveCurrentPending, 0);
 }
 
+// With Select All on the mailbox page, Save All saves every selected mailbox's
+// standard folders whether or not a folder is ticked. Each Save walks the tree
+// afresh: a folder ticked for an earlier Save is neither listed twice nor
+// counted for a later one.
+TEST_F(PreviewPageTest, SaveAllAfterSelectAllRunsUntickedAndEveryWalkStartsAfresh) {
+    Open({L"Alice", L"Bob"});
+    TempFolder destination;
+    g_selectAll = 1;
+    seams.foldersToPick = {destination.path()};
+    Click(IDC_PREVIEW_SAVE_ALL);
+    EXPECT_EQ(conversions, 1);
+    EXPECT_TRUE(seams.boxes.empty());
+
+    page->FolderTree().ToggleTick(Folder(L"Inbox"));
+    seams.foldersToPick = {destination.path(), destination.path()};
+    Click(IDC_PREVIEW_SAVE_ALL);
+    Click(IDC_PREVIEW_SAVE_ALL);
+    EXPECT_EQ(conversions, 3);
+    EXPECT_EQ(g_tickedFolders, std::vector<CString>{L"Alice\\Top of Information Store\\Inbox\\"});
+
+    page->FolderTree().ToggleTick(Folder(L"Inbox"));
+    seams.foldersToPick = {destination.path()};
+    Click(IDC_PREVIEW_SAVE_CURRENT);
+    EXPECT_EQ(conversions, 3);
+    ASSERT_EQ(seams.boxes.size(), 1u);
+    EXPECT_EQ(seams.boxes[0].text, L"Select any folder for saving");
+}
+
 TEST_F(PreviewPageTest, BackAsksThenLeavesNothingThatStopsTheNextAnalysis) {
     Open({L"Alice", L"Bob"});
     seams.boxAnswers = {IDNO};

@@ -41,6 +41,21 @@ TEST(Path, Parsing) {
     EXPECT_EQ(missing.FileData().lastWriteTime, 0u);
 }
 
+// A folder listed for its name ("y.edb\\") is not read like a file: its row
+// shows 0 B and the zero time rather than the folder's own times.
+TEST(Path, AFolderGivesNoFileData) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / "korvane-path-folder.edb";
+    fs::create_directories(folder);
+    search::CPath path(folder.wstring() + L"\\");
+    EXPECT_FALSE(path.ReadFileData());
+    EXPECT_EQ(path.FileData().attributes, 0u);
+    EXPECT_EQ(path.FileData().sizeLow, 0u);
+    EXPECT_EQ(path.FileData().lastWriteTime, 0u);
+    EXPECT_EQ(path.LastWriteTime(), search::FileTimeToLocalCalendarTime(0));
+    fs::remove(folder);
+}
+
 // Folders in memory: folder path (with trailing backslash) -> entries in "file system" order.
 class MemoryLister final : public search::FolderLister {
 public:

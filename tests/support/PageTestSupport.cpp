@@ -62,7 +62,11 @@ PIDLIST_ABSOLUTE FakeBrowseForFolder(BROWSEINFOW* request) {
 
 HINSTANCE FakeShellExecute(HWND, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters, const wchar_t*,
                            int) {
-    SeamRecorder::current->launches.push_back({verb ? verb : L"", file ? file : L"", parameters ? parameters : L""});
+    SeamRecorder* r = SeamRecorder::current;
+    r->launches.push_back({verb ? verb : L"", file ? file : L"", parameters ? parameters : L""});
+    const std::wstring& opened = r->launches.back().file;
+    if (!r->helpViewerTitle.empty() && opened.size() > 4 && opened.compare(opened.size() - 4, 4, L".chm") == 0)
+        r->openWindowTitles.push_back(r->helpViewerTitle);
     return reinterpret_cast<HINSTANCE>(42);
 }
 
@@ -189,6 +193,21 @@ std::wstring WindowText(HWND window) {
 void ShowAndPaint(HWND window) {
     ::ShowWindow(window, SW_SHOWNOACTIVATE);
     ::UpdateWindow(window);
+}
+
+std::vector<COLORREF> DrawnPixels(int width, int height, COLORREF paper, const std::function<void(HDC)>& draw) {
+    WindowDcScope screen(nullptr);
+    MemoryDc memory(screen.get());
+    UniqueBitmap picture(::CreateCompatibleBitmap(screen.get(), width, height));
+    SelectObjectScope select(memory.get(), picture.get());
+    UniqueBrush fill(::CreateSolidBrush(paper));
+    RECT all = {0, 0, width, height};
+    ::FillRect(memory.get(), &all, fill.get());
+    draw(memory.get());
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) pixels.push_back(::GetPixel(memory.get(), x, y));
+    return pixels;
 }
 
 void WriteBitmapFile(const std::wstring& path, int width, int height, COLORREF colour) {

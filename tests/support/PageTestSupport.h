@@ -6,6 +6,7 @@
 #include <commdlg.h>
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,7 @@ public:
     std::vector<DWORD> pauses;                   // waits asked for, in ms; none really happens
     std::vector<std::wstring> windowLookups;     // titles looked for among the top-level windows
     std::vector<std::wstring> openWindowTitles;  // lookups for these titles find a window
+    std::wstring helpViewerTitle;                // when set, opening a .chm file opens a window of this title
     HWND probeWindow = nullptr;                  // its enabled state is recorded with each box
 
     static SeamRecorder* current;
@@ -88,6 +90,9 @@ void WriteWholeFile(const std::wstring& path, const std::string& bytes);
 std::wstring WindowText(HWND window);
 // Shows a created page and lets it paint once, as a real start would.
 void ShowAndPaint(HWND window);
+// Runs `draw` on a width x height picture filled with `paper` and returns the
+// picture's pixels, row by row.
+std::vector<COLORREF> DrawnPixels(int width, int height, COLORREF paper, const std::function<void(HDC)>& draw);
 // A one-colour 24-bit bitmap file, as a stand-in for the skin pictures.
 void WriteBitmapFile(const std::wstring& path, int width, int height, COLORREF colour);
 // With KORVANE_SNAPSHOT set, announces the window's place on the screen as

@@ -25,6 +25,12 @@ TEST(Names, DateTextAndPathComponents) {
         {L"", 0, L""},
     };
     for (const auto& c : cases) EXPECT_EQ(convert::PathComponent(c.path, c.n), c.component) << c.n;
+
+    // A Save Current run folder ends with its separator already: the PST file
+    // gets one separator, not two, in its path as shown and logged.
+    const std::wstring runFolder = convert::JoinPath(L"out", L"Korvane_Converted-EDB-PST-6-12-2026 9-5") + L"\\";
+    EXPECT_EQ(convert::PstFilePath(runFolder, L"Korvane-EDB-PST-Bo6-12-2026 9-5"),
+              runFolder + L"Korvane-EDB-PST-Bo6-12-2026 9-5.pst");
 }
 
 TEST(Names, SafeFileNames) {

@@ -2,6 +2,7 @@
 // splash outline cut from a picture, the link button's colours and keys.
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -121,6 +122,27 @@ protected:
         MSG m = {control, message, key, 0, 0, {0, 0}};
         return button.PreTranslateMessage(&m);
     }
+    // Draws the button as its dialog asks it to, into a picture of kPaper, and
+    // counts the pixels of `colour`; the corner must keep the paper (no fill).
+    int DrawnPixels(COLORREF colour) {
+        constexpr COLORREF kPaper = RGB(250, 250, 240);
+        std::vector<COLORREF> pixels = ::DrawnPixels(200, 20, kPaper, [this](HDC dc) {
+            DRAWITEMSTRUCT item = {ODT_BUTTON, 1026, 0, ODA_DRAWENTIRE, 0, control, dc, {0, 0, 200, 20}, 0};
+            LRESULT result = 0;
+            EXPECT_TRUE(
+                CSubclassedControl::Reflect(control, WM_DRAWITEM, 1026, reinterpret_cast<LPARAM>(&item), result));
+        });
+        EXPECT_EQ(pixels.back(), kPaper);
+        return static_cast<int>(std::count(pixels.begin(), pixels.end(), colour));
+    }
+    // The caption is drawn in the state's colour and in none of the others'.
+    void ExpectDrawnIn(COLORREF colour, std::initializer_list<COLORREF> others) {
+        EXPECT_GT(DrawnPixels(colour), 20);  // the underline alone is a line of it
+        for (COLORREF other : others)
+            if (other != colour) {
+                EXPECT_EQ(DrawnPixels(other), 0);
+            }
+    }
     void ClickedByParent() {
         LRESULT result = 0;
         CSubclassedControl::Reflect(control, WM_COMMAND, MAKEWPARAM(1026, BN_CLICKED),
@@ -137,20 +159,22 @@ TEST_F(LinkButtonTest, DrawsItselfInNormalHoverVisitedAndDisabledColours) {
     LONG_PTR style = ::GetWindowLongPtrW(control, GWL_STYLE);
     EXPECT_EQ(style & BS_TYPEMASK, BS_OWNERDRAW);
 
-    EXPECT_EQ(button.CaptionColour(), ::GetSysColor(COLOR_HIGHLIGHT));
+    const COLORREF normal = ::GetSysColor(COLOR_HIGHLIGHT), hover = ::GetSysColor(COLOR_HOTLIGHT),
+                   visited = RGB(128, 0, 128), disabled = ::GetSysColor(COLOR_GRAYTEXT);
+    ExpectDrawnIn(normal, {hover, visited, disabled});
     ::SendMessageW(control, WM_MOUSEHOVER, 0, 0);
-    EXPECT_EQ(button.CaptionColour(), ::GetSysColor(COLOR_HOTLIGHT));
+    ExpectDrawnIn(hover, {normal, visited, disabled});
     ::SendMessageW(control, WM_MOUSELEAVE, 0, 0);
-    EXPECT_EQ(button.CaptionColour(), ::GetSysColor(COLOR_HIGHLIGHT));
+    ExpectDrawnIn(normal, {hover, visited, disabled});
 
     ClickedByParent();
     ASSERT_EQ(seams.launches.size(), 1u);
     EXPECT_EQ(seams.launches[0].verb, L"open");
     EXPECT_EQ(seams.launches[0].file, kAddress);  // the caption exactly as written
-    EXPECT_EQ(button.CaptionColour(), RGB(128, 0, 128));
+    ExpectDrawnIn(visited, {normal, hover, disabled});
 
     ::EnableWindow(control, FALSE);
-    EXPECT_EQ(button.CaptionColour(), ::GetSysColor(COLOR_GRAYTEXT));
+    ExpectDrawnIn(disabled, {normal, hover, visited});
     ClickedByParent();
     EXPECT_EQ(seams.launches.size(), 1u);
 }

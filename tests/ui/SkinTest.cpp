@@ -10,8 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include "app/AboutDlg.h"
+#include "app/AboutDlgRes.h"
 #include "app/MorvathDlg.h"
 #include "app/MorvathDlgRes.h"
+#include "convert/FileSave.h"
+#include "convert/FileSaveRes.h"
 #include "log/ViewLogDlg.h"
 #include "log/ViewLogRes.h"
 #include "mailbox/Mailbox.h"
@@ -20,6 +24,8 @@
 #include "mailbox/PreviewRes.h"
 #include "mailbox/ProgressBar.h"
 #include "sample/SampleSource.h"
+#include "search/Search.h"
+#include "search/SearchRes.h"
 #include "tests/mailbox/PreviewFixture.h"
 #include "tests/support/PageTestSupport.h"
 #include "ui/Label.h"
@@ -37,15 +43,10 @@ protected:
     // Erases the page into a picture prefilled with kUntouched and reads two pixels:
     // one on the skin and one beyond its 40 x 30 pixels.
     static std::pair<COLORREF, COLORREF> ErasedPixels(HWND page) {
-        WindowDcScope screen(nullptr);
-        MemoryDc memory(screen.get());
-        UniqueBitmap picture(::CreateCompatibleBitmap(screen.get(), 100, 100));
-        SelectObjectScope select(memory.get(), picture.get());
-        UniqueBrush untouched(::CreateSolidBrush(kUntouched));
-        RECT all = {0, 0, 100, 100};
-        ::FillRect(memory.get(), &all, untouched.get());
-        ::SendMessageW(page, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory.get()), 0);
-        return {::GetPixel(memory.get(), 5, 5), ::GetPixel(memory.get(), 60, 60)};
+        std::vector<COLORREF> pixels = DrawnPixels(100, 100, kUntouched, [page](HDC dc) {
+            ::SendMessageW(page, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        });
+        return {pixels[5 * 100 + 5], pixels[60 * 100 + 60]};
     }
     static LRESULT ColourRequest(HWND page, UINT message, int id) {
         WindowDcScope dc(page);
@@ -77,11 +78,34 @@ TEST_F(SkinTest, PagePaintsItsPictureOrFallsBackToSystemColoursWithTextsStillTra
         EXPECT_EQ(ColourRequest(page.m_hWnd, WM_CTLCOLORSTATIC, IDC_SELECT_FILE_LABEL), hollow);
         EXPECT_EQ(ColourRequest(page.m_hWnd, WM_CTLCOLORBTN, IDC_BROWSE), hollow);
         EXPECT_NE(ColourRequest(page.m_hWnd, WM_CTLCOLOREDIT, IDC_SOURCE_PATH_EDIT), hollow);
-        // A read-only edit asks as a static, yet must keep painting its own background.
+        // An edit box asking as a static paints its own background, never a hollow one.
         EXPECT_NE(ColourRequest(page.m_hWnd, WM_CTLCOLORSTATIC, IDC_SOURCE_PATH_EDIT), hollow);
     }
     // Every opening waited for the splash, which found no picture and showed nothing.
     EXPECT_EQ(seams.pauses, (std::vector<DWORD>{2500, 2500}));
+}
+
+// The About dialog's owner text is a read-only edit, which asks for its
+// colours as a static: its text lies on the picture too, and its own fill
+// paints the picture, so a repaint of the box alone leaves nothing behind.
+TEST_F(SkinTest, AReadOnlyEditShowsThePictureUnderItsText) {
+    WriteBitmapFile(programFolder.file(L"Skin2.bmp"), 600, 400, kSkinColour);
+    CAboutDlg about;
+    ASSERT_TRUE(about.Create());
+    ShowAndPaint(about.m_hWnd);
+    HWND owner = ::GetDlgItem(about.m_hWnd, IDC_ABOUT_OWNER);
+    WindowDcScope screen(nullptr);
+    MemoryDc memory(screen.get());
+    UniqueBitmap picture(::CreateCompatibleBitmap(screen.get(), 50, 20));
+    SelectObjectScope select(memory.get(), picture.get());
+    auto brush = reinterpret_cast<HBRUSH>(::SendMessageW(
+        about.m_hWnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(memory.get()), reinterpret_cast<LPARAM>(owner)));
+    ASSERT_TRUE(brush);
+    EXPECT_NE(brush, static_cast<HBRUSH>(::GetStockObject(HOLLOW_BRUSH)));
+    EXPECT_EQ(::GetBkMode(memory.get()), TRANSPARENT);
+    RECT area = {0, 0, 50, 20};
+    ::FillRect(memory.get(), &area, brush);
+    EXPECT_EQ(::GetPixel(memory.get(), 10, 10), kSkinColour);
 }
 
 TEST_F(SkinTest, NoGdiObjectLeaksPerPageOpeningOrLabelColourChange) {
@@ -160,11 +184,24 @@ std::unique_ptr<CSkinnedDialog> OpenViewLog() {
     return Settled(std::make_unique<CViewLog>(), [] { return true; });
 }
 
+// Settled before its worker starts: the skin is the page's own, the run is not.
+class ConversionPageWithoutRun : public CFileSave {
+protected:
+    bool CheckComponents() override { return false; }
+};
+
 const PageCase kPages[] = {
+    {"MainPage", kPageSkinFile, IDC_SELECT_FILE_LABEL,
+     [] { return Settled(std::make_unique<CMorvathDlg>(), [] { return true; }); }},
+    {"SearchPage", kPageSkinFile, IDC_SEARCH_COUNTER,
+     [] { return Settled(std::make_unique<CSearch>(), [] { return true; }); }},
     {"MailboxPage", kPageSkinFile, IDC_MAILBOX_SOURCE_PATH, OpenMailboxPage},
     {"Analysis", kSmallSkinFile, -1, OpenAnalysis},  // its one fixed text
     {"PreviewPage", kPageSkinFile, IDC_PREVIEW_SHOWN_NUMBER, OpenPreview},
+    {"ConversionPage", kPageSkinFile, IDC_SAVE_PREVIEW_SKIPPED,
+     [] { return Settled(std::make_unique<ConversionPageWithoutRun>(), [] { return true; }); }},
     {"ViewLog", kSmallSkinFile, IDC_VIEW_LOG_RESULT, OpenViewLog},
+    {"About", kSmallSkinFile, -1, [] { return Settled(std::make_unique<CAboutDlg>(), [] { return true; }); }},
 };
 
 class PageSkinTest : public SkinTest, public ::testing::WithParamInterface<PageCase> {
@@ -205,6 +242,37 @@ TEST_P(PageSkinTest, PaintsItsPictureOrSystemColoursAndLeaksNoGdiObjectPerOpenin
     // One object kept per opening adds 100; the system's own caches (list and
     // tree views under wine) settle with a few dozen at some point of the run.
     EXPECT_LT(GdiObjects(), before + 50) << "before " << before;
+}
+
+// The pictures that ship, under the fonts the test meets: what the page shows
+// along its right and bottom edges is the picture's own pixel there, so no
+// column or row of the client area is left unpainted.
+TEST_P(PageSkinTest, TheShippedPictureCoversTheWholeClientArea) {
+    const PageCase& page = GetParam();
+    const std::wstring shipped = previewtest::Wide(std::string("Z:") + KORVANE_PROGRAM_DIR) + page.skinFile;
+    std::wstring picturePath = programFolder.file(page.skinFile + 1);
+    ASSERT_TRUE(::CopyFileW(shipped.c_str(), picturePath.c_str(), FALSE));
+    std::unique_ptr<CSkinnedDialog> opened = page.open();
+    ASSERT_TRUE(opened);
+    RECT client;
+    ::GetClientRect(opened->m_hWnd, &client);
+    UniqueBitmap picture = LoadBitmapFile(picturePath.c_str());
+    ASSERT_TRUE(picture);
+
+    WindowDcScope screen(nullptr);
+    MemoryDc erased(screen.get()), original(screen.get());
+    UniqueBitmap canvas(::CreateCompatibleBitmap(screen.get(), client.right, client.bottom));
+    SelectObjectScope selectCanvas(erased.get(), canvas.get());
+    SelectObjectScope selectPicture(original.get(), picture.get());
+    UniqueBrush untouched(::CreateSolidBrush(kUntouched));
+    ::FillRect(erased.get(), &client, untouched.get());
+    ::SendMessageW(opened->m_hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(erased.get()), 0);
+    auto same = [&](int x, int y) { return ::GetPixel(erased.get(), x, y) == ::GetPixel(original.get(), x, y); };
+    int wrong = 0;
+    for (int y = 0; y < client.bottom; ++y) wrong += !same(client.right - 1, y);
+    for (int x = 0; x < client.right; ++x) wrong += !same(x, client.bottom - 1);
+    EXPECT_EQ(wrong, 0) << "client area " << client.right << " x " << client.bottom;
+    ::DestroyWindow(opened->m_hWnd);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryPage, PageSkinTest, ::testing::ValuesIn(kPages),

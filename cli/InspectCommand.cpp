@@ -30,18 +30,8 @@ const wchar_t kCp1252High[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026,
 std::wstring WideFromCodePage(const std::vector<uint8_t>& bytes, uint32_t codePage) {
     std::wstring text;
     if (codePage == 1200) {
-        std::vector<uint16_t> units = korvane::ese::Utf16Units(bytes);
-        for (size_t i = 0; i < units.size(); ++i) {
-            uint32_t u = units[i];
-            if constexpr (sizeof(wchar_t) == 2) {
-                text += static_cast<wchar_t>(u);  // the encoder pairs surrogates itself
-            } else if (u >= 0xD800 && u < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-                       units[i + 1] < 0xE000) {
-                text += static_cast<wchar_t>(0x10000 + ((u - 0xD800) << 10) + (units[++i] - 0xDC00));
-            } else {
-                text += static_cast<wchar_t>(u >= 0xD800 && u < 0xE000 ? 0xFFFD : u);
-            }
-        }
+        const std::vector<uint16_t> units = korvane::ese::Utf16Units(bytes);
+        text = mailbox::Utf16ToWide(std::u16string(units.begin(), units.end()));
         // A fixed UTF-16 column of odd size ends in a lone byte: kept as a character of its own, not lost.
         if (bytes.size() % 2) text += static_cast<wchar_t>(bytes.back());
         return text;

@@ -26,6 +26,4 @@ std::string Raw(const ese::Record& record, int column);
 // Canonical GUID text for a 16-byte value; empty otherwise.
 std::string Guid(const ese::Record& record, int column);
 
-std::string Utf8FromUtf16(const std::vector<uint16_t>& units);
-
 }  // namespace korvane::exchange::detail

@@ -3,8 +3,13 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "text/Utf8.h"
+
 namespace mail {
 namespace {
+
+using mailbox::AppendUtf8;
+using mailbox::DecodeUtf8;
 
 // 0x80..0x9F of windows-1252. The five bytes the code page leaves undefined
 // map to the C1 control of the same value, as Windows' own conversion does,
@@ -23,34 +28,12 @@ std::string Latin1ToUtf8(std::string_view bytes) {
     return out;
 }
 
-// Length of the valid UTF-8 sequence at `at`, or 0 when the bytes there are
-// not one (overlong forms, surrogates and values past U+10FFFF included).
-size_t ValidUtf8Length(std::string_view s, size_t at, char32_t& codePoint) {
-    auto byte = [&](size_t i) { return static_cast<uint8_t>(s[i]); };
-    uint8_t lead = byte(at);
-    if (lead < 0x80) {
-        codePoint = lead;
-        return 1;
-    }
-    size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 0;
-    if (length == 0 || lead > 0xF4 || at + length > s.size()) return 0;
-    char32_t value = lead & (0x7F >> length);
-    for (size_t i = 1; i < length; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80) return 0;
-        value = (value << 6) | (byte(at + i) & 0x3F);
-    }
-    bool overlong = (length == 3 && value < 0x800) || (length == 4 && value < 0x10000);
-    if (overlong || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
-    codePoint = value;
-    return length;
-}
-
 std::string Utf8Lenient(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
     for (size_t i = 0; i < bytes.size();) {
         char32_t codePoint = 0;
-        size_t length = ValidUtf8Length(bytes, i, codePoint);
+        size_t length = DecodeUtf8(bytes, i, codePoint);
         if (length == 0) {
             AppendUtf8(out, Windows1252CodePoint(static_cast<uint8_t>(bytes[i])));
             ++i;
@@ -72,25 +55,6 @@ std::string Lowered(std::string_view name) {
 }
 
 }  // namespace
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) c = 0xFFFD;
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
 
 std::string Windows1252ToUtf8(std::string_view bytes) {
     std::string out;
@@ -115,7 +79,7 @@ std::string Utf8ToWindows1252(std::string_view text) {
     out.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
         char32_t codePoint = 0;
-        size_t length = ValidUtf8Length(text, i, codePoint);
+        size_t length = DecodeUtf8(text, i, codePoint);
         if (length == 0) {
             out.push_back('?');
             ++i;

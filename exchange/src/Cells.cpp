@@ -1,6 +1,7 @@
 #include "Cells.h"
 
 #include "ese/Values.h"
+#include "text/CodePage.h"
 #include "text/Utf8.h"
 
 namespace korvane::exchange::detail {
@@ -8,12 +9,6 @@ namespace {
 
 using ese::ColumnType;
 using mailbox::AppendUtf8;
-
-// Code page 1252's 0x80..0x9F; the rest of it is Latin-1. Unassigned bytes become U+FFFD.
-const uint16_t kWindows1252High[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-                                       0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
 
 const ese::Item* OneItem(const ese::Record& record, int column) {
     if (column < 0 || static_cast<size_t>(column) >= record.size()) return nullptr;
@@ -73,7 +68,7 @@ std::optional<std::string> Text(const ese::Table& table, const ese::Record& reco
         for (uint8_t b : item->Bytes()) {
             if (b < 0x80) out += static_cast<char>(b);
             else if (info.codePage == 20127) AppendUtf8(out, 0xFFFD);
-            else AppendUtf8(out, b < 0xA0 ? kWindows1252High[b - 0x80] : b);
+            else AppendUtf8(out, mailbox::Windows1252DefinedCharacter(b));
         }
     } else if (ese::IsTextType(info.type) || ese::IsBinaryType(info.type)) {
         const std::vector<uint16_t> units = ese::Utf16Units(item->Bytes());

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <ctime>
 
+#include "text/FileTime.h"
+
 namespace search {
 namespace {
 
@@ -80,9 +82,7 @@ int64_t CPath::LastWriteTime() {
 }
 
 int64_t FileTimeToLocalCalendarTime(uint64_t fileTime) {
-    constexpr uint64_t kUnitsPerSecond = 10000000;
-    constexpr int64_t kSeconds1601To1970 = 11644473600;
-    const int64_t utc = static_cast<int64_t>(fileTime / kUnitsPerSecond) - kSeconds1601To1970;
+    const int64_t utc = mailbox::UnixFromFileTime(fileTime);
     const std::time_t asTime = static_cast<std::time_t>(utc);
     if (static_cast<int64_t>(asTime) != utc) return 0;
     std::tm local{};

@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "paths/Path.h"
+#include "text/FileTime.h"
 
 namespace search {
 
@@ -17,8 +18,8 @@ std::wstring SizeText(uint64_t bytes) {
 }
 
 std::wstring ModifiedText(int64_t localCalendarTime) {
-    constexpr uint64_t kFileTimeOf1970 = 116444736000000000ULL;
-    return ModifiedText(localCalendarTime, localCalendarTime == 0 ? FileTimeToLocalCalendarTime(kFileTimeOf1970) : 0);
+    return ModifiedText(localCalendarTime,
+                        localCalendarTime == 0 ? FileTimeToLocalCalendarTime(mailbox::kUnixEpochAsFileTime) : 0);
 }
 
 std::wstring ModifiedText(int64_t localCalendarTime, int64_t localZeroTime) {

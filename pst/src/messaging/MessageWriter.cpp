@@ -6,7 +6,7 @@
 #include "messaging/NodeIds.h"
 #include "messaging/PropertyTags.h"
 #include "messaging/TableTemplates.h"
-#include "util/FileTime.h"
+#include "text/FileTime.h"
 
 namespace pst {
 namespace {
@@ -116,7 +116,7 @@ NodeContent MessageWriter::Write(Database& db, uint32_t nid, const MessageData& 
     uint32_t flags = m.flags & ~uint32_t(kMessageHasAttachments);
     if (!m.attachments.empty()) flags |= kMessageHasAttachments;
     uint64_t modified = m.deliveryTime ? m.deliveryTime : m.submitTime;
-    if (!modified) modified = FileTimeNow();
+    if (!modified) modified = mailbox::FileTimeNow();
 
     props.push_back(StringProperty(tag::kMessageClass, m.messageClass.empty() ? "IPM.Note" : m.messageClass));
     AddString(props, tag::kSubject, m.subject);

@@ -13,8 +13,8 @@
 #include "messaging/NodeIds.h"
 #include "messaging/PropertyTags.h"
 #include "messaging/TableTemplates.h"
+#include "text/FileTime.h"
 #include "util/EngineError.h"
-#include "util/FileTime.h"
 
 namespace pst {
 namespace {
@@ -206,7 +206,7 @@ uint32_t StoreEngine::CreateFolderNodes(uint32_t nid, uint32_t parent, const std
     f->properties.push_back(Int32Property(tag::kContentUnreadCount, 0));
     f->properties.push_back(BoolProperty(tag::kSubfolders, hasSubfolders));
     if (!containerClass.empty()) f->properties.push_back(StringProperty(tag::kContainerClass, containerClass));
-    uint64_t now = FileTimeNow();
+    uint64_t now = mailbox::FileTimeNow();
     f->properties.push_back(Int64Property(tag::kCreationTime, now));
     f->properties.push_back(Int64Property(tag::kLastModificationTime, now));
     NodeContent c = PropertyContext::Write(*m_db, f->properties);

@@ -1,23 +1,15 @@
 #include "quillon/core/StoreRegistry.h"
 
-#include <chrono>
 #include <exception>
 
 #include "mail/HeaderBlock.h"
 #include "mail/MessageBuilder.h"
 #include "quillon/core/MessageFileRead.h"
 #include "quillon/core/StandardFolders.h"
+#include "text/FileTime.h"
 
 namespace quillon {
 namespace {
-
-constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ULL;
-
-uint64_t NowAsFileTime() {
-    auto since = std::chrono::system_clock::now().time_since_epoch();
-    return kUnixEpochAsFileTime +
-           static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(since).count()) * 10;
-}
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -179,7 +171,7 @@ CallResult StoreRegistry::ImportMessage(const MessageRequest& request) {
         auto path = ParseFolderPath(request.folderPath);
         if (!path) return CallResult::Failure("the folder path \"" + request.folderPath + "\" names no store");
         mail::MessageTexts texts{request.attachmentName, request.sourceTimeText, request.messageText};
-        pst::MessageData message = mail::BuildMessage(ReadMessageFile(request.emlPath), texts, NowAsFileTime());
+        pst::MessageData message = mail::BuildMessage(ReadMessageFile(request.emlPath), texts, mailbox::FileTimeNow());
         std::lock_guard<std::mutex> lock(m_mutex);
         return StoreMessageLocked(*path, request.folderPath, message);
     });

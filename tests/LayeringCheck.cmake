@@ -11,9 +11,9 @@
 
 # Portable cores: no Windows folder below them.
 set(portable_layers
-  text=0 logtext=0 ese=0
-  pst=1 exchange=1 scan=1 paths=1 sample=1
-  mail=2
+  text=0 logtext=0
+  pst=1 ese=1 scan=1 paths=1 sample=1
+  exchange=2 mail=2
   quillon/core=3
   components=4
   transfer=5

@@ -1,5 +1,7 @@
 #include "text/CodePage.h"
 
+#include "text/AsciiCase.h"
+
 namespace mailbox {
 namespace {
 
@@ -26,8 +28,7 @@ const char16_t kHighControls[32] = {
 bool IsUndefined(uint8_t byte) { return byte >= 0x80 && byte < 0xA0 && kHighControls[byte - 0x80] == byte; }
 
 wchar_t UpperOf(wchar_t c) {
-    if (c >= L'a' && c <= L'z') return c - 0x20;
-    if (c < 0x80) return c;
+    if (c < 0x80) return UpperAscii(c);
     if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 0x20;
     switch (static_cast<uint32_t>(c)) {
     case 0xFF:

@@ -1,6 +1,7 @@
 #include "Cells.h"
 
 #include "ese/Values.h"
+#include "text/AsciiCase.h"
 #include "text/CodePage.h"
 #include "text/Utf8.h"
 
@@ -19,21 +20,10 @@ const ese::Item* OneItem(const ese::Record& record, int column) {
 
 }  // namespace
 
-bool SameName(const std::string& a, const char* b) {
-    size_t i = 0;
-    for (; i < a.size() && b[i]; ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return i == a.size() && !b[i];
-}
-
 int FindColumn(const ese::Table& table, std::initializer_list<const char*> names) {
     for (const char* name : names)
         for (size_t i = 0; i < table.columns.size(); ++i)
-            if (SameName(table.columns[i].name, name)) return static_cast<int>(i);
+            if (mailbox::EqualsIgnoreCase(table.columns[i].name, name)) return static_cast<int>(i);
     return -1;
 }
 

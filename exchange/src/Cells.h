@@ -13,7 +13,6 @@ namespace korvane::exchange::detail {
 // The column's index in the table, by the first of the names present
 // (ESE names compare without case); -1 when none is.
 int FindColumn(const ese::Table& table, std::initializer_list<const char*> names);
-bool SameName(const std::string& a, const char* b);
 
 // Nullopt for a NULL or unreadable cell, a missing column (index -1), a
 // negative number or a size no integer has.

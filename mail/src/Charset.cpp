@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "text/AsciiCase.h"
 #include "text/CodePage.h"
 #include "text/Utf8.h"
 
@@ -40,7 +41,7 @@ std::string Lowered(std::string_view name) {
     std::string out;
     for (char c : name) {
         if (c == '"' || c == '\'' || c == ' ' || c == '\t') continue;
-        out.push_back(static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c));
+        out.push_back(mailbox::LowerAscii(c));
     }
     return out;
 }

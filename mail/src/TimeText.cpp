@@ -1,6 +1,7 @@
 #include "mail/TimeText.h"
 
 #include "mail/HeaderBlock.h"
+#include "text/AsciiCase.h"
 #include "text/Calendar.h"
 #include "text/FileTime.h"
 
@@ -46,7 +47,7 @@ std::optional<uint64_t> ParseSourceTimeText(std::string_view text) {
     reader.SkipBlanks();
     if (!reader.Number(1, 2, hour) || !reader.Literal(':') || !reader.Number(2, 2, minute)) return std::nullopt;
     reader.SkipBlanks();
-    std::string marker = LowerAscii(reader.Rest());
+    std::string marker = mailbox::LowerAscii(reader.Rest());
     if (marker == "am" || marker == "pm") {
         if (hour < 1 || hour > 12) return std::nullopt;
         hour = hour % 12 + (marker == "pm" ? 12 : 0);

@@ -1,11 +1,10 @@
 #include "messaging/MessageWriter.h"
 
-#include <cctype>
-
 #include "ltp/TableContext.h"
 #include "messaging/NodeIds.h"
 #include "messaging/PropertyTags.h"
 #include "messaging/TableTemplates.h"
+#include "text/AsciiCase.h"
 #include "text/FileTime.h"
 
 namespace pst {
@@ -18,7 +17,7 @@ constexpr uint32_t kCodepageUtf8 = 65001;
 // "SMTP:" + upper-cased address + NUL, the search key form Outlook uses.
 Bytes AddressSearchKey(const std::string& address) {
     std::string key = "SMTP:";
-    for (char c : address) key.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+    for (char c : address) key.push_back(mailbox::UpperAscii(c));
     Bytes out(key.begin(), key.end());
     out.push_back(0);
     return out;

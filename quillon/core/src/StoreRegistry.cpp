@@ -2,10 +2,10 @@
 
 #include <exception>
 
-#include "mail/HeaderBlock.h"
 #include "mail/MessageBuilder.h"
 #include "quillon/core/MessageFileRead.h"
 #include "quillon/core/StandardFolders.h"
+#include "text/AsciiCase.h"
 #include "text/FileTime.h"
 
 namespace quillon {
@@ -25,7 +25,7 @@ std::string CollapseSeparators(const std::string& path) {
 }
 
 std::string FolderKey(const std::string& parentKey, const std::string& level) {
-    return parentKey + "\\" + mail::LowerAscii(level);
+    return parentKey + "\\" + mailbox::LowerAscii(level);
 }
 
 template <class Call>
@@ -120,7 +120,7 @@ pst::Result<pst::Folder> StoreRegistry::ResolveFolder(Entry& entry, const Folder
     std::string key;
     for (size_t i = 0; i < path.levels.size(); ++i) {
         const std::string& level = path.levels[i];
-        if (i == 0 && mail::EqualsIgnoreCase(level, kTopOfInformationStore)) continue;
+        if (i == 0 && mailbox::EqualsIgnoreCase(level, kTopOfInformationStore)) continue;
         key = FolderKey(key, level);
         auto cached = entry.folders.find(key);
         if (cached != entry.folders.end()) {
@@ -133,7 +133,7 @@ pst::Result<pst::Folder> StoreRegistry::ResolveFolder(Entry& entry, const Folder
                                      : currentClass.empty() ? "IPF.Note"
                                                             : currentClass;
         pst::Folder next;
-        if (atTop && mail::EqualsIgnoreCase(level, kDeletedItems) && entry.store->DeletedItems().IsValid()) {
+        if (atTop && mailbox::EqualsIgnoreCase(level, kDeletedItems) && entry.store->DeletedItems().IsValid()) {
             next = entry.store->DeletedItems();
             containerClass = "IPF.Note";
         } else {

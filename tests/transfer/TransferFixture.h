@@ -28,7 +28,7 @@ namespace fs = std::filesystem;
 // Every call as one line: "store PATH | NAME", "folder PATH", "message FOLDER | ATTACHMENT | EML BYTES".
 struct CallLog {
     std::vector<std::string> calls;
-    std::set<std::string> refuse;  // "store", "folder", "message": answer ERROR
+    std::set<std::string> refuse;     // "store", "folder", "message": answer ERROR
     std::function<void()> onMessage;  // called as each message is handed over
 };
 
@@ -62,12 +62,10 @@ private:
 // A source of `count` headers "Content-Type: text/plain; filename="mN.txt"=\n",
 // one per 512 bytes from offset 4096 (never across a 4096-byte block end).
 inline std::string SourceWithHeaders(int count) {
-    std::string image(4096 + static_cast<size_t>(count) * 512 + 100, '\0');
-    for (int n = 0; n < count; ++n) {
-        std::string header = "Content-Type: text/plain; filename=\"m" + std::to_string(n + 1) + ".txt\"=\nbody";
-        image.replace(4096 + static_cast<size_t>(n) * 512, header.size(), header);
-    }
-    return image;
+    return scantest::FileImage(
+        4096 + static_cast<size_t>(count) * 512 + 100, scantest::Records(count, 4096, 512, [](int n) {
+            return "Content-Type: text/plain; filename=\"m" + std::to_string(n + 1) + ".txt\"=\nbody";
+        }));
 }
 
 class Observer final : public convert::TransferObserver {

@@ -16,7 +16,6 @@
 #endif
 
 #include "tests/cli/CliFixture.h"
-#include "tests/common/SourceImage.h"
 #include "text/Utf8.h"
 
 namespace {
@@ -57,9 +56,8 @@ TEST_F(ListCommand, MarkersPastFourGibInASparseFiveGibFile) {
 }
 
 TEST_F(ListCommand, PlainListing) {
-    using namespace source_image;
     std::string file =
-        std::string(4096, '\0') + kMarker + "xyzAnna" + kZero + "Content-Type: a; filename=\"r.pdf\"" + kZero;
+        std::string(4096, '\0') + "N67b9\xB0\xB4xyzAnna" + '\0' + "Content-Type: a; filename=\"r.pdf\"" + '\0';
     fs::path path = m_folder / "small.edb";
     { std::ofstream(path, std::ios::binary) << file; }
     ASSERT_EQ(Run({L"list", path.wstring()}), 0);

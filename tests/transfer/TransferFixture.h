@@ -101,9 +101,6 @@ private:
 class TransferTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("transfer-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(m_dir);
         fs::create_directories(m_dir / "tmp");
         std::wstring error;
         m_temp = convert::TempMessageFolder::Create(error, m_dir / "tmp");
@@ -125,10 +122,6 @@ protected:
         source.path = L"priv1.edb";
         source.timeText = L"06/12/2026 09:05 AM";
     }
-    void TearDown() override {
-        m_temp.reset();
-        fs::remove_all(m_dir);
-    }
     void UseSource(int headers, bool analysed = true) {
         sourceBytes = SourceWithHeaders(headers);
         source.headerCount = analysed ? std::optional<uint64_t>(headers) : std::nullopt;
@@ -140,8 +133,9 @@ protected:
         return out;
     }
 
-    fs::path m_dir;
-    std::unique_ptr<convert::TempMessageFolder> m_temp;
+    pst_test::TempDir m_tempDir{"transfer"};
+    const fs::path m_dir = m_tempDir.Path();
+    std::unique_ptr<convert::TempMessageFolder> m_temp;  // goes before the folder that holds it
     CallLog log;
     Observer observer;
     mailbox::NeverStop neverStop;

@@ -22,22 +22,12 @@
 #include "components/DirectMailParser.h"
 #include "mail/Charset.h"
 #include "quillon/core/StoreRegistry.h"
+#include "tests/common/StandardFolders.h"
 #include "text/Utf8.h"
 
 namespace component_test {
 
-// The folders Save All gives every store, the root first.
-inline const char* const kStandardFolders[] = {"Top of Information Store",
-                                               "Inbox",
-                                               "Outbox",
-                                               "Sent Items",
-                                               "Drafts",
-                                               "Calendar",
-                                               "Contacts",
-                                               "Tasks",
-                                               "Journal",
-                                               "Junk E-mail",
-                                               "Notes"};
+using standard_folders::kSaveAll;
 
 inline std::wstring W(const std::string& utf8) { return mailbox::FromUtf8(utf8); }
 inline std::string U(const std::wstring& wide) { return mailbox::ToUtf8(wide); }

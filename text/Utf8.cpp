@@ -23,15 +23,14 @@ void AppendUtf16(Units& out, char32_t c) {
 template <class Wide>
 void AppendDecoded(Wide& out, std::string_view text) {
     out.reserve(text.size());
-    for (size_t i = 0; i < text.size();) {
-        char32_t c = kReplacementCharacter;
-        size_t length = DecodeUtf8(text, i, c);
-        i += length ? length : 1;
+    auto append = [&](char32_t c) {
         if (sizeof(typename Wide::value_type) == 2)
             AppendUtf16(out, c);
         else
             out.push_back(static_cast<typename Wide::value_type>(c));
-    }
+    };
+    ForEachUtf8(
+        text, [&](char32_t c, std::string_view) { append(c); }, [&](unsigned char) { append(kReplacementCharacter); });
 }
 
 template <class Units, class Append>

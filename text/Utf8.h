@@ -21,6 +21,22 @@ void AppendUtf8(std::string& out, char32_t codePoint);
 // The length (1 to 4) of the valid UTF-8 sequence at `at`, its value in
 // codePoint; 0 when the bytes there are not one.
 size_t DecodeUtf8(std::string_view text, size_t at, char32_t& codePoint);
+// Walks UTF-8: `character` takes each valid sequence's code point and bytes,
+// `stray` each byte that starts none (the walk goes on at the next byte).
+template <class Character, class Stray>
+void ForEachUtf8(std::string_view text, Character&& character, Stray&& stray) {
+    for (size_t i = 0; i < text.size();) {
+        char32_t codePoint = 0;
+        const size_t length = DecodeUtf8(text, i, codePoint);
+        if (length == 0) {
+            stray(static_cast<unsigned char>(text[i]));
+            ++i;
+        } else {
+            character(codePoint, text.substr(i, length));
+            i += length;
+        }
+    }
+}
 // The character of a UTF-16 unit and the one after it (0 past the end);
 // `paired` tells whether the two made one surrogate pair.
 char32_t DecodeUtf16(char32_t unit, char32_t next, bool& paired);

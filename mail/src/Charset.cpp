@@ -10,7 +10,6 @@ namespace mail {
 namespace {
 
 using mailbox::AppendUtf8;
-using mailbox::DecodeUtf8;
 using mailbox::Windows1252Character;
 
 std::string Latin1ToUtf8(std::string_view bytes) {
@@ -23,17 +22,9 @@ std::string Latin1ToUtf8(std::string_view bytes) {
 std::string Utf8Lenient(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
-    for (size_t i = 0; i < bytes.size();) {
-        char32_t codePoint = 0;
-        size_t length = DecodeUtf8(bytes, i, codePoint);
-        if (length == 0) {
-            AppendUtf8(out, Windows1252Character(static_cast<uint8_t>(bytes[i])));
-            ++i;
-        } else {
-            out.append(bytes.substr(i, length));
-            i += length;
-        }
-    }
+    mailbox::ForEachUtf8(
+        bytes, [&](char32_t, std::string_view sequence) { out.append(sequence); },
+        [&](unsigned char stray) { AppendUtf8(out, Windows1252Character(stray)); });
     return out;
 }
 
@@ -69,18 +60,13 @@ std::string DecodeCharset(std::string_view bytes, std::string_view charset) {
 std::string Utf8ToWindows1252(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (size_t i = 0; i < text.size();) {
-        char32_t codePoint = 0;
-        size_t length = DecodeUtf8(text, i, codePoint);
-        if (length == 0) {
-            out.push_back('?');
-            ++i;
-            continue;
-        }
-        i += length;
-        uint8_t byte = 0;
-        out.push_back(mailbox::Windows1252Byte(codePoint, byte) ? static_cast<char>(byte) : '?');
-    }
+    mailbox::ForEachUtf8(
+        text,
+        [&](char32_t codePoint, std::string_view) {
+            uint8_t byte = 0;
+            out.push_back(mailbox::Windows1252Byte(codePoint, byte) ? static_cast<char>(byte) : '?');
+        },
+        [&](unsigned char) { out.push_back('?'); });
     return out;
 }
 

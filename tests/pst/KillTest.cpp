@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <functional>
 #include <iostream>
 #include <thread>
 
@@ -55,22 +56,34 @@ constexpr uint32_t kMessagesPerFolder = 10;
     }
 }
 
+// Forks a child that runs `body` (which never returns) with the write end of
+// a pipe; returns the read end once the child has written its first byte, or
+// -1 when it could not start.
+int StartChild(pid_t& child, const std::function<void(int)>& body) {
+    int fds[2];
+    if (pipe(fds) != 0) return -1;
+    child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        body(fds[1]);
+    }
+    close(fds[1]);
+    char ready = 0;
+    if (child < 0 || read(fds[0], &ready, 1) != 1) {
+        close(fds[0]);
+        return -1;
+    }
+    return fds[0];
+}
+
 // One writer killed after a while: the file opens and holds a prefix of what
 // was written, whole calls only (`batch` messages each), everything whose call
 // had returned, in order; the readers find the same.
 void KillWriterAndCheck(TempDir& dir, int round, uint32_t batch, bool readers) {
     std::string path = dir.File("kill" + std::to_string(round) + ".pst");
-    int fds[2];
-    ASSERT_EQ(0, pipe(fds));
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        close(fds[0]);
-        WriteUntilKilled(path, fds[1], round % 2 == 1, batch);
-    }
-    close(fds[1]);
-    char ready = 0;
-    ASSERT_EQ(1, read(fds[0], &ready, 1)) << "writer did not start";
+    pid_t child = -1;
+    int report = StartChild(child, [&](int fd) { WriteUntilKilled(path, fd, round % 2 == 1, batch); });
+    ASSERT_GE(report, 0) << "writer did not start";
     // Spread the kills over the first hundred or so messages, at odd offsets.
     std::this_thread::sleep_for(std::chrono::microseconds(200 + (round * 7919) % 20000));
     kill(child, SIGKILL);
@@ -78,8 +91,8 @@ void KillWriterAndCheck(TempDir& dir, int round, uint32_t batch, bool readers) {
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status)) << "writer ended by itself with " << WEXITSTATUS(status);
     uint32_t reported = 0, value;
-    while (read(fds[0], &value, sizeof value) == sizeof value) reported = value;
-    close(fds[0]);
+    while (read(report, &value, sizeof value) == sizeof value) reported = value;
+    close(report);
 
     auto store = pst::Store::Open(path);
     ASSERT_TRUE(store.IsOk()) << "round " << round << ": " << store.Message();
@@ -142,21 +155,15 @@ TEST(KillTest, KillDuringCreateLeavesOnlyWholeStores) {
     int complete = 0;
     for (int round = 0; round < 20; ++round) {
         std::string prefix = dir.File("r" + std::to_string(round) + "_");
-        int fds[2];
-        ASSERT_EQ(0, pipe(fds));
-        pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            close(fds[0]);
+        pid_t child = -1;
+        int report = StartChild(child, [&](int fd) {
             char ready = 'R';
-            if (write(fds[1], &ready, 1) != 1) _exit(4);
+            if (write(fd, &ready, 1) != 1) _exit(4);
             for (int i = 0;; ++i)
                 if (!pst::Store::Create(prefix + std::to_string(i) + ".pst", "Created").IsOk()) _exit(2);
-        }
-        close(fds[1]);
-        char ready = 0;
-        ASSERT_EQ(1, read(fds[0], &ready, 1)) << "creator did not start";
-        close(fds[0]);
+        });
+        ASSERT_GE(report, 0) << "creator did not start";
+        close(report);
         // Over the first stores: a whole Create takes some milliseconds.
         std::this_thread::sleep_for(std::chrono::microseconds((round * 7919) % 20000));
         kill(child, SIGKILL);

@@ -194,7 +194,7 @@ bool SpaceMap::FindExtent(uint64_t minimum, uint64_t& start, uint64_t& length) c
     return true;
 }
 
-bool SpaceMap::FindNear(uint64_t minimum, uint64_t& start, uint64_t& length) const {
+bool SpaceMap::FindNear(uint64_t units, uint64_t align, uint64_t& start, uint64_t& length) const {
     if (m_cursor == 0) return false;
     const uint64_t first = m_cursor / kUnitsPerInterval * kUnitsPerInterval;
     const uint64_t end = first + kUnitsPerInterval;
@@ -203,11 +203,13 @@ bool SpaceMap::FindNear(uint64_t minimum, uint64_t& start, uint64_t& length) con
     int probe = 0;
     for (auto it = m_extents.lower_bound(first); probe < kNearProbes && it != m_extents.end() && it->first < end;
          ++probe, ++it) {
-        if (it->second >= minimum && (!found || it->second < length)) {
+        // A page fits a hole a page long when the hole is aligned (pages freed leave such holes).
+        uint64_t at = (it->first + align - 1) / align * align;
+        if (at + units <= it->first + it->second && (!found || it->second < length)) {
             found = true;
             start = it->first;
             length = it->second;
-            if (length == minimum) break;
+            if (length == units) break;
         }
     }
     return found;
@@ -264,7 +266,7 @@ uint64_t SpaceMap::Allocate(uint64_t bytes, bool pageAligned) {
         // several more. An extent of n + align - 1 units always holds an aligned run.
         uint64_t start = 0;
         uint64_t length = 0;
-        if (FindNear(n + align - 1, start, length) || FindExtent(std::max(n + align - 1, kNewRegionUnits), start, length) ||
+        if (FindNear(n, align, start, length) || FindExtent(std::max(n + align - 1, kNewRegionUnits), start, length) ||
             FindExtent(n + align - 1, start, length)) {
             uint64_t at = (start + align - 1) / align * align;
             EraseExtent(m_extents.find(start));

@@ -32,8 +32,8 @@ std::string JsonList(const std::vector<std::string>& texts) {
 bool Listed(const Folder& folder) { return !folder.path.empty() || folder.messages.value_or(0) > 0; }
 
 std::string MailboxJson(const Mailbox& box) {
-    std::string out = "{\"number\": " + std::to_string(box.number) + ", \"name\": " + Json(box.name) +
-                      ", \"folders\": [";
+    std::string out =
+        "{\"number\": " + std::to_string(box.number) + ", \"name\": " + Json(box.name) + ", \"folders\": [";
     bool first = true;
     for (const Folder& folder : box.folders) {
         if (!Listed(folder)) continue;
@@ -53,7 +53,8 @@ std::string MailboxText(const Mailbox& box) {
     std::string details;
     if (!box.guid.empty()) details += "guid " + box.guid;
     if (box.messages)
-        details += (details.empty() ? "" : ", ") + std::to_string(*box.messages) + (*box.messages == 1 ? " message" : " messages");
+        details += (details.empty() ? "" : ", ") + std::to_string(*box.messages) +
+                   (*box.messages == 1 ? " message" : " messages");
     out += (details.empty() ? "" : " (" + details + ")") + "\n";
     if (box.folders.empty()) out += "  (no folders)\n";
     std::vector<int> shift(box.folders.size(), 0);
@@ -72,11 +73,6 @@ std::string MailboxText(const Mailbox& box) {
     return out;
 }
 
-int Usage(Console& console, const std::string& why) {
-    console.Err("edb2pst: " + why + "\nusage: " + kStructureUsage + "\n");
-    return 2;
-}
-
 }  // namespace
 
 int RunStructureCommand(const std::vector<std::wstring>& args, Console& console) {
@@ -88,10 +84,10 @@ int RunStructureCommand(const std::vector<std::wstring>& args, Console& console)
         } else if (path.empty() && !arg.empty() && arg[0] != L'-') {
             path = arg;
         } else {
-            return Usage(console, "unexpected argument \"" + mailbox::ToUtf8(arg) + "\"");
+            return UsageError(console, "unexpected argument \"" + mailbox::ToUtf8(arg) + "\"", kStructureUsage);
         }
     }
-    if (path.empty()) return Usage(console, "no source file named");
+    if (path.empty()) return UsageError(console, "no source file named", kStructureUsage);
 
     const std::string shownPath = mailbox::ToUtf8(path);
     std::string error;

@@ -52,20 +52,22 @@ ensure_node_packages() {
 }
 
 # Configures one preset: once, and again from a fresh cache whenever the options
-# differ from those of its last configure (a cache keeps options given once, so
-# dropping one would otherwise go unseen). Extra arguments are configure options;
+# or the presets differ from those of its last configure (a cache keeps options
+# given once, so dropping one would otherwise go unseen, and a build never reads
+# the presets again). Extra arguments are configure options;
 # KORVANE_CONFIGURE_EXTRA adds more (a compiler launcher, say) for one machine.
 configure_preset() {
   local preset=$1; shift
   local dir="$KORVANE_ROOT/build/$preset"
   # shellcheck disable=SC2206
   local options=(-DKORVANE_WERROR=ON ${KORVANE_CONFIGURE_EXTRA:-} "$@")
-  local stamp="$dir/korvane-configure-options"
-  [ -f "$dir/build.ninja" ] && [ "$(cat "$stamp" 2>/dev/null)" = "${options[*]}" ] && return 0
+  local stamp="$dir/korvane-configure-options" wanted
+  wanted="${options[*]} $(cksum <"$KORVANE_ROOT/CMakePresets.json")"
+  [ -f "$dir/build.ninja" ] && [ "$(cat "$stamp" 2>/dev/null)" = "$wanted" ] && return 0
   local fresh=()
   [ -f "$dir/CMakeCache.txt" ] && fresh=(--fresh)
   (cd "$KORVANE_ROOT" && cmake --preset "$preset" "${fresh[@]}" "${options[@]}" >/dev/null) || return 1
-  printf '%s' "${options[*]}" >"$stamp"
+  printf '%s' "$wanted" >"$stamp"
 }
 
 # Configures (see above) and builds one preset, all of it or the targets named

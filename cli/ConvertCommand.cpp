@@ -203,9 +203,8 @@ int RunConvertCommand(const std::vector<std::wstring>& args, Console& console, c
                         (r.problems.empty() && r.failed == 0 ? "stopped" : "failed") + ": " +
                         ToUtf8(convert::ResultText(r)) + "\n");
     if (outcome.destinationFull)
-        console.Err(
-            "edb2pst: the destination disk is full; the conversion ended there, and the files written so far "
-            "hold what was stored\n");
+        console.Err("edb2pst: the destination disk is full; the conversion ended there, and the files written so far "
+                    "hold what was stored\n");
     else if (outcome.stopped)
         console.Err("edb2pst: stopped by Ctrl-C; the files written so far hold what was stored\n");
 

@@ -22,9 +22,10 @@ using korvane::ese::Database;
 using korvane::ese::Item;
 
 // Code page 1252's 0x80..0x9F; the rest of it is Latin-1.
-const wchar_t kCp1252High[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-                                 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-                                 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+const wchar_t kCp1252High[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
+                                 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
 
 std::wstring WideFromCodePage(const std::vector<uint8_t>& bytes, uint32_t codePage) {
     std::wstring text;
@@ -46,14 +47,10 @@ std::wstring WideFromCodePage(const std::vector<uint8_t>& bytes, uint32_t codePa
         return text;
     }
     for (uint8_t b : bytes) {
-        if (b < 0x80)
-            text += static_cast<wchar_t>(b);
-        else if (codePage == 20127)
-            text += L'\xFFFD';
-        else if (b < 0xA0)
-            text += kCp1252High[b - 0x80];
-        else
-            text += static_cast<wchar_t>(b);
+        if (b < 0x80) text += static_cast<wchar_t>(b);
+        else if (codePage == 20127) text += L'\xFFFD';
+        else if (b < 0xA0) text += kCp1252High[b - 0x80];
+        else text += static_cast<wchar_t>(b);
     }
     return text;
 }
@@ -91,8 +88,8 @@ std::string ItemJson(const Column& column, const Item& item) {
     uint64_t u = 0;
     double d = 0;
     std::string text;
-    const std::string wrongSize =
-        "a " + korvane::ese::ColumnTypeName(column.type) + " value of " + std::to_string(b.size()) + " bytes";
+    const std::string wrongSize = "a " + korvane::ese::ColumnTypeName(column.type) + " value of " +
+                                  std::to_string(b.size()) + " bytes";
     switch (column.type) {
     case ColumnType::Bit:
         if (b.size() != 1) return ErrorValue(wrongSize);
@@ -122,10 +119,8 @@ std::string ItemJson(const Column& column, const Item& item) {
         if (!korvane::ese::GuidToText(b, text)) return ErrorValue(wrongSize);
         return "\"" + text + "\"";
     case ColumnType::Text:
-    case ColumnType::LongText:
-        return JsonString(WideFromCodePage(b, column.codePage));
-    default:
-        return Hex(b);
+    case ColumnType::LongText: return JsonString(WideFromCodePage(b, column.codePage));
+    default: return Hex(b);
     }
 }
 
@@ -217,9 +212,8 @@ int RunInspectCommand(const std::vector<std::wstring>& args, Console& console, c
         }
         const std::vector<korvane::ese::Table>& tables = db->Tables();
         if (json) {
-            out = "{\"source\": " + JsonString(path) +
-                  ", \"format\": {\"version\": " + std::to_string(header.formatVersion) +
-                  ", \"revision\": " + std::to_string(header.formatRevision) +
+            out = "{\"source\": " + JsonString(path) + ", \"format\": {\"version\": " +
+                  std::to_string(header.formatVersion) + ", \"revision\": " + std::to_string(header.formatRevision) +
                   ", \"page_size\": " + std::to_string(header.pageSize) + ", \"state\": \"" +
                   korvane::ese::DatabaseStateName(header.state) + "\", \"pages\": " + std::to_string(header.pages) +
                   "}, \"tables\": [";
@@ -236,8 +230,8 @@ int RunInspectCommand(const std::vector<std::wstring>& args, Console& console, c
                           static_cast<unsigned long long>(header.pages));
             out = line;
             for (size_t i = 0; i < tables.size(); ++i)
-                out += mailbox::ToUtf8(WideFromCodePage({tables[i].name.begin(), tables[i].name.end()}, 1252)) + ": " +
-                       std::to_string(tables[i].columns.size()) + " columns, " + std::to_string(counts[i]) +
+                out += mailbox::ToUtf8(WideFromCodePage({tables[i].name.begin(), tables[i].name.end()}, 1252)) +
+                       ": " + std::to_string(tables[i].columns.size()) + " columns, " + std::to_string(counts[i]) +
                        " records\n";
             IssuesJson(*db, console, damaged);
         }
@@ -258,15 +252,15 @@ int RunInspectCommand(const std::vector<std::wstring>& args, Console& console, c
     if (json) {
         out = "{\"table\": " + Name(table->name) + ", \"columns\": [";
         for (size_t i = 0; i < table->columns.size(); ++i)
-            out += (i ? ", " : "") + std::string("{\"name\": ") + keys[i] +
-                   ", \"id\": " + std::to_string(table->columns[i].id) + ", \"type\": \"" +
+            out += (i ? ", " : "") + std::string("{\"name\": ") + keys[i] + ", \"id\": " +
+                   std::to_string(table->columns[i].id) + ", \"type\": \"" +
                    korvane::ese::ColumnTypeName(table->columns[i].type) + "\"}";
         out += "], \"records\": [";
     } else {
         out = "table " + mailbox::ToUtf8(WideFromCodePage({table->name.begin(), table->name.end()}, 1252)) + "\n";
         for (const Column& c : table->columns)
-            out +=
-                "  column " + std::to_string(c.id) + " " + c.name + " " + korvane::ese::ColumnTypeName(c.type) + "\n";
+            out += "  column " + std::to_string(c.id) + " " + c.name + " " + korvane::ese::ColumnTypeName(c.type) +
+                   "\n";
     }
     uint64_t index = 0;
     {
@@ -281,8 +275,8 @@ int RunInspectCommand(const std::vector<std::wstring>& args, Console& console, c
             } else {
                 out += "record " + std::to_string(index) + "\n";
                 for (size_t i = 0; i < record.size(); ++i)
-                    if (!record[i].null)
-                        out += "  " + table->columns[i].name + " = " + CellJson(table->columns[i], record[i]) + "\n";
+                    if (!record[i].null) out += "  " + table->columns[i].name + " = " +
+                                                CellJson(table->columns[i], record[i]) + "\n";
             }
             ++index;
             if (out.size() > (1u << 20)) {

@@ -32,8 +32,8 @@ std::string JsonList(const std::vector<std::string>& texts) {
 bool Listed(const Folder& folder) { return !folder.path.empty() || folder.messages.value_or(0) > 0; }
 
 std::string MailboxJson(const Mailbox& box) {
-    std::string out =
-        "{\"number\": " + std::to_string(box.number) + ", \"name\": " + Json(box.name) + ", \"folders\": [";
+    std::string out = "{\"number\": " + std::to_string(box.number) + ", \"name\": " + Json(box.name) +
+                      ", \"folders\": [";
     bool first = true;
     for (const Folder& folder : box.folders) {
         if (!Listed(folder)) continue;
@@ -53,8 +53,7 @@ std::string MailboxText(const Mailbox& box) {
     std::string details;
     if (!box.guid.empty()) details += "guid " + box.guid;
     if (box.messages)
-        details += (details.empty() ? "" : ", ") + std::to_string(*box.messages) +
-                   (*box.messages == 1 ? " message" : " messages");
+        details += (details.empty() ? "" : ", ") + std::to_string(*box.messages) + (*box.messages == 1 ? " message" : " messages");
     out += (details.empty() ? "" : " (" + details + ")") + "\n";
     if (box.folders.empty()) out += "  (no folders)\n";
     std::vector<int> shift(box.folders.size(), 0);

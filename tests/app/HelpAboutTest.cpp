@@ -137,10 +137,7 @@ TEST_F(HelpAboutTest, AboutDialogOpensItsLinksEndsWithOkAndLeaksNoGdiObjects) {
         ASSERT_TRUE(about.Create());
         ShowAndPaint(about.m_hWnd);
     };
-    openOnce();
-    DWORD before = GdiObjects();
-    for (int i = 0; i < 100; ++i) openOnce();
-    EXPECT_LT(GdiObjects(), before + 10) << "before " << before;
+    ExpectNoGdiLeakPerOpening(openOnce);
 }
 
 }  // namespace

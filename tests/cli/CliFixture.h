@@ -9,6 +9,7 @@
 
 #include "cli/Edb2Pst.h"
 #include "sample/SampleSource.h"
+#include "tests/pst/TestFiles.h"
 
 class CapturingConsole final : public cli::Console {
 public:
@@ -20,14 +21,6 @@ public:
 
 class CliTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_folder = std::filesystem::temp_directory_path() /
-                   ("edb2pst-test-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(m_folder);
-        std::filesystem::create_directories(m_folder);
-    }
-    void TearDown() override { std::filesystem::remove_all(m_folder); }
-
     std::wstring Generate(const char* name, const sample::SampleOptions& options, sample::Expectation& expected) {
         std::filesystem::path path = m_folder / name;
         std::string error;
@@ -39,6 +32,7 @@ protected:
         return cli::RunEdb2Pst(args, console, opener);
     }
 
-    std::filesystem::path m_folder;
+    pst_test::TempDir m_dir{"edb2pst"};
+    const std::filesystem::path m_folder = m_dir.Path();
     CapturingConsole console;
 };

@@ -23,21 +23,11 @@
 #include "mail/Charset.h"
 #include "quillon/core/StoreRegistry.h"
 #include "quillon/core/TextConversion.h"
+#include "tests/common/StandardFolders.h"
 
 namespace component_test {
 
-// The folders Save All gives every store, the root first.
-inline const char* const kStandardFolders[] = {"Top of Information Store",
-                                               "Inbox",
-                                               "Outbox",
-                                               "Sent Items",
-                                               "Drafts",
-                                               "Calendar",
-                                               "Contacts",
-                                               "Tasks",
-                                               "Journal",
-                                               "Junk E-mail",
-                                               "Notes"};
+using standard_folders::kSaveAll;
 
 inline std::wstring W(const std::string& utf8) { return quillon::Utf8ToWide(utf8); }
 inline std::string U(const std::wstring& wide) { return quillon::WideToUtf8(wide); }

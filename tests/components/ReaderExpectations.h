@@ -45,9 +45,4 @@ inline std::set<std::string> TopFolders(const std::filesystem::path& top) {
     return names;
 }
 
-// Below "Top of Personal Folders": what pffexport shows at the top of the store.
-inline const std::set<std::string> kSaveAllTop = {"Inbox",       "Outbox",   "Sent Items",   "Drafts",
-                                                  "Calendar",    "Contacts", "Tasks",        "Journal",
-                                                  "Junk E-mail", "Notes",    "Deleted Items"};
-
 }  // namespace component_test

@@ -19,7 +19,7 @@ using namespace pst_test;
 // Save All's shape: one store, the eleven standard folders, 60 messages into
 // Inbox; then a second process opens the same file and adds 20.
 TEST(ComponentReaders, SaveAllThenASecondProcessAdds) {
-    ASSERT_TRUE(ToolAvailable("readpst") && ToolAvailable("pffexport")) << "the Debian PST readers are missing";
+    ASSERT_TRUE(ReadersInstalled(kAllReaders));
     TempDir dir("saveall");
     const std::string name = "Korvane-EDB-PST-alice6-12-2026 9-5";
     const std::string path = dir.File("Korvane-EDB-PST6-12-2026 9-5/" + name + ".pst");
@@ -27,8 +27,7 @@ TEST(ComponentReaders, SaveAllThenASecondProcessAdds) {
     {
         Component first;
         ASSERT_TRUE(IsOk(first.CreateStore(path, name)));
-        for (const char* folder : kStandardFolders)
-            EXPECT_TRUE(IsOk(first.CreateFolder("\\\\" + name + "\\" + folder)));
+        for (const char* folder : kSaveAll) EXPECT_TRUE(IsOk(first.CreateFolder("\\\\" + name + "\\" + folder)));
         for (int n = 1; n <= 60; ++n) {
             mails.push_back(MakeSampleMail(n));
             EXPECT_TRUE(IsOk(first.Import(dir, "\\\\" + name + "\\Inbox", n, mails.back().text)));
@@ -60,17 +59,13 @@ TEST(ComponentReaders, SaveAllThenASecondProcessAdds) {
     }
     std::string log;
     Extracted byPff = RunPffexport(path, dir.Path() / "pff", log);
-    EXPECT_EQ(kSaveAllTop, TopFolders(dir.Path() / "pff.export" / "Top of Personal Folders")) << log;
+    EXPECT_EQ(standard_folders::Top(), TopFolders(dir.Path() / "pff.export" / "Top of Personal Folders")) << log;
     ExpectInbox(byPff, mails, "pffexport");
     Extracted byReadpst = RunReadpst(path, dir.Path() / "readpst", log);
     ExpectInbox(byReadpst, mails, "readpst");
-    if (PstExtractorAvailable()) {
-        Extracted byExtractor = RunPstExtractor(path, dir.Path() / "extractor", log);
-        EXPECT_EQ(std::string::npos, log.find("MISMATCH")) << log;
-        ExpectInbox(byExtractor, mails, "pst-extractor");
-    } else {
-        ADD_FAILURE() << "pst-extractor is not installed (scripts/test.sh installs it into build/node)";
-    }
+    Extracted byExtractor = RunPstExtractor(path, dir.Path() / "extractor", log);
+    EXPECT_EQ(std::string::npos, log.find("MISMATCH")) << log;
+    ExpectInbox(byExtractor, mails, "pst-extractor");
 }
 
 // A process killed at any moment while creating stores one after another

@@ -17,6 +17,7 @@
 #include "scan/HeaderScan.h"
 #include "scan/ScanToken.h"
 #include "scan/SourceFile.h"
+#include "tests/common/StandardFolders.h"
 #include "text/Utf8.h"
 
 namespace {
@@ -46,23 +47,11 @@ size_t SourceHeaders(const fs::path& source) {
     return mailbox::ForEachHeader(*file, token, nullptr, [](const mailbox::HeaderMarker&) { return true; }).markers;
 }
 
-std::set<std::string> TopFolders(const fs::path& pst) {
-    std::set<std::string> top;
-    auto store = pst::Store::Open(pst.string());
-    EXPECT_TRUE(store.IsOk()) << store.Message();
-    if (!store.IsOk()) return top;
-    auto folders = store.Value()->IpmSubtree().Subfolders();
-    EXPECT_TRUE(folders.IsOk());
-    if (folders.IsOk())
-        for (const pst::Folder& folder : folders.Value()) top.insert(folder.Info()->name);
-    return top;
-}
-
 class ConversionOutput : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!fs::exists(OutputFolder())) GTEST_SKIP() << "no output of the Windows tests at " << OutputFolder();
-        ASSERT_TRUE(ToolAvailable("readpst") && ToolAvailable("pffexport") && PstExtractorAvailable());
+        ASSERT_TRUE(ReadersInstalled(kAllReaders));
     }
 
     // Every reader opens the file; they agree on the Inbox count, which they answer.
@@ -86,12 +75,10 @@ protected:
     std::vector<fs::path> CompleteSaveAllFiles(const fs::path& run) {
         const size_t headers = SourceHeaders(run / "Priv1.edb");
         EXPECT_GT(headers, 0u);
-        const std::set<std::string> standard = {"Inbox", "Outbox",  "Sent Items",  "Drafts", "Calendar",     "Contacts",
-                                                "Tasks", "Journal", "Junk E-mail", "Notes",  "Deleted Items"};
         const std::vector<fs::path> files = PstFilesUnder(run);
         for (const fs::path& file : files) {
             SCOPED_TRACE(file.string());
-            EXPECT_EQ(TopFolders(file), standard);
+            EXPECT_EQ(StoreTopFolders(file.string()), standard_folders::Top());
             EXPECT_EQ(InboxCountOfEveryReader(file), headers);
         }
         return files;
@@ -117,7 +104,7 @@ TEST_F(ConversionOutput, SaveCurrentHoldsExactlyTheTickedFolders) {
     const fs::path run = OutputFolder() / "save-current";
     const std::vector<fs::path> files = PstFilesUnder(run);
     ASSERT_EQ(files.size(), 1u);
-    EXPECT_EQ(TopFolders(files[0]), (std::set<std::string>{"Inbox", "Drafts", "Deleted Items"}));
+    EXPECT_EQ(StoreTopFolders(files[0].string()), (std::set<std::string>{"Inbox", "Drafts", "Deleted Items"}));
     EXPECT_EQ(InboxCountOfEveryReader(files[0]), SourceHeaders(run / "Priv1.edb"));
 }
 

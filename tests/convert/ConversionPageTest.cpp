@@ -22,6 +22,7 @@
 #include "convert/FileSaveRes.h"
 #include "log/ViewLogRes.h"
 #include "quillon/core/StoreRegistry.h"
+#include "tests/common/SourceImage.h"
 #include "tests/mailbox/PreviewFixture.h"
 
 using previewtest::PumpFor;
@@ -37,13 +38,8 @@ constexpr wchar_t kAbortLine19[] =
 
 // One header per 4096-byte block after the first, as the scanners find them.
 std::string Source(int headers) {
-    std::string bytes(4096 * static_cast<size_t>(headers + 1), 'x');
-    for (int i = 0; i < headers; ++i) {
-        std::string header = "Content-Type: text/plain\r\nSubject: m" + std::to_string(i) + "\r\n\r\nbody";
-        bytes.replace(4096 * static_cast<size_t>(i + 1) + 10, header.size(), header);
-        bytes[4096 * static_cast<size_t>(i + 1) + 10 + header.size()] = '\0';
-    }
-    return bytes;
+    return source_image::OneHeaderPerBlock(
+        headers, [](int i) { return "Content-Type: text/plain\r\nSubject: m" + std::to_string(i) + "\r\n\r\nbody"; });
 }
 
 // Imports wait here. It counts passes, so a test that lets one message through
@@ -407,10 +403,7 @@ TEST_F(ConversionPageTest, OpeningThePageAgainLeavesNoGdiObjectBehind) {
         ASSERT_TRUE(RunEnds());
         ::DestroyWindow(page->m_hWnd);
     };
-    openOnce();
-    const DWORD before = GdiObjects();
-    for (int i = 0; i < 100; ++i) openOnce();
-    EXPECT_LE(GdiObjects(), before + 2);
+    ExpectNoGdiLeakPerOpening(openOnce, 2);
 }
 
 }  // namespace

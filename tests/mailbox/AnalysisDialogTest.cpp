@@ -25,13 +25,8 @@ constexpr UINT kAnalysisQuestion = MB_YESNO | MB_ICONQUESTION;
 // 80 headers, one per 4096-byte block after the first: the scan asks for
 // pause and stop many times over.
 std::string EightyHeaders() {
-    std::string bytes(4096 * 81, 'x');
-    for (int i = 0; i < 80; ++i) {
-        std::string header = "Content-Type: x; filename=\"m" + std::to_string(i) + ".txt\"";
-        bytes.replace(4096 * (i + 1) + 10, header.size(), header);
-        bytes[4096 * (i + 1) + 10 + header.size()] = '\0';
-    }
-    return bytes;
+    return scantest::OneHeaderPerBlock(
+        80, [](int i) { return "Content-Type: x; filename=\"m" + std::to_string(i) + ".txt\""; });
 }
 
 // Holds every read until the test opens the gate.

@@ -11,14 +11,12 @@
 #include <gtest/gtest.h>
 
 #include "mailbox/FolderTreeCtrl1.h"
+#include "tests/common/StandardFolders.h"
 #include "tests/support/PageTestSupport.h"
 
 namespace {
 
 constexpr int kTreeId = 1039;
-const wchar_t* const kStandardFolders[] = {L"Deleted Items", L"Inbox",    L"Sent Items", L"Journal",
-                                           L"Outbox",        L"Drafts",   L"Contacts",   L"Notes",
-                                           L"Tasks",         L"Calendar", L"Junk E-mail"};
 
 class FolderTreeTest : public ::testing::Test {
 protected:
@@ -37,8 +35,8 @@ protected:
 
     HTREEITEM AddStandardTree(const CString& root) {
         HTREEITEM last = nullptr;
-        for (const wchar_t* folder : kStandardFolders)
-            last = tree.AddItems({root, L"Top of Information Store", folder});
+        for (const std::string& folder : standard_folders::Top())
+            last = tree.AddItems({root, L"Top of Information Store", std::wstring(folder.begin(), folder.end())});
         return tree.Parent(last);
     }
     std::vector<std::wstring> Children(HTREEITEM item) {

@@ -6,8 +6,10 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 
 #include "paths/FileFinder.h"
+#include "tests/common/SearchTree.h"
 
 namespace {
 
@@ -144,14 +146,19 @@ TEST(FileFinder, MasksAndARealFolder) {
     namespace fs = std::filesystem;
     fs::path root = fs::temp_directory_path() / "finder-real";
     fs::remove_all(root);
-    fs::create_directories(root / "inner");
-    std::ofstream(root / "inner" / "mail.edb") << "x";
-    std::ofstream(root / "notes.txt") << "x";
-    search::CFileFinder finder;
-    EXPECT_EQ(finder.Search({root.wstring(), L"*.edb", 1, 0, 0}), 1u);
-    EXPECT_EQ(finder.ResultAt(0).FileName(), L"mail.edb");
-    EXPECT_TRUE(finder.ResultAt(0).ReadFileData());
-    EXPECT_EQ(finder.ResultAt(1).FullPath(), L"");
+    search_tree::Make(root);
+    for (bool below : {true, false}) {
+        search::CFileFinder finder;
+        const size_t count = finder.Search({root.wstring(), L"*.edb*", below, 0, 0});
+        std::set<std::wstring> found;
+        for (size_t i = 0; i < count; ++i)
+            found.insert(finder.ResultAt(i).FullPath().substr(root.wstring().size() + 1));
+        EXPECT_EQ(found, below ? search_tree::kFoundBelow : search_tree::kFoundAtTop) << below;
+        EXPECT_EQ(finder.ResultAt(count).FullPath(), L"");
+        if (!below) continue;
+        EXPECT_EQ(finder.ResultAt(0).FileName(), L"c.EDB");  // the deepest folder comes first
+        EXPECT_TRUE(finder.ResultAt(0).ReadFileData());
+    }
     fs::remove_all(root);
 }
 

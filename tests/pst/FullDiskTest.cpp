@@ -88,10 +88,9 @@ TEST(FullDisk, MessagesUpToTheFullDiskSurviveAndTheFileReopens) {
     EXPECT_TRUE(inbox->AddMessage(SampleMessage(stored)).IsOk()) << "appending after the disk has room again";
     reopened.Value().reset();
 
-    if (ToolAvailable("readpst")) {
-        std::string log;
-        EXPECT_EQ(static_cast<size_t>(stored + 1), CountWithReadpst(path, dir.Path() / "readpst", log)["Inbox"]) << log;
-    }
+    ASSERT_TRUE(ReadersInstalled(kReadpst));
+    std::string log;
+    EXPECT_EQ(static_cast<size_t>(stored + 1), CountWithReadpst(path, dir.Path() / "readpst", log)["Inbox"]) << log;
 }
 
 }  // namespace

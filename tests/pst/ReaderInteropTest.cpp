@@ -52,10 +52,7 @@ const ExtractedMessage* FindBySubject(const Extracted& got, const std::string& f
 
 class ReaderInterop : public ::testing::Test {
 protected:
-    void SetUp() override {
-        if (!ToolAvailable("readpst") || !ToolAvailable("pffexport"))
-            GTEST_SKIP() << "readpst (pst-utils) and pffexport (pff-tools) are needed";
-    }
+    void SetUp() override { ASSERT_TRUE(ReadersInstalled(kAllReaders)); }
 };
 
 }  // namespace
@@ -128,24 +125,20 @@ TEST_F(ReaderInterop, FolderTreeMessagesAndAttachmentsReadByBothReaders) {
             EXPECT_TRUE(pff->attachments.empty() && rp->attachments.empty());
         }
     }
-    if (!PstExtractorAvailable()) {
-        ADD_FAILURE() << "pst-extractor is not installed (scripts/test.sh installs it)";
-    } else {
-        Extracted byExtractor = RunPstExtractor(path, dir.Path() / "extractor", log);
-        EXPECT_TRUE(log.empty()) << log;
-        ExpectCounts(counts, byExtractor, "pst-extractor");
-        for (const auto& p : plan) {
-            const pst::MessageData& m = p.message;
-            const ExtractedMessage* px = FindBySubject(byExtractor, p.folder, "Subject: " + m.subject + "\n");
-            ASSERT_TRUE(px) << "pst-extractor lost subject " << m.subject;
-            EXPECT_TRUE(Contains(px->text, "From: " + m.senderName + " <" + m.senderAddress + ">")) << px->text;
-            EXPECT_EQ(m.bodyText, px->body) << m.subject;
-            EXPECT_EQ(m.attachments.size(), px->attachments.size()) << m.subject;
-            for (const auto& a : m.attachments) {
-                auto found = px->attachments.find(a.fileName);
-                ASSERT_TRUE(found != px->attachments.end()) << "pst-extractor lost " << a.fileName;
-                EXPECT_TRUE(found->second == std::string(a.bytes.begin(), a.bytes.end())) << a.fileName;
-            }
+    Extracted byExtractor = RunPstExtractor(path, dir.Path() / "extractor", log);
+    EXPECT_TRUE(log.empty()) << log;
+    ExpectCounts(counts, byExtractor, "pst-extractor");
+    for (const auto& p : plan) {
+        const pst::MessageData& m = p.message;
+        const ExtractedMessage* px = FindBySubject(byExtractor, p.folder, "Subject: " + m.subject + "\n");
+        ASSERT_TRUE(px) << "pst-extractor lost subject " << m.subject;
+        EXPECT_TRUE(Contains(px->text, "From: " + m.senderName + " <" + m.senderAddress + ">")) << px->text;
+        EXPECT_EQ(m.bodyText, px->body) << m.subject;
+        EXPECT_EQ(m.attachments.size(), px->attachments.size()) << m.subject;
+        for (const auto& a : m.attachments) {
+            auto found = px->attachments.find(a.fileName);
+            ASSERT_TRUE(found != px->attachments.end()) << "pst-extractor lost " << a.fileName;
+            EXPECT_TRUE(found->second == std::string(a.bytes.begin(), a.bytes.end())) << a.fileName;
         }
     }
     // Times: plan[0] was submitted at 2019-04-17 18:40:00 UTC and delivered a minute later.
@@ -200,7 +193,6 @@ TEST_F(ReaderInterop, LargeFoldersManyFoldersAndHugeValues) {
 
     // pst-extractor walks exactly ContentCount rows and wants every non-final block
     // of a row matrix full: the large folder is where those rules bite.
-    ASSERT_TRUE(PstExtractorAvailable()) << "pst-extractor is not installed (scripts/test.sh installs it)";
     Extracted byExtractor = RunPstExtractor(path, dir.Path() / "extractor", log);
     EXPECT_TRUE(log.empty()) << log;
     ExpectCounts(counts, byExtractor, "pst-extractor");

@@ -3,14 +3,19 @@
 // folder: readpst (Debian's pst-utils), pffexport (Debian's pff-tools) and
 // pst-extractor (npm, installed by the test command).
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "pst/Store.h"
 
 namespace pst_test {
 
@@ -150,6 +155,34 @@ inline std::filesystem::path PstExtractorModules() { return KORVANE_NODE_MODULES
 
 inline bool PstExtractorAvailable() {
     return ToolAvailable("node") && std::filesystem::exists(PstExtractorModules() / "pst-extractor");
+}
+
+// The readers a test reads its files with. The test command installs them all,
+// so a missing one fails the test that needs it, before the test starts:
+// a check that did not run must not pass for one that did.
+enum Readers { kReadpst = 1, kPffexport = 2, kPstExtractor = 4, kDebianReaders = 3, kAllReaders = 7 };
+
+inline ::testing::AssertionResult ReadersInstalled(int readers) {
+    std::string missing;
+    if ((readers & kReadpst) && !ToolAvailable("readpst")) missing += " readpst (Debian's pst-utils)";
+    if ((readers & kPffexport) && !ToolAvailable("pffexport")) missing += " pffexport (Debian's pff-tools)";
+    if ((readers & kPstExtractor) && !PstExtractorAvailable())
+        missing += " pst-extractor (scripts/test.sh installs it into build/node)";
+    if (missing.empty()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "not installed:" << missing;
+}
+
+// The folders at the top of the store as the engine lists them, to set beside the readers' lists.
+inline std::set<std::string> StoreTopFolders(const std::string& pst) {
+    std::set<std::string> top;
+    auto store = pst::Store::Open(pst);
+    EXPECT_TRUE(store.IsOk()) << store.Message();
+    if (!store.IsOk()) return top;
+    auto folders = store.Value()->IpmSubtree().Subfolders();
+    EXPECT_TRUE(folders.IsOk());
+    if (folders.IsOk())
+        for (const pst::Folder& folder : folders.Value()) top.insert(folder.Info()->name);
+    return top;
 }
 
 // pst-extractor through tests/pst/extractor/dump.js: subject, sender, body and

@@ -45,8 +45,7 @@ int wmain(int argc, wchar_t** argv) {
     check(parser.CreateStore(pstPath, name));
     std::wstring inbox;
     if (saveAll) {
-        for (const char* folder : component_test::kStandardFolders)
-            check(parser.CreateFolder(root + L"\\" + W(folder)));
+        for (const char* folder : standard_folders::kSaveAll) check(parser.CreateFolder(root + L"\\" + W(folder)));
         inbox = root + L"\\Inbox";
     } else {
         const std::wstring top = root + L"\\Top of Information Store";

@@ -38,7 +38,7 @@ protected:
     void SetUp() override {
         if (!std::filesystem::exists(OutputFolder()))
             GTEST_SKIP() << "no output of the Windows tests at " << OutputFolder();
-        ASSERT_TRUE(ToolAvailable("readpst") && ToolAvailable("pffexport") && PstExtractorAvailable());
+        ASSERT_TRUE(ReadersInstalled(kAllReaders));
     }
     TempDir dir{"exchange"};
 };
@@ -55,7 +55,7 @@ std::vector<SampleMail> Mails(int count) {
 TEST_F(ExchangeOutput, SaveAllShowsTheStandardFoldersAndEveryMessage) {
     auto pst = OutputFolder() / "Korvane-EDB-PST6-12-2026 9-5" / "Korvane-EDB-PST-alice.pst";
     Readings r = ReadAll(pst, dir);
-    EXPECT_EQ(kSaveAllTop, TopFolders(dir.Path() / "pff.export" / "Top of Personal Folders")) << r.log;
+    EXPECT_EQ(standard_folders::Top(), TopFolders(dir.Path() / "pff.export" / "Top of Personal Folders")) << r.log;
     ExpectInbox(r.pff, Mails(80), "pffexport");
     ExpectInbox(r.readpst, Mails(80), "readpst");
     ExpectInbox(r.extractor, Mails(80), "pst-extractor");

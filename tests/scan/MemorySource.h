@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "scan/SourceFile.h"
+#include "tests/common/SourceImage.h"
 
 namespace scantest {
 
@@ -42,18 +43,7 @@ private:
     bool m_zerosAreHoles;
 };
 
-// A file image: zeros of the given length with byte strings placed at offsets.
-struct Placed {
-    uint64_t offset;
-    std::string bytes;
-};
-inline std::string FileImage(size_t length, const std::vector<Placed>& parts) {
-    std::string image(length, '\0');
-    for (const Placed& part : parts) image.replace(part.offset, part.bytes.size(), part.bytes);
-    return image;
-}
-
-const std::string kMarker("N67b9\xB0\xB4", 7);
-const std::string kZero(1, '\0');
+// The image builders of every source test.
+using namespace source_image;
 
 }  // namespace scantest

@@ -101,9 +101,7 @@ TEST(ScanControl, AReadErrorKeepsWhatWasFoundAndNamesTheFile) {
 }
 
 TEST(ScanControl, HeaderIterationEndsWhenTheVisitorSaysSo) {
-    std::vector<Placed> parts;
-    for (int i = 0; i < 60; ++i) parts.push_back({4096 + 100u * i, "Content-Type" + kZero});
-    MemorySource file(FileImage(16384, parts));
+    MemorySource file(FileImage(16384, Records(60, 4096, 100, [](int) { return "Content-Type" + kZero; })));
     mailbox::NeverStop token;
     uint64_t lastOffset = 0;
     auto end = mailbox::ForEachHeader(file, token, nullptr, [&](const mailbox::HeaderMarker& marker) {

@@ -114,10 +114,9 @@ TEST(ScanRules, MailboxesHeadersAndSubjectsOfHandMadeFiles) {
 }
 
 TEST(ScanRules, SixtyHeadersListFiftyRowsWithCountSixtyAndTextFiftyNine) {
-    std::vector<Placed> parts;
-    for (int i = 0; i < 60; ++i)
-        parts.push_back({4096 + 200u * i, Header("; filename=\"f" + std::to_string(i) + ".txt\"")});
-    MemorySource file(FileImage(4096 * 5, parts));
+    MemorySource file(FileImage(4096 * 5, Records(60, 4096, 200, [](int i) {
+                                    return Header("; filename=\"f" + std::to_string(i) + ".txt\"");
+                                })));
     mailbox::NeverStop token;
     std::vector<size_t> rows;
     mailbox::HeaderAnalysis headers = mailbox::AnalyseHeaders(

@@ -266,3 +266,10 @@ DWORD GdiObjects() {
     }
     return highest > kProbes ? highest - kProbes : 0;
 }
+
+void ExpectNoGdiLeakPerOpening(const std::function<void()>& openOnce, DWORD allowed) {
+    openOnce();
+    const DWORD before = GdiObjects();
+    for (int i = 0; i < 100; ++i) openOnce();
+    EXPECT_LE(GdiObjects(), before + allowed) << "before " << before;
+}

@@ -105,3 +105,6 @@ void SaveSnapshot(HWND window, const char* name);
 // The process's live GDI objects, for tests that open a page many times and
 // compare (works under wine too, which answers GetGuiResources with 0).
 DWORD GdiObjects();
+// Opens a page once (which may fill caches the system keeps), then 100 times
+// more, and expects at most `allowed` more GDI objects live than after the first.
+void ExpectNoGdiLeakPerOpening(const std::function<void()>& openOnce, DWORD allowed = 9);

@@ -28,7 +28,7 @@ namespace fs = std::filesystem;
 // Every call as one line: "store PATH | NAME", "folder PATH", "message FOLDER | ATTACHMENT | EML BYTES".
 struct CallLog {
     std::vector<std::string> calls;
-    std::set<std::string> refuse;  // "store", "folder", "message": answer ERROR
+    std::set<std::string> refuse;     // "store", "folder", "message": answer ERROR
     std::function<void()> onMessage;  // called as each message is handed over
 };
 
@@ -62,12 +62,10 @@ private:
 // A source of `count` headers "Content-Type: text/plain; filename="mN.txt"=\n",
 // one per 512 bytes from offset 4096 (never across a 4096-byte block end).
 inline std::string SourceWithHeaders(int count) {
-    std::string image(4096 + static_cast<size_t>(count) * 512 + 100, '\0');
-    for (int n = 0; n < count; ++n) {
-        std::string header = "Content-Type: text/plain; filename=\"m" + std::to_string(n + 1) + ".txt\"=\nbody";
-        image.replace(4096 + static_cast<size_t>(n) * 512, header.size(), header);
-    }
-    return image;
+    return scantest::FileImage(
+        4096 + static_cast<size_t>(count) * 512 + 100, scantest::Records(count, 4096, 512, [](int n) {
+            return "Content-Type: text/plain; filename=\"m" + std::to_string(n + 1) + ".txt\"=\nbody";
+        }));
 }
 
 class Observer final : public convert::TransferObserver {
@@ -103,9 +101,6 @@ private:
 class TransferTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("transfer-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(m_dir);
         fs::create_directories(m_dir / "tmp");
         std::wstring error;
         m_temp = convert::TempMessageFolder::Create(error, m_dir / "tmp");
@@ -127,10 +122,6 @@ protected:
         source.path = L"priv1.edb";
         source.timeText = L"06/12/2026 09:05 AM";
     }
-    void TearDown() override {
-        m_temp.reset();
-        fs::remove_all(m_dir);
-    }
     void UseSource(int headers, bool analysed = true) {
         sourceBytes = SourceWithHeaders(headers);
         source.headerCount = analysed ? std::optional<uint64_t>(headers) : std::nullopt;
@@ -142,8 +133,9 @@ protected:
         return out;
     }
 
-    fs::path m_dir;
-    std::unique_ptr<convert::TempMessageFolder> m_temp;
+    pst_test::TempDir m_tempDir{"transfer"};
+    const fs::path m_dir = m_tempDir.Path();
+    std::unique_ptr<convert::TempMessageFolder> m_temp;  // goes before the folder that holds it
     CallLog log;
     Observer observer;
     mailbox::NeverStop neverStop;

@@ -11,6 +11,7 @@
 #include "pst/Store.h"
 #include "quillon/core/StoreRegistry.h"
 #include "sample/SampleSource.h"
+#include "tests/common/StandardFolders.h"
 #include "text/Utf8.h"
 #include "transfer/SaveAllRun.h"
 #include "transfer/SourceTimeText.h"
@@ -22,7 +23,7 @@ using namespace pst_test;
 class TransferReaders : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(ToolAvailable("readpst") && ToolAvailable("pffexport")) << "the Debian PST readers are missing";
+        ASSERT_TRUE(ReadersInstalled(kAllReaders));
         std::string error;
         m_sourcePath = m_dir.File("priv1.edb");
         ASSERT_TRUE(sample::WriteSample(m_sourcePath, {5, 60, 0, false, 0, 0}, m_expected, error)) << error;
@@ -49,25 +50,9 @@ protected:
         std::string log;
         EXPECT_EQ(CountWithReadpst(path, m_dir.Path() / "readpst", log)[folder], count) << log;
         EXPECT_EQ(RunPffexport(path, m_dir.Path() / "pff", log, false)[folder].size(), count) << log;
-        if (!PstExtractorAvailable()) {
-            ADD_FAILURE() << "pst-extractor is not installed (scripts/test.sh installs it into build/node)";
-            return;
-        }
         Extracted byExtractor = RunPstExtractor(path, m_dir.Path() / "extractor", log);
         EXPECT_EQ(log.find("MISMATCH"), std::string::npos) << log;
         EXPECT_EQ(byExtractor[folder].size(), count);
-    }
-
-    std::set<std::string> TopFolders(const std::wstring& pstPath) {
-        std::set<std::string> names;
-        auto store = pst::Store::Open(mailbox::ToUtf8(pstPath));
-        EXPECT_TRUE(store.IsOk()) << store.Message();
-        if (!store.IsOk()) return names;
-        auto folders = store.Value()->IpmSubtree().Subfolders();
-        EXPECT_TRUE(folders.IsOk());
-        if (folders.IsOk())
-            for (const pst::Folder& folder : folders.Value()) names.insert(folder.Info()->name);
-        return names;
     }
 
     TempDir m_dir{"transfer_readers"};
@@ -88,11 +73,9 @@ TEST_F(TransferReaders, SaveAllGivesEachMailboxAStoreWithEveryMessage) {
     convert::SaveAllOutcome outcome = convert::SaveAllMailboxes(request, m_services, m_source);
     m_registry.Shutdown();
     ASSERT_TRUE(outcome.Succeeded());
-    const std::set<std::string> standard = {"Inbox", "Outbox",  "Sent Items",  "Drafts", "Calendar",     "Contacts",
-                                            "Tasks", "Journal", "Junk E-mail", "Notes",  "Deleted Items"};
     for (const convert::MailboxResult& r : outcome.mailboxes) {
         EXPECT_EQ(r.stored, m_expected.messageCount);
-        EXPECT_EQ(TopFolders(r.pstPath), standard);
+        EXPECT_EQ(StoreTopFolders(mailbox::ToUtf8(r.pstPath)), standard_folders::Top());
         ExpectMessages(r.pstPath, "Inbox", m_expected.messageCount);
     }
     EXPECT_EQ(convert::FileNamePart(outcome.mailboxes[2].pstPath).substr(0, 36),
@@ -107,7 +90,8 @@ TEST_F(TransferReaders, SaveCurrentGivesExactlyTheTickedFolders) {
     transfer.SaveCheckedFolders(ticked, L"Jane Doe");
     m_registry.Shutdown();
     ASSERT_TRUE(transfer.Result().Succeeded());
-    EXPECT_EQ(TopFolders(transfer.Result().pstPath), (std::set<std::string>{"Calendar", "Deleted Items", "Inbox"}));
+    EXPECT_EQ(StoreTopFolders(mailbox::ToUtf8(transfer.Result().pstPath)),
+              (std::set<std::string>{"Calendar", "Deleted Items", "Inbox"}));
     ExpectMessages(transfer.Result().pstPath, "Inbox/Projects", m_expected.messageCount);
 }
 

@@ -120,10 +120,7 @@ TEST_F(SkinTest, NoGdiObjectLeaksPerPageOpeningOrLabelColourChange) {
         ::SendMessageW(page.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED), 0);
         ::UpdateWindow(page.m_hWnd);
     };
-    openOnce();  // the first opening may fill caches the system keeps
-    DWORD before = GdiObjects();
-    for (int i = 0; i < 100; ++i) openOnce();
-    EXPECT_LT(GdiObjects(), before + 10) << "before " << before;
+    ExpectNoGdiLeakPerOpening(openOnce);
 
     HWND parent = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 300, 100, nullptr, nullptr, nullptr, nullptr);
     HWND text = ::CreateWindowExW(0, L"STATIC", L"path", WS_CHILD | WS_VISIBLE, 0, 0, 200, 20, parent, nullptr, nullptr,
@@ -132,7 +129,7 @@ TEST_F(SkinTest, NoGdiObjectLeaksPerPageOpeningOrLabelColourChange) {
         CLabel label;
         ASSERT_TRUE(label.SubclassWindow(text));
         label.SetFill(RGB(255, 255, 255));
-        before = GdiObjects();
+        const DWORD before = GdiObjects();
         for (int i = 0; i < 100; ++i) label.SetFill(RGB(i, 255 - i, 0)).SetFill(RGB(0, 0, i), RGB(i, i, i), 1);
         EXPECT_LT(GdiObjects(), before + 10) << "before " << before;
     }

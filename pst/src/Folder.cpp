@@ -53,6 +53,13 @@ Result<uint32_t> Folder::AddMessage(const MessageData& message) const {
     return m_engine->Run<uint32_t>(true, [&] { return m_engine->AddMessage(m_nid, message); });
 }
 
+Result<std::vector<uint32_t>> Folder::AddMessages(const std::vector<MessageData>& messages) const {
+    if (!m_engine) return Invalid();
+    if (messages.empty()) return std::vector<uint32_t>();
+    return m_engine->Run<std::vector<uint32_t>>(
+        true, [&] { return m_engine->AddMessages(m_nid, messages.data(), messages.size()); });
+}
+
 Result<std::vector<StoredMessage>> Folder::Messages() const {
     if (!m_engine) return Invalid();
     return m_engine->Run<std::vector<StoredMessage>>(false, [&] { return m_engine->ReadMessages(m_nid); });

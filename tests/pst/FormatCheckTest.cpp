@@ -99,3 +99,36 @@ TEST(FormatCheck, FMapsFollowTheMapsInALargeStore) {
     ASSERT_TRUE(store.Value()->Close().IsOk());
     ExpectWellFormed(*data, "large store, closed");
 }
+
+// Messages handed over together share one commit: batches that fill several
+// blocks of rows at once, mixed with single ones and across a reopen, leave
+// the file well formed at each commit and the folder's views in step.
+TEST(FormatCheck, BatchesOfMessagesKeepTheFileAndTheViewsInStep) {
+    auto data = std::make_shared<Bytes>();
+    int next = 0;
+    auto addBatch = [&](const pst::Folder& folder, size_t count) {
+        std::vector<pst::MessageData> batch;
+        for (size_t k = 0; k < count; ++k) batch.push_back(SampleMessage(next++, 200, k % 40 ? 0 : 9000));
+        auto ids = folder.AddMessages(batch);
+        ASSERT_TRUE(ids.IsOk()) << ids.Message();
+        EXPECT_EQ(count, ids->size());
+        ExpectWellFormed(*data, "after a batch", FormatChecker::Ending::NotClosed);
+    };
+    {
+        auto store = pst::Store::Create(InMemory(data), "Batches");
+        auto inbox = store.Value()->IpmSubtree().CreateSubfolder("Inbox");
+        // 64 rows fill a block: commits end on a block boundary, then past one.
+        for (size_t count : {1, 63, 150, 42}) addBatch(*inbox, count);
+    }
+    {
+        auto store = pst::Store::Open(InMemory(data));
+        addBatch(store.Value()->IpmSubtree().FindSubfolder("Inbox").Value(), 100);
+        ASSERT_TRUE(store.Value()->Close().IsOk());
+    }
+    ExpectWellFormed(*data, "closed");
+    auto store = pst::Store::Open(InMemory(data));
+    auto messages = store.Value()->IpmSubtree().FindSubfolder("Inbox")->Messages();
+    ASSERT_EQ(size_t(next), messages->size());
+    for (int i = 0; i < next; ++i) EXPECT_EQ(SampleMessage(i).subject, (*messages)[size_t(i)].data.subject);
+    ExpectFolderViewsAgree(*data, store.Value()->RootFolder());
+}

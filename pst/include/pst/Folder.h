@@ -41,6 +41,11 @@ public:
     // Stores the message and its row in this folder's contents table; committed
     // to the file when it returns. Returns the message's id.
     Result<uint32_t> AddMessage(const MessageData& message) const;
+    // Stores the messages, in order, in one commit: a kill before it returns
+    // leaves none of them, after it all. Cheaper per message than AddMessage:
+    // the folder's table, counts and the trees' paths are written once.
+    // Returns the messages' ids.
+    Result<std::vector<uint32_t>> AddMessages(const std::vector<MessageData>& messages) const;
     // Reads every message of the folder back, in the order they were added.
     Result<std::vector<StoredMessage>> Messages() const;
 

@@ -1,5 +1,6 @@
 #include "ltp/BTreeOnHeap.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -7,6 +8,12 @@
 
 namespace pst {
 namespace {
+
+// Nodes filled by appends hold at most this many records. The rightmost node
+// of every level grows with each append and so travels with the heap's last
+// block, which every commit rewrites: short nodes keep that block short (about
+// 256 bytes a level on average instead of 1,790 for a leaf of 3,580 bytes).
+constexpr size_t kMaxAppendedNodeRecords = 64;
 
 uint64_t KeyOf(const uint8_t* p, size_t size) {
     uint64_t k = 0;
@@ -65,7 +72,7 @@ BTreeOnHeap::Grown BTreeOnHeap::AppendAt(Heap& heap, const Shape& s, uint32_t hi
     Grown out;
     out.hid = hid;
     size_t recordSize = level == 0 ? size_t(s.keySize) + s.dataSize : size_t(s.keySize) + 4;
-    size_t capacity = kMaxHeapAllocation / recordSize;
+    size_t capacity = std::min<size_t>(kMaxAppendedNodeRecords, kMaxHeapAllocation / recordSize);
     if (level == 0) {
         if (node.size() / recordSize < capacity) {
             node.insert(node.end(), record, record + recordSize);

@@ -116,30 +116,43 @@ void TableContext::AppendRow(uint32_t rowId, const std::vector<Property>& cells)
             MoveMatrixToSubnode(rows);
         }
     } else {
+        // The last block of rows is written by Commit(), once however many rows
+        // an operation appends; a full block is written when the next one starts.
         size_t perBlock = RowsPerBlock();
         size_t leaf = m_rowCount / perBlock;
         if (m_rowCount % perBlock == 0) {
-            if (leaf > 0) {
-                Bytes previous = m_matrix->ReadLeaf(*m_db, leaf - 1);
-                if (previous.size() < kMaxBlockData) {
-                    previous.resize(kMaxBlockData, 0);
-                    m_matrix->SetLeaf(*m_db, leaf - 1, previous);
-                }
+            if (leaf > 0 && m_tailIndex != leaf - 1 && m_matrix->LeafSize(leaf - 1) < kMaxBlockData) LoadTail(leaf - 1);
+            if (leaf > 0 && m_tailIndex == leaf - 1 && m_tailBlock.size() < kMaxBlockData) {
+                m_tailBlock.resize(kMaxBlockData, 0);
+                m_tailDirty = true;
             }
-            m_matrix->SetLeaf(*m_db, leaf, row);
-            m_tailBlock = row;
+            WriteTail();
+            m_tailBlock.clear();
             m_tailIndex = leaf;
-        } else {
-            if (m_tailIndex != leaf) {
-                m_tailBlock = m_matrix->ReadLeaf(*m_db, leaf);
-                m_tailIndex = leaf;
-            }
-            m_tailBlock.resize((m_rowCount % perBlock) * rowSize);
-            m_tailBlock.insert(m_tailBlock.end(), row.begin(), row.end());
-            m_matrix->SetLeaf(*m_db, leaf, m_tailBlock);
+        } else if (m_tailIndex != leaf) {
+            LoadTail(leaf);
         }
+        m_tailBlock.resize((m_rowCount % perBlock) * rowSize);
+        m_tailBlock.insert(m_tailBlock.end(), row.begin(), row.end());
+        m_tailDirty = true;
     }
     m_rowCount++;
+}
+
+void TableContext::LoadTail(size_t leaf) {
+    WriteTail();
+    m_tailBlock = m_matrix->ReadLeaf(*m_db, leaf);
+    m_tailIndex = leaf;
+}
+
+void TableContext::WriteTail() {
+    if (!m_tailDirty) return;
+    m_matrix->SetLeaf(*m_db, m_tailIndex, m_tailBlock);
+    m_tailDirty = false;
+}
+
+Bytes TableContext::MatrixLeaf(size_t leaf) {
+    return leaf == m_tailIndex ? m_tailBlock : m_matrix->ReadLeaf(*m_db, leaf);
 }
 
 Bytes TableContext::ReadRowBytes(size_t index) {
@@ -151,7 +164,7 @@ Bytes TableContext::ReadRowBytes(size_t index) {
         return Bytes(rows.begin() + static_cast<std::ptrdiff_t>(index * rowSize),
                      rows.begin() + static_cast<std::ptrdiff_t>((index + 1) * rowSize));
     }
-    Bytes block = m_matrix->ReadLeaf(*m_db, index / RowsPerBlock());
+    Bytes block = MatrixLeaf(index / RowsPerBlock());
     size_t at = (index % RowsPerBlock()) * rowSize;
     if (at + rowSize > block.size()) Fail("damaged PST: table row out of range");
     return Bytes(block.begin() + static_cast<std::ptrdiff_t>(at),
@@ -167,10 +180,9 @@ void TableContext::WriteRowBytes(size_t index, const Bytes& row) {
         return;
     }
     size_t leaf = index / RowsPerBlock();
-    Bytes block = m_matrix->ReadLeaf(*m_db, leaf);
-    std::memcpy(&block[(index % RowsPerBlock()) * rowSize], row.data(), rowSize);
-    m_matrix->SetLeaf(*m_db, leaf, block);
-    if (leaf == m_tailIndex) m_tailBlock = block;
+    if (leaf != m_tailIndex) LoadTail(leaf);
+    std::memcpy(&m_tailBlock[(index % RowsPerBlock()) * rowSize], row.data(), rowSize);
+    m_tailDirty = true;
 }
 
 bool TableContext::UpdateRow(uint32_t rowId, const std::vector<Property>& cells) {
@@ -224,7 +236,7 @@ std::vector<TableRow> TableContext::ReadRows() {
         if (m_matrix) {
             size_t leaf = i / RowsPerBlock();
             if (leaf != loadedLeaf) {
-                rows = m_matrix->ReadLeaf(*m_db, leaf);
+                rows = MatrixLeaf(leaf);
                 loadedLeaf = leaf;
             }
             size_t at = (i % RowsPerBlock()) * rowSize;
@@ -249,6 +261,7 @@ NodeContent TableContext::Commit(Database& db) {
     Database::BlockKindScope kind(db, Database::BlockKind::Table);
     NodeContent out;
     out.bidData = m_heap->Commit(db);
+    if (m_matrix) WriteTail();
     uint64_t root = m_matrix ? m_matrix->Commit(db) : 0;
     if (m_subnodesChanged || (m_matrix && (root != m_matrixRoot || m_bidSub == 0))) {
         std::vector<SubnodeEntry> subnodes = m_otherSubnodes;

@@ -70,9 +70,14 @@ private:
     std::vector<SubnodeEntry> m_otherSubnodes;  // subnodes of long cells
     uint32_t m_nextCellSubnode = 2;             // NID index; 1 is the row matrix
     bool m_subnodesChanged = false;
-    // The last row-matrix block as last written, so appends need not read it back.
+    // One row-matrix block held in memory (the last one while rows are
+    // appended), written when another is needed or at Commit() if it changed.
     Bytes m_tailBlock;
     size_t m_tailIndex = SIZE_MAX;
+    bool m_tailDirty = false;
+    void LoadTail(size_t leaf);
+    void WriteTail();
+    Bytes MatrixLeaf(size_t leaf);
 };
 
 }  // namespace pst

@@ -320,22 +320,30 @@ uint32_t StoreEngine::CreateFolder(uint32_t parent, const std::string& name, con
 }
 
 uint32_t StoreEngine::AddMessage(uint32_t folderNid, const MessageData& message) {
+    return AddMessages(folderNid, &message, 1).front();
+}
+
+std::vector<uint32_t> StoreEngine::AddMessages(uint32_t folderNid, const MessageData* messages, size_t count) {
     if (NidType(folderNid) != kNidTypeNormalFolder) Fail("a search folder holds no messages of its own");
     FolderState& folder = StateOf(folderNid);
-    uint32_t nid = m_db->AllocateNid(kNidTypeNormalMessage);
-    std::vector<Property> props;
-    NodeContent c = MessageWriter::Write(*m_db, nid, message, props);
-    m_db->PutNode(NodeEntry{nid, c.bidData, c.bidSub, folderNid});
-
     TableContext& contents = Contents(folder);
-    contents.AppendRow(nid, props);
-    CommitTable(TableNid(folderNid, kNidTypeContentsTable), contents);
-
     FolderInfo info = GetFolderInfo(folderNid);
-    uint32_t count = info.contentCount + 1;
-    uint32_t unread = info.unreadCount + ((message.flags & kMessageRead) ? 0 : 1);
-    std::vector<Property> counts = {Int32Property(tag::kContentCount, count),
-                                    Int32Property(tag::kContentUnreadCount, unread)};
+    std::vector<uint32_t> nids;
+    for (size_t i = 0; i < count; ++i) {
+        uint32_t nid = m_db->AllocateNid(kNidTypeNormalMessage);
+        std::vector<Property> props;
+        NodeContent c = MessageWriter::Write(*m_db, nid, messages[i], props);
+        m_db->PutNode(NodeEntry{nid, c.bidData, c.bidSub, folderNid});
+        contents.AppendRow(nid, props);
+        info.contentCount++;
+        if (!(messages[i].flags & kMessageRead)) info.unreadCount++;
+        nids.push_back(nid);
+    }
+    // The table, the folder's counts and its row in the parent's table change
+    // once for all the messages, and one commit covers them.
+    CommitTable(TableNid(folderNid, kNidTypeContentsTable), contents);
+    std::vector<Property> counts = {Int32Property(tag::kContentCount, info.contentCount),
+                                    Int32Property(tag::kContentUnreadCount, info.unreadCount)};
     for (const auto& p : counts) SetProperty(folder, p);
     WriteFolderProperties(folder);
     uint32_t parentNid = folder.node.nidParent;
@@ -346,7 +354,7 @@ uint32_t StoreEngine::AddMessage(uint32_t folderNid, const MessageData& message)
     }
     m_db->Commit();
     TrimCaches();
-    return nid;
+    return nids;
 }
 
 std::vector<StoredMessage> StoreEngine::ReadMessages(uint32_t folderNid) {

@@ -49,6 +49,8 @@ public:
     uint32_t FindSubfolder(uint32_t parent, const std::string& name);
     uint32_t CreateFolder(uint32_t parent, const std::string& name, const std::string& containerClass);
     uint32_t AddMessage(uint32_t folder, const MessageData& message);
+    // All in one commit: the file holds all of them or, before it returns, none.
+    std::vector<uint32_t> AddMessages(uint32_t folder, const MessageData* messages, size_t count);
     std::vector<StoredMessage> ReadMessages(uint32_t folder);
     void Close();
 

@@ -3,6 +3,9 @@
 // or change a block at a time (large table heaps and row matrices). Only the
 // blocks that change are written again, plus the XBLOCK that lists them (and
 // the XXBLOCK above it): an append costs a few blocks, not the whole stream.
+// Past a few dozen blocks the tree has two levels whose XBLOCKs list about
+// sqrt(2n) blocks each instead of 1021, so that an append rewrites two short
+// index blocks rather than one that grows to 8 KB with the stream.
 
 #include <cstdint>
 #include <vector>
@@ -32,15 +35,23 @@ private:
         uint64_t bid = 0;
         uint32_t size = 0;
     };
-    uint64_t WriteIndex(Database& db, const std::vector<uint64_t>& bids, uint8_t level, uint64_t total);
+    // Level 2: the XBLOCK over leaves [first, next group's first).
+    struct Group {
+        size_t first = 0;
+        uint64_t bid = 0;  // 0 while it must be written
+    };
+    uint64_t WriteIndex(Database& db, const uint64_t* bids, size_t count, uint8_t level, uint64_t total);
+    size_t GroupOf(size_t leaf) const;
+    void MarkGroupChanged(Database& db, size_t group);
+    // Cuts the last group where it reached its length, so that every leaf has a group.
+    void ExtendGroups(Database& db);
 
     std::vector<Leaf> m_leaves;
-    std::vector<uint64_t> m_groupBids;  // level 2 only: the XBLOCK of each group of 1021 leaves, 0 if changed
-    uint64_t m_rootBid = 0;             // the committed root: a leaf, an XBLOCK or an XXBLOCK
-    int m_level = 0;                    // of m_rootBid: 0 leaf, 1 XBLOCK, 2 XXBLOCK
+    std::vector<Group> m_groups;  // level 2 only
+    uint64_t m_rootBid = 0;       // the committed root: a leaf, an XBLOCK or an XXBLOCK
+    int m_level = 0;              // of m_rootBid: 0 leaf, 1 XBLOCK, 2 XXBLOCK
     bool m_changed = false;
     uint64_t m_totalSize = 0;
-    std::vector<size_t> m_changedGroups;  // level 2: groups whose XBLOCK must be written
 };
 
 }  // namespace pst

@@ -45,6 +45,7 @@ uint64_t SpaceMap::MapUnitsOfInterval(uint64_t k) {
 
 void SpaceMap::Reset(uint64_t intervals) {
     m_bits.clear();
+    m_cursor = 0;
     m_intervals = 0;
     m_freeUnits = 0;
     m_extentsStale = true;
@@ -193,6 +194,27 @@ bool SpaceMap::FindExtent(uint64_t minimum, uint64_t& start, uint64_t& length) c
     return true;
 }
 
+bool SpaceMap::FindNear(uint64_t units, uint64_t align, uint64_t& start, uint64_t& length) const {
+    if (m_cursor == 0) return false;
+    const uint64_t first = m_cursor / kUnitsPerInterval * kUnitsPerInterval;
+    const uint64_t end = first + kUnitsPerInterval;
+    // Best fit among the interval's first extents.
+    bool found = false;
+    int probe = 0;
+    for (auto it = m_extents.lower_bound(first); probe < kNearProbes && it != m_extents.end() && it->first < end;
+         ++probe, ++it) {
+        // A page fits a hole a page long when the hole is aligned (pages freed leave such holes).
+        uint64_t at = (it->first + align - 1) / align * align;
+        if (at + units <= it->first + it->second && (!found || it->second < length)) {
+            found = true;
+            start = it->first;
+            length = it->second;
+            if (length == units) break;
+        }
+    }
+    return found;
+}
+
 void SpaceMap::RebuildExtents() {
     m_extents.clear();
     for (auto& bucket : m_shortByLength) bucket.clear();
@@ -239,16 +261,20 @@ uint64_t SpaceMap::Allocate(uint64_t bytes, bool pageAligned) {
     uint64_t n = bytes / kAllocationUnit;
     uint64_t align = pageAligned ? kUnitsPerPage : 1;
     for (int attempt = 0; attempt < 2; ++attempt) {
-        // Best fit; an extent of n + align - 1 units always holds an aligned run.
+        // Near the last allocation first, so that a commit changes the map pages
+        // of few intervals; else best fit among extents long enough to hold
+        // several more. An extent of n + align - 1 units always holds an aligned run.
         uint64_t start = 0;
         uint64_t length = 0;
-        if (FindExtent(n + align - 1, start, length)) {
+        if (FindNear(n, align, start, length) || FindExtent(std::max(n + align - 1, kNewRegionUnits), start, length) ||
+            FindExtent(n + align - 1, start, length)) {
             uint64_t at = (start + align - 1) / align * align;
             EraseExtent(m_extents.find(start));
             if (at > start) InsertExtent(start, at - start);
             if (at + n < start + length) InsertExtent(at + n, start + length - at - n);
             SetUnits(at, n, true);
             if (m_holdDurable) m_fresh[static_cast<size_t>(at >> 3)] |= static_cast<uint8_t>(0x80u >> (at & 7));
+            m_cursor = at + n;
             return kFirstAMapOffset + at * kAllocationUnit;
         }
         // Nothing fits: grow by one interval, where any block or page fits.

@@ -85,6 +85,13 @@ private:
     void ReleaseExtent(uint64_t start, uint64_t length);
     // The shortest free extent of at least `minimum` slots (lowest start among equals).
     bool FindExtent(uint64_t minimum, uint64_t& start, uint64_t& length) const;
+    // The shortest of the first extents of the cursor's interval that holds
+    // `units` slots starting at a multiple of `align`.
+    bool FindNear(uint64_t units, uint64_t align, uint64_t& start, uint64_t& length) const;
+    // Where the last allocation ended (0: none yet); a new region is at least this long.
+    uint64_t m_cursor = 0;
+    static constexpr uint64_t kNewRegionUnits = 32;
+    static constexpr int kNearProbes = 64;
 
     std::vector<uint8_t> m_bits;
     uint64_t m_intervals = 0;

@@ -26,8 +26,10 @@ XBlock DecodeXBlock(const Bytes& raw, uint64_t bid) {
     size_t count = Get16(&raw[2]);
     if (count == 0 || count > kMaxXBlockEntries || 8 + 8 * count > raw.size()) damaged("has a bad entry count");
     x.totalSize = Get32(&raw[4]);
+    // An XXBLOCK's XBLOCKs need not be full (appended trees keep them short),
+    // but each holds at least one full block before the last.
     uint64_t perEntry = x.level == 1 ? kMaxBlockData : uint64_t(kMaxBlockData) * kMaxXBlockEntries;
-    if (x.totalSize > count * perEntry || x.totalSize <= (count - 1) * perEntry)
+    if (x.totalSize > count * perEntry || x.totalSize <= (count - 1) * kMaxBlockData)
         damaged("has a size its entries cannot hold");
     x.bids.resize(count);
     for (size_t i = 0; i < count; ++i) x.bids[i] = Get64(&raw[8 + 8 * i]);

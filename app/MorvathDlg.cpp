@@ -16,7 +16,6 @@
 namespace {
 
 constexpr wchar_t kExitQuestion[] = L"Do you want to exit ?";
-constexpr UINT kQuestion = MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL;
 constexpr UINT kNotice = MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL;
 constexpr int kFileNameBufferUnits = 2562;
 constexpr DWORD kSplashMilliseconds = 2500;
@@ -187,7 +186,7 @@ void CMorvathDlg::OnSearch() {
 }
 
 void CMorvathDlg::OnExit() {
-    if (seam::ShowMessageBox(nullptr, kExitQuestion, kMessageCaption, kQuestion) == IDYES) OnCancel();
+    if (seam::ShowMessageBox(nullptr, kExitQuestion, kMessageCaption, kPageQuestion) == IDYES) OnCancel();
 }
 
 void CMorvathDlg::OnViewLog() { OpenActivityLogInNotepad(); }
@@ -206,7 +205,7 @@ LRESULT CMorvathDlg::OnSysCommand(WPARAM wParam, LPARAM) {
     if ((wParam & 0xFFF0) == SC_CLOSE) {
         // Next stays disabled while the question is up, so it cannot start a page behind it.
         m_nextButton.EnableWindow(false);
-        if (seam::ShowMessageBox(m_hWnd, kExitQuestion, kMessageCaption, kQuestion) == IDYES) OnOK();
+        if (seam::ShowMessageBox(m_hWnd, kExitQuestion, kMessageCaption, kPageQuestion) == IDYES) OnOK();
         m_nextButton.EnableWindow(true);
         return 0;
     }
@@ -255,7 +254,7 @@ LRESULT CMorvathDlg::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<L
 BOOL CMorvathDlg::PreTranslateMessage(MSG* message) {
     if (message->message == WM_KEYDOWN) {
         if (message->wParam == VK_ESCAPE) {
-            if (seam::ShowMessageBox(nullptr, kExitQuestion, kMessageCaption, kQuestion) == IDYES)
+            if (seam::ShowMessageBox(nullptr, kExitQuestion, kMessageCaption, kPageQuestion) == IDYES)
                 seam::TerminateOwnProcess(0);
             return TRUE;
         }

@@ -17,4 +17,11 @@ public:
 // The process's standard output and error.
 Console& StandardConsole();
 
+// A command line a command cannot take: what is wrong and the command's usage
+// on standard error; the exit status 2 that every command gives for it.
+inline int UsageError(Console& console, const std::string& why, const char* usage) {
+    console.Err("edb2pst: " + why + "\nusage: " + usage + "\n");
+    return 2;
+}
+
 }  // namespace cli

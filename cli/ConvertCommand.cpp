@@ -56,11 +56,6 @@ struct Options {
     bool all = false, skipAnalysis = false, json = false;
 };
 
-int Usage(Console& console, const std::string& problem) {
-    console.Err("edb2pst: " + problem + "\nusage: " + kConvertUsage + "\n");
-    return 2;
-}
-
 // A bar per mailbox: "converting NAME (k/N)".
 class ConsoleObserver final : public convert::TransferObserver {
 public:
@@ -103,7 +98,7 @@ int RunConvertCommand(const std::vector<std::wstring>& args, Console& console, c
     for (size_t i = 0; i < args.size(); ++i) {
         const std::wstring& arg = args[i];
         if (arg == L"--mailbox") {
-            if (i + 1 == args.size()) return Usage(console, "--mailbox needs a name");
+            if (i + 1 == args.size()) return UsageError(console, "--mailbox needs a name", kConvertUsage);
             options.mailboxes.push_back(args[++i]);
         } else if (arg == L"--all") {
             options.all = true;
@@ -112,21 +107,22 @@ int RunConvertCommand(const std::vector<std::wstring>& args, Console& console, c
         } else if (arg == L"--json") {
             options.json = true;
         } else if (!arg.empty() && arg[0] == L'-' && arg != L"-") {
-            return Usage(console, "unexpected argument \"" + ToUtf8(arg) + "\"");
+            return UsageError(console, "unexpected argument \"" + ToUtf8(arg) + "\"", kConvertUsage);
         } else {
             positional.push_back(arg);
         }
     }
     if (positional.size() != 2 || positional[0].empty() || positional[1].empty())
-        return Usage(console, "convert takes a source file and a destination folder");
+        return UsageError(console, "convert takes a source file and a destination folder", kConvertUsage);
     if (options.all == !options.mailboxes.empty())
-        return Usage(console, "name the mailboxes with --mailbox NAME, or take every one with --all");
+        return UsageError(console, "name the mailboxes with --mailbox NAME, or take every one with --all",
+                          kConvertUsage);
     options.source = positional[0];
 
     std::error_code code;
     std::filesystem::path destination = std::filesystem::absolute(convert::ToSystemPath(positional[1]), code);
     if (code || (std::filesystem::exists(destination, code) && !std::filesystem::is_directory(destination, code)))
-        return Usage(console, "the destination \"" + ToUtf8(positional[1]) + "\" is not a folder");
+        return UsageError(console, "the destination \"" + ToUtf8(positional[1]) + "\" is not a folder", kConvertUsage);
     options.destination = convert::FromSystemPath(destination);
 
     mailbox::ScanError error;
@@ -163,8 +159,10 @@ int RunConvertCommand(const std::vector<std::wstring>& args, Console& console, c
             auto match = std::find_if(found.names.begin(), found.names.end(),
                                       [&](const std::wstring& name) { return codePage.ToUpper(name) == key; });
             if (match == found.names.end())
-                return Usage(console, "no mailbox \"" + ToUtf8(wanted) + "\" in \"" + ToUtf8(options.source) +
-                                          "\" (edb2pst list shows them)");
+                return UsageError(console,
+                                  "no mailbox \"" + ToUtf8(wanted) + "\" in \"" + ToUtf8(options.source) +
+                                      "\" (edb2pst list shows them)",
+                                  kConvertUsage);
             if (std::find(request.mailboxes.begin(), request.mailboxes.end(), *match) == request.mailboxes.end())
                 request.mailboxes.push_back(*match);
         }

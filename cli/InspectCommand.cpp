@@ -116,11 +116,6 @@ std::string CellJson(const Column& column, const Cell& cell) {
     return out + "]";
 }
 
-int Usage(Console& console, const std::string& why) {
-    console.Err("edb2pst: " + why + "\nusage: " + kInspectUsage + "\n");
-    return 2;
-}
-
 // Problems as a JSON member (nothing when there are none) and on standard error.
 std::string IssuesJson(const Database& db, Console& console, bool& damaged) {
     damaged = false;
@@ -157,16 +152,16 @@ int RunInspectCommand(const std::vector<std::wstring>& args, Console& console, c
         } else if (arg == L"--limit" && i + 1 < args.size()) {
             const std::wstring& n = args[++i];
             if (n.empty() || n.size() > 18 || n.find_first_not_of(L"0123456789") != std::wstring::npos)
-                return Usage(console, "--limit takes a number");
+                return UsageError(console, "--limit takes a number", kInspectUsage);
             limit = std::stoull(n);
         } else if (path.empty() && !arg.empty() && arg[0] != L'-') {
             path = arg;
         } else {
-            return Usage(console, "unexpected argument \"" + mailbox::ToUtf8(arg) + "\"");
+            return UsageError(console, "unexpected argument \"" + mailbox::ToUtf8(arg) + "\"", kInspectUsage);
         }
     }
-    if (path.empty()) return Usage(console, "no source file named");
-    if (limit != UINT64_MAX && !haveTable) return Usage(console, "--limit goes with --table");
+    if (path.empty()) return UsageError(console, "no source file named", kInspectUsage);
+    if (limit != UINT64_MAX && !haveTable) return UsageError(console, "--limit goes with --table", kInspectUsage);
 
     std::string error;
     std::unique_ptr<korvane::ese::File> file = korvane::ese::OpenFile(std::filesystem::path(path), error);

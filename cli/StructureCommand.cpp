@@ -72,11 +72,6 @@ std::string MailboxText(const Mailbox& box) {
     return out;
 }
 
-int Usage(Console& console, const std::string& why) {
-    console.Err("edb2pst: " + why + "\nusage: " + kStructureUsage + "\n");
-    return 2;
-}
-
 }  // namespace
 
 int RunStructureCommand(const std::vector<std::wstring>& args, Console& console) {
@@ -88,10 +83,10 @@ int RunStructureCommand(const std::vector<std::wstring>& args, Console& console)
         } else if (path.empty() && !arg.empty() && arg[0] != L'-') {
             path = arg;
         } else {
-            return Usage(console, "unexpected argument \"" + mailbox::ToUtf8(arg) + "\"");
+            return UsageError(console, "unexpected argument \"" + mailbox::ToUtf8(arg) + "\"", kStructureUsage);
         }
     }
-    if (path.empty()) return Usage(console, "no source file named");
+    if (path.empty()) return UsageError(console, "no source file named", kStructureUsage);
 
     const std::string shownPath = mailbox::ToUtf8(path);
     std::string error;

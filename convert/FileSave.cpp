@@ -15,7 +15,6 @@
 namespace {
 
 constexpr WorkerMessages kSaveMessages = {WM_APP + 0x340};
-constexpr UINT kQuestion = MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL;
 
 // The labels the run writes: texts that change while the page is up.
 constexpr int kLabelIds[] = {IDC_SAVE_SOURCE_PATH,    IDC_SAVE_RESULT_FOLDER,  IDC_SAVE_MAILBOX_NUMBER,
@@ -208,7 +207,7 @@ void CFileSave::StopWorkerAndWait() {
 
 bool CFileSave::AskWithWorkerHalted(const wchar_t* question) {
     m_worker.Pause();
-    if (seam::ShowMessageBox(m_hWnd, question, kMessageCaption, kQuestion) == IDYES) return true;
+    if (seam::ShowMessageBox(m_hWnd, question, kMessageCaption, kPageQuestion) == IDYES) return true;
     if (!m_paused) m_worker.Resume();
     return false;
 }

@@ -57,7 +57,7 @@ LRESULT CViewLog::OnSysCommand(WPARAM wParam, LPARAM) {
 BOOL CViewLog::PreTranslateMessage(MSG* message) {
     if (message->message == WM_KEYDOWN && message->wParam == VK_ESCAPE) {
         int answer = seam::ShowMessageBox(m_hWnd, L" Saving Process is in running, Do you want to exit ?",
-                                          kMessageCaption, MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL);
+                                          kMessageCaption, kPageQuestion);
         if (answer == IDYES) seam::TerminateOwnProcess(0);
         return TRUE;
     }

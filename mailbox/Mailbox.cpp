@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr UINT kQuestion = MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL;
 constexpr UINT kWarning = MB_OK | MB_ICONWARNING | MB_SYSTEMMODAL;
 
 // The scan worker's messages: progress and finished from CWorker, then ours.
@@ -333,7 +332,7 @@ void CMailbox::OnConvert() {
 }
 
 bool CMailbox::AskYesNo(const wchar_t* question) {
-    return seam::ShowMessageBox(nullptr, question, kMessageCaption, kQuestion) == IDYES;
+    return seam::ShowMessageBox(nullptr, question, kMessageCaption, kPageQuestion) == IDYES;
 }
 
 void CMailbox::OnBack() {

@@ -22,7 +22,6 @@ namespace {
 
 constexpr WorkerMessages kListingMessages = {WM_APP + 0x320};
 constexpr UINT kRunFirstAnalysis = WM_APP + 0x32F;
-constexpr UINT kQuestion = MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL;
 constexpr UINT kNotice = MB_OK | MB_ICONINFORMATION;
 constexpr wchar_t kMissingDestination[] = L"Saving path doesn't exist, select another path for saving";
 
@@ -386,7 +385,7 @@ void CPreview::OnSaveAll() {
 void CPreview::OnBack() {
     g_returnedFromPreview = 1;
     g_treeReady = 1;
-    if (seam::ShowMessageBox(nullptr, L"  Do you want to go back ?", kMessageCaption, kQuestion) != IDYES) return;
+    if (seam::ShowMessageBox(nullptr, L"  Do you want to go back ?", kMessageCaption, kPageQuestion) != IDYES) return;
     StopInboxListing();
     g_selectedMailboxes.Free();
     g_selectedCountText.Empty();
@@ -396,7 +395,7 @@ void CPreview::OnBack() {
 }
 
 bool CPreview::AskToExit(const wchar_t* question) {
-    if (seam::ShowMessageBox(m_hWnd, question, kMessageCaption, kQuestion) != IDYES) return false;
+    if (seam::ShowMessageBox(m_hWnd, question, kMessageCaption, kPageQuestion) != IDYES) return false;
     StopInboxListing();
     seam::TerminateOwnProcess(0);
     return true;

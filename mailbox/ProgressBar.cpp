@@ -20,7 +20,7 @@ namespace {
 constexpr WorkerMessages kAnalysisMessages = {WM_APP + 0x310};
 enum ProgressKind : WPARAM { kRowsReady = 0, kPosition = 1 };
 
-constexpr UINT kQuestion = MB_YESNO | MB_ICONQUESTION;
+constexpr UINT kAnalysisQuestion = MB_YESNO | MB_ICONQUESTION;
 
 // The standard folders, placed in this order under "Top of Information Store".
 constexpr const wchar_t* kStandardFolders[] = {L"Deleted Items", L"Inbox",    L"Sent Items", L"Journal",
@@ -172,7 +172,7 @@ void CProgressBar::OnStop() {
     const wchar_t* question = m_selectedCount == 1
                                   ? L"Do you want to Abort the analysis & click on back to Continue.?"
                                   : L"Do you want to Abort the analysis & click on Next/Previous Mailbox to Continue.?";
-    if (seam::ShowMessageBox(m_hWnd, question, kMessageCaption, kQuestion) != IDYES) {
+    if (seam::ShowMessageBox(m_hWnd, question, kMessageCaption, kAnalysisQuestion) != IDYES) {
         if (!m_paused) m_worker.Resume();
         return;
     }
@@ -188,7 +188,7 @@ void CProgressBar::OnStop() {
 BOOL CProgressBar::PreTranslateMessage(MSG* message) {
     if (message->message == WM_KEYDOWN && message->wParam == VK_ESCAPE) {
         m_worker.Pause();
-        if (seam::ShowMessageBox(m_hWnd, L"Do you want to exit ?", kMessageCaption, kQuestion) == IDYES) {
+        if (seam::ShowMessageBox(m_hWnd, L"Do you want to exit ?", kMessageCaption, kAnalysisQuestion) == IDYES) {
             EndWorker();
             seam::TerminateOwnProcess(0);
         } else if (!m_paused) {

@@ -11,11 +11,8 @@ messages=${1:-30000}
 rounds=${2:-3}
 
 for preset in native win64; do
-  if [ ! -f "build/$preset/build.ninja" ]; then
-    cmake --preset "$preset" -DKORVANE_WERROR=ON >/dev/null || exit 1
-  fi
   say "building convert_bench ($preset)"
-  cmake --build "build/$preset" --target convert_bench >/dev/null || exit 1
+  build_preset "$preset" -- convert_bench >/dev/null || exit 1
 done
 
 work=$KORVANE_ROOT/build/bench-work

@@ -51,13 +51,34 @@ ensure_node_packages() {
     "$KORVANE_PST_EXTRACTOR" >/dev/null
 }
 
-# Configures (once) and builds one preset; extra arguments go to the configure step.
+# Configures one preset: once, and again from a fresh cache whenever the options
+# or the presets differ from those of its last configure (a cache keeps options
+# given once, so dropping one would otherwise go unseen, and a build never reads
+# the presets again). Extra arguments are configure options;
+# KORVANE_CONFIGURE_EXTRA adds more (a compiler launcher, say) for one machine.
+configure_preset() {
+  local preset=$1; shift
+  local dir="$KORVANE_ROOT/build/$preset"
+  # shellcheck disable=SC2206
+  local options=(-DKORVANE_WERROR=ON ${KORVANE_CONFIGURE_EXTRA:-} "$@")
+  local stamp="$dir/korvane-configure-options" wanted
+  wanted="${options[*]} $(cksum <"$KORVANE_ROOT/CMakePresets.json")"
+  [ -f "$dir/build.ninja" ] && [ "$(cat "$stamp" 2>/dev/null)" = "$wanted" ] && return 0
+  local fresh=()
+  [ -f "$dir/CMakeCache.txt" ] && fresh=(--fresh)
+  (cd "$KORVANE_ROOT" && cmake --preset "$preset" "${fresh[@]}" "${options[@]}" >/dev/null) || return 1
+  printf '%s' "$wanted" >"$stamp"
+}
+
+# Configures (see above) and builds one preset, all of it or the targets named
+# after "--".
 build_preset() {
   local preset=$1; shift
-  if [ ! -f "$KORVANE_ROOT/build/$preset/build.ninja" ]; then
-    (cd "$KORVANE_ROOT" && cmake --preset "$preset" -DKORVANE_WERROR=ON "$@" >/dev/null) || return 1
-  fi
-  (cd "$KORVANE_ROOT" && cmake --build --preset "$preset")
+  local options=() targets=()
+  while [ $# -gt 0 ] && [ "$1" != "--" ]; do options+=("$1"); shift; done
+  [ "${1:-}" = "--" ] && { shift; targets=(--target "$@"); }
+  configure_preset "$preset" "${options[@]}" || return 1
+  (cd "$KORVANE_ROOT" && cmake --build --preset "$preset" "${targets[@]}")
 }
 
 # Windows form of a Unix path: wine maps Z: to the root.

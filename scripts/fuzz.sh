@@ -28,13 +28,12 @@ fi
 declare -A fixed_runs=([scan_differential_fuzzer]=40)
 passed=0
 failed=0
-if ! build_preset fuzz >build-fuzz.log 2>&1; then
-  tail -n 40 build-fuzz.log
-  mkdir -p build && mv -f build-fuzz.log build/
+mkdir -p build
+if ! build_preset fuzz >build/build-fuzz.log 2>&1; then
+  tail -n 40 build/build-fuzz.log
   echo "fuzz: 0 passed, 1 failed"
   exit 1
 fi
-mkdir -p build && mv -f build-fuzz.log build/
 
 # run NAME LOG ARGS...: one fuzzer or driver run, counted.
 run() {

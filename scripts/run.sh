@@ -18,8 +18,7 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
 else
   say "no display here: converting the sample database with edb2pst convert"
   {
-    [ -f build/native/build.ninja ] || cmake --preset native -DKORVANE_WERROR=ON >/dev/null
-    cmake --build build/native --target edb2pst demo_edb
+    build_preset native -- edb2pst demo_edb
   } >build/run-build.log 2>&1 || { tail -n 40 build/run-build.log; exit 1; }
   output=build/demo-pst
   rm -rf "$output"   # a new run each time: the files carry the minute in their names

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr UINT kQuestion = MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL;
 constexpr DWORD kResultListStyle = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE | 0x8000;
 constexpr uint32_t kArchiveAttribute = 0x20;
 
@@ -34,7 +33,7 @@ void AppendToLog(std::initializer_list<CString> entries) {
 }
 
 bool AskYesNo(const wchar_t* question) {
-    return seam::ShowMessageBox(nullptr, question, kMessageCaption, kQuestion) == IDYES;
+    return seam::ShowMessageBox(nullptr, question, kMessageCaption, kPageQuestion) == IDYES;
 }
 
 }  // namespace

@@ -21,6 +21,8 @@ extern const CString g_productTitle;  // window title of every page; never chang
 extern const wchar_t kMessageCaption[];         // "Korvane For EDB To PST"
 extern const wchar_t kSecondInstanceCaption[];  // "Korvane for EDB to PST"
 extern const wchar_t kSecondInstanceText[];
+// How a page asks the user yes or no: above every other window, as the pages always have.
+constexpr UINT kPageQuestion = MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL;
 
 // Puts every global of the list back to its value at process start (tests start each case from there).
 void ResetWizardGlobals();

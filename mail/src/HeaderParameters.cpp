@@ -6,6 +6,7 @@
 #include "mail/Charset.h"
 #include "mail/EncodedWords.h"
 #include "mail/HeaderBlock.h"
+#include "HexDigit.h"
 #include "text/AsciiCase.h"
 
 namespace mail {
@@ -16,13 +17,6 @@ struct Section {
     bool extended = false;
     std::string text;
 };
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
 
 std::string PercentDecode(std::string_view text) {
     std::string out;

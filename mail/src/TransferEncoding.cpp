@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "HexDigit.h"
+
 namespace mail {
 namespace {
 
@@ -11,13 +13,6 @@ int Base64Digit(char c) {
     if (c >= '0' && c <= '9') return c - '0' + 52;
     if (c == '+') return 62;
     if (c == '/') return 63;
-    return -1;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return -1;
 }
 

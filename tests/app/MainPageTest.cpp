@@ -18,7 +18,6 @@
 namespace {
 
 constexpr UINT kNotice = MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL;
-constexpr UINT kQuestion = MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL;
 
 struct PageVisit {
     bool ownerVisible;
@@ -160,7 +159,7 @@ TEST_F(MainPageTest, CloseBoxAnsweredNoKeepsThePageAndNextEnabled) {
     ::SendMessageW(page.m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
     ASSERT_EQ(seams.boxes.size(), 1u);
     EXPECT_EQ(seams.boxes[0].text, L"Do you want to exit ?");
-    EXPECT_EQ(seams.boxes[0].flags, kQuestion);
+    EXPECT_EQ(seams.boxes[0].flags, kSystemModalQuestion);
     EXPECT_EQ(seams.boxes[0].owner, page.m_hWnd);
     EXPECT_FALSE(seams.boxes[0].nextEnabledWhenShown);
     EXPECT_TRUE(::IsWindowEnabled(Item(IDC_NEXT)));

@@ -12,7 +12,7 @@
 
 namespace {
 
-struct Row {
+struct DecodingRow {
     const char* label;
     std::string input;
     std::string expected;
@@ -39,7 +39,7 @@ TEST(Decoding, CharsetsAndTheirFallback) {
 }
 
 TEST(Decoding, TransferEncodingsCutAnywhere) {
-    const Row base64[] = {
+    const DecodingRow base64[] = {
         {"whole", "R3LDvMOfZSBhdXMgS8O2bG4g4oKs",
          "Gr\xC3\xBC\xC3\x9F"
          "e aus K\xC3\xB6ln \xE2\x82\xAC"},
@@ -55,7 +55,7 @@ TEST(Decoding, TransferEncodingsCutAnywhere) {
     };
     for (const auto& row : base64) EXPECT_EQ(row.expected, mail::DecodeBase64(row.input)) << row.label;
 
-    const Row quotedPrintable[] = {
+    const DecodingRow quotedPrintable[] = {
         {"bytes and soft break", "Caf=E9 =\r\nau lait=3D", "Caf\xE9 au lait="},
         {"hard line end kept, trailing blanks dropped", "one  \r\ntwo", "one\r\ntwo"},
         {"lower-case hex", "=e9", "\xE9"},
@@ -68,7 +68,7 @@ TEST(Decoding, TransferEncodingsCutAnywhere) {
 }
 
 TEST(Decoding, EncodedWords) {
-    const Row rows[] = {
+    const DecodingRow rows[] = {
         {"B utf-8", "=?utf-8?B?w5xuw69jw7Zkw6k=?=",
          "\xC3\x9Cn\xC3\xAF"
          "c\xC3\xB6"
@@ -94,7 +94,7 @@ TEST(Decoding, HeaderParameters) {
     EXPECT_EQ("UTF-8", v.RawParameter("charset"));
     EXPECT_EQ("a\"b.txt", v.Parameter("name"));
 
-    const Row rows[] = {
+    const DecodingRow rows[] = {
         {"RFC 2231 one section", "attachment; filename*=utf-8'en'%E2%82%AC%20rapport.txt", "\xE2\x82\xAC rapport.txt"},
         {"continuations out of order", "attachment; filename*1=\"port.txt\"; filename*0*=iso-8859-1''R%E9",
          "R\xC3\xA9port.txt"},
@@ -110,7 +110,7 @@ TEST(Decoding, HeaderParameters) {
 }
 
 TEST(Decoding, TextModeLineEnds) {
-    const Row rows[] = {
+    const DecodingRow rows[] = {
         {"CR CR LF is one line end", "a\r\r\nb", "a\r\nb"},
         {"bare CR ends a line", "From:x\rTo:y\rSubject", "From:x\r\nTo:y\r\nSubject"},
         {"bare LF", "a\nb", "a\r\nb"},

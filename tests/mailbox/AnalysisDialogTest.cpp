@@ -20,7 +20,7 @@ using previewtest::PumpUntil;
 
 namespace {
 
-constexpr UINT kQuestion = MB_YESNO | MB_ICONQUESTION;
+constexpr UINT kAnalysisQuestion = MB_YESNO | MB_ICONQUESTION;
 
 // 80 headers, one per 4096-byte block after the first: the scan asks for
 // pause and stop many times over.
@@ -157,7 +157,7 @@ TEST_F(AnalysisDialogTest, StopAnsweredNoKeepsWhatTheUserHadChosen) {
         Click(IDC_STOP_ANALYSIS);
         ASSERT_EQ(seams.boxes.size(), 1u);
         EXPECT_EQ(seams.boxes[0].text, c.question);
-        EXPECT_EQ(seams.boxes[0].flags, kQuestion);
+        EXPECT_EQ(seams.boxes[0].flags, kAnalysisQuestion);
         EXPECT_EQ(seams.boxes[0].owner, dialog->m_hWnd);
         ::SetEvent(gate);
         // Paused before Stop: still paused after No, and the button still says so.

@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr UINT kQuestion = MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL;
 constexpr UINT kWarning = MB_OK | MB_ICONWARNING | MB_SYSTEMMODAL;
 
 struct PreviewVisit {
@@ -276,7 +275,7 @@ TEST_F(MailboxPageTest, BackAsksThenResetsWhatItsOpenerGave) {
         ASSERT_EQ(seams.boxes.size(), 1u);
         EXPECT_EQ(seams.boxes[0].text, L"Do you want to go back ?");
         EXPECT_EQ(seams.boxes[0].owner, nullptr);
-        EXPECT_EQ(seams.boxes[0].flags, kQuestion);
+        EXPECT_EQ(seams.boxes[0].flags, kSystemModalQuestion);
         EXPECT_FALSE(seams.boxes[0].nextEnabledWhenShown);  // Back is disabled while asking
         if (c.answer == IDNO) {
             EXPECT_FALSE(page.IsModalLoopEnded());

@@ -20,7 +20,6 @@ using previewtest::Wide;
 
 namespace {
 
-constexpr UINT kQuestion = MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL;
 constexpr UINT kNotice = MB_OK | MB_ICONINFORMATION;
 
 class PreviewPageTest : public previewtest::PreviewFixture {
@@ -255,7 +254,7 @@ TEST_F(PreviewPageTest, BackAsksThenLeavesNothingThatStopsTheNextAnalysis) {
     ASSERT_EQ(seams.boxes.size(), 1u);
     EXPECT_EQ(seams.boxes[0].text, L"  Do you want to go back ?");
     EXPECT_EQ(seams.boxes[0].owner, nullptr);
-    EXPECT_EQ(seams.boxes[0].flags, kQuestion);
+    EXPECT_EQ(seams.boxes[0].flags, kSystemModalQuestion);
 
     seams.boxAnswers = {IDYES};
     Click(IDC_PREVIEW_BACK);

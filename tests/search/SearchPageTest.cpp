@@ -182,7 +182,6 @@ TEST_F(SearchPageTest, StopEndsTheSearchWhereItIsAndKeepsTheRowsFound) {
 }
 
 TEST_F(SearchPageTest, NextTakesTheSelectedRowOnlyAndBackAndExitAsk) {
-    constexpr UINT kQuestion = MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL;
     Command(IDC_SEARCH_FIND_NOW);  // no directory yet
     ASSERT_EQ(seams.boxes.size(), 1u);
     EXPECT_EQ(seams.boxes[0].text, L"Select Search Directory?");
@@ -226,7 +225,7 @@ TEST_F(SearchPageTest, NextTakesTheSelectedRowOnlyAndBackAndExitAsk) {
     std::vector<std::wstring> questions;
     for (size_t i = boxesBefore; i < seams.boxes.size(); ++i) {
         questions.push_back(seams.boxes[i].text);
-        EXPECT_EQ(seams.boxes[i].flags, kQuestion);
+        EXPECT_EQ(seams.boxes[i].flags, kSystemModalQuestion);
     }
     EXPECT_EQ(questions, (std::vector<std::wstring>{L"Do you want to go back ?", L"  Do you want to exit ?",
                                                     L"Do you want to exit ?", L"Do you want to go back ?"}));

@@ -20,6 +20,9 @@ struct RecordedBox {
     bool nextEnabledWhenShown;  // what the probe window (if any) looked like while the box was up
 };
 
+// The pages' yes-or-no questions, as the user sees them: system modal.
+constexpr UINT kSystemModalQuestion = MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL;
+
 struct RecordedLaunch {
     std::wstring verb, file, parameters;
 };

@@ -8,6 +8,7 @@
 #include "app/MorvathDlgRes.h"
 #include "res/resource.h"
 #include "ui/SplashScreenEx.h"
+#include "wizard/MenuCommands.h"
 #include "wizard/PageFlow.h"
 #include "wizard/SystemMenu.h"
 #include "wizard/WizardGlobals.h"
@@ -26,11 +27,11 @@ constexpr UINT kGrayedCommands[] = {ID_SAVE_CURRENT_MAILBOX,
                                     ID_SELECT_ALL,
                                     ID_CONVERT,
                                     ID_SELECT_DIRECTORY,
-                                    32781,
-                                    32782,
-                                    32783,
-                                    32791,
-                                    32792};
+                                    ID_UNLISTED_MAIN_COMMAND_1,
+                                    ID_UNLISTED_MAIN_COMMAND_2,
+                                    ID_UNLISTED_MAIN_COMMAND_3,
+                                    ID_SEARCH_PAGE_COMMAND_1,
+                                    ID_SEARCH_PAGE_COMMAND_2};
 
 bool EndsWithEdb(const CString& path) { return path.Right(3) == L"EDB"; }
 
@@ -92,9 +93,7 @@ BOOL CMorvathDlg::OnInitDialog() {
 
     AppendActivityLogHeader();
 
-    if (HMENU menu = GetMenu()) {
-        for (UINT command : kGrayedCommands) ::EnableMenuItem(menu, command, MF_BYCOMMAND | MF_GRAYED);
-    }
+    GrayMenuCommands(GetMenu(), kGrayedCommands);
 
     m_sourceFileList.InsertColumn(0, L" File No.", LVCFMT_LEFT, 60);
     m_sourceFileList.InsertColumn(1, L" File Name", LVCFMT_LEFT, 500);

@@ -7,6 +7,7 @@
 #include "cli/ProgressBar.h"
 #include "ese/Database.h"
 #include "ese/Values.h"
+#include "text/CodePage.h"
 #include "text/Utf8.h"
 
 namespace cli {
@@ -21,27 +22,11 @@ using korvane::ese::ColumnType;
 using korvane::ese::Database;
 using korvane::ese::Item;
 
-// Code page 1252's 0x80..0x9F; the rest of it is Latin-1.
-const wchar_t kCp1252High[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-                                 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-
 std::wstring WideFromCodePage(const std::vector<uint8_t>& bytes, uint32_t codePage) {
     std::wstring text;
     if (codePage == 1200) {
-        std::vector<uint16_t> units = korvane::ese::Utf16Units(bytes);
-        for (size_t i = 0; i < units.size(); ++i) {
-            uint32_t u = units[i];
-            if constexpr (sizeof(wchar_t) == 2) {
-                text += static_cast<wchar_t>(u);  // the encoder pairs surrogates itself
-            } else if (u >= 0xD800 && u < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-                       units[i + 1] < 0xE000) {
-                text += static_cast<wchar_t>(0x10000 + ((u - 0xD800) << 10) + (units[++i] - 0xDC00));
-            } else {
-                text += static_cast<wchar_t>(u >= 0xD800 && u < 0xE000 ? 0xFFFD : u);
-            }
-        }
+        const std::vector<uint16_t> units = korvane::ese::Utf16Units(bytes);
+        text = mailbox::Utf16ToWide(std::u16string(units.begin(), units.end()));
         // A fixed UTF-16 column of odd size ends in a lone byte: kept as a character of its own, not lost.
         if (bytes.size() % 2) text += static_cast<wchar_t>(bytes.back());
         return text;
@@ -49,8 +34,7 @@ std::wstring WideFromCodePage(const std::vector<uint8_t>& bytes, uint32_t codePa
     for (uint8_t b : bytes) {
         if (b < 0x80) text += static_cast<wchar_t>(b);
         else if (codePage == 20127) text += L'\xFFFD';
-        else if (b < 0xA0) text += kCp1252High[b - 0x80];
-        else text += static_cast<wchar_t>(b);
+        else text += static_cast<wchar_t>(mailbox::Windows1252DefinedCharacter(b));
     }
     return text;
 }

@@ -12,6 +12,7 @@
 #include "scan/MailboxScan.h"
 #include "scan/ScanToken.h"
 #include "text/CodePage.h"
+#include "wizard/MenuCommands.h"
 #include "wizard/PageFlow.h"
 #include "wizard/WizardGlobals.h"
 
@@ -24,8 +25,10 @@ constexpr WorkerMessages kScanMessages = {WM_APP + 0x142};
 constexpr UINT kMailboxesFound = WM_APP + 0x142 + 2;
 constexpr UINT kSourceOpened = WM_APP + 0x142 + 3;
 
-// The search page's commands; not on the wizard menu, so graying them does nothing there.
-constexpr UINT kSearchCommands[] = {32791, 32792};
+// Grayed while the page is open, besides the search page's commands; Convert
+// and Select All come back when the scan ends.
+constexpr UINT kPageGrayedCommands[] = {ID_SELECT_EDB_FILE, ID_SAVE_ALL_MAILBOX, ID_SAVE_CURRENT_MAILBOX,
+                                        ID_CONVERT,         ID_SELECT_DIRECTORY, ID_SELECT_ALL};
 
 void GrayMenuCommand(HMENU menu, UINT command, bool grayed) {
     if (menu) ::EnableMenuItem(menu, command, MF_BYCOMMAND | (grayed ? MF_GRAYED : MF_ENABLED));
@@ -106,11 +109,8 @@ BOOL CMailbox::OnInitDialog() {
     StartScan();
 
     HMENU menu = GetMenu();
-    for (UINT command :
-         {static_cast<UINT>(ID_SELECT_EDB_FILE), kSearchCommands[0], kSearchCommands[1],
-          static_cast<UINT>(ID_SAVE_ALL_MAILBOX), static_cast<UINT>(ID_SAVE_CURRENT_MAILBOX),
-          static_cast<UINT>(ID_CONVERT), static_cast<UINT>(ID_SELECT_DIRECTORY), static_cast<UINT>(ID_SELECT_ALL)})
-        GrayMenuCommand(menu, command, true);
+    GrayMenuCommands(menu, kSearchPageCommands);
+    GrayMenuCommands(menu, kPageGrayedCommands);
     m_selectAllMenuTicks = true;
     return TRUE;
 }

@@ -13,6 +13,7 @@
 #include "scan/SubjectText.h"
 #include "text/CodePage.h"
 #include "transfer/OutputNames.h"
+#include "wizard/MenuCommands.h"
 #include "wizard/PageFlow.h"
 #include "wizard/SystemMenu.h"
 #include "wizard/WizardGlobals.h"
@@ -26,9 +27,6 @@ constexpr wchar_t kMissingDestination[] = L"Saving path doesn't exist, select an
 
 // The listing ends after this many markers: the last one is not counted.
 constexpr uint64_t kListingMarkers = 52;
-
-constexpr UINT kPageGrayedCommands[] = {ID_SELECT_EDB_FILE, 32773, 32792, 32791, ID_CONVERT, ID_SELECT_ALL,
-                                        ID_SELECT_DIRECTORY};
 
 bool IsDirectory(const CString& path) {
     DWORD attributes = ::GetFileAttributesW(path);
@@ -66,7 +64,7 @@ BEGIN_MESSAGE_MAP(CPreview, CSkinnedDialog)
     ON_COMMAND(ID_SAVE_CURRENT_MAILBOX, OnSaveCurrentMailbox)
     ON_COMMAND(ID_SAVE_ALL_MAILBOX, OnSaveAll)
     ON_COMMAND(ID_EXIT, OnExit)
-    ON_COMMAND(32787, OnExitCommand)
+    ON_COMMAND(ID_EXIT_UNLISTED, OnExitCommand)
     ON_COMMAND(ID_CLEAR_LOG, OnClearLog)
     ON_NOTIFY(TVN_SELCHANGEDW, IDC_PREVIEW_FOLDER_TREE, OnFolderSelected)
     ON_NOTIFY(NM_CLICK, IDC_PREVIEW_MESSAGE_LIST, OnMessageClick)
@@ -94,9 +92,7 @@ BOOL CPreview::OnInitDialog() {
     m_list.SendMessage(LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_listImages.get()));
 
     SetWindowText(g_productTitle);
-    if (HMENU menu = GetMenu()) {
-        for (UINT command : kPageGrayedCommands) ::EnableMenuItem(menu, command, MF_BYCOMMAND | MF_GRAYED);
-    }
+    GrayMenuCommands(GetMenu(), kPreviewGrayedCommands);
     for (int id : {IDC_PREVIEW_SAVE_CURRENT, IDC_PREVIEW_SAVE_ALL, IDC_PREVIEW_PREVIOUS_MAILBOX,
                    IDC_PREVIEW_NEXT_MAILBOX, IDC_PREVIEW_BACK})
         GetDlgItem(id).EnableWindow(false);

@@ -11,6 +11,7 @@
 #include "scan/HeaderCountMemo.h"
 #include "scan/ScanToken.h"
 #include "text/CodePage.h"
+#include "wizard/MenuCommands.h"
 #include "wizard/SystemMenu.h"
 #include "wizard/WizardGlobals.h"
 
@@ -26,10 +27,9 @@ constexpr const wchar_t* kStandardFolders[] = {L"Deleted Items", L"Inbox",    L"
                                                L"Outbox",        L"Drafts",   L"Contacts",   L"Notes",
                                                L"Tasks",         L"Calendar", L"Junk E-mail"};
 
-// Commands that need a finished analysis, grayed on the preview page when the user stops one.
-constexpr UINT kStoppedAnalysisCommands[] = {
-    ID_SELECT_EDB_FILE,     32773, 32792, 32791, ID_CONVERT, ID_SELECT_ALL, ID_SELECT_DIRECTORY, ID_SAVE_ALL_MAILBOX,
-    ID_SAVE_CURRENT_MAILBOX};
+// Saving needs a finished analysis: grayed on the preview page, beside the
+// page's own grayed commands, when the user stops one.
+constexpr UINT kStoppedAnalysisCommands[] = {ID_SAVE_ALL_MAILBOX, ID_SAVE_CURRENT_MAILBOX};
 
 }  // namespace
 
@@ -177,10 +177,8 @@ void CProgressBar::OnStop() {
         return;
     }
     g_analysisAborted = 1;
-    if (m_targets.pageMenu) {
-        for (UINT command : kStoppedAnalysisCommands)
-            ::EnableMenuItem(m_targets.pageMenu, command, MF_BYCOMMAND | MF_GRAYED);
-    }
+    GrayMenuCommands(m_targets.pageMenu, kPreviewGrayedCommands);
+    GrayMenuCommands(m_targets.pageMenu, kStoppedAnalysisCommands);
     EndWorker();
     TakeRows();  // the rows found so far stay in the list
     StoreCount();

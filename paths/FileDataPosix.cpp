@@ -5,15 +5,13 @@
 #include <string>
 
 #include "paths/Path.h"
+#include "text/FileTime.h"
 #include "text/Utf8.h"
 
 namespace search {
 namespace {
 
-uint64_t ToFileTime(const struct timespec& time) {
-    constexpr int64_t kSeconds1601To1970 = 11644473600;
-    return static_cast<uint64_t>((time.tv_sec + kSeconds1601To1970) * 10000000 + time.tv_nsec / 100);
-}
+uint64_t ToFileTime(const struct timespec& time) { return mailbox::FileTimeFromUnix(time.tv_sec, time.tv_nsec); }
 
 }  // namespace
 

@@ -1,11 +1,11 @@
 #include "paths/FileFinder.h"
 
+#include "text/AsciiCase.h"
+
 namespace search {
 namespace {
 
 bool IsDotEntry(const std::wstring& name) { return name == L"." || name == L".."; }
-
-wchar_t FoldAscii(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
 
 bool MatchFrom(const std::wstring& name, size_t n, const std::wstring& mask, size_t m) {
     while (m < mask.size()) {
@@ -15,7 +15,7 @@ bool MatchFrom(const std::wstring& name, size_t n, const std::wstring& mask, siz
             return false;
         }
         if (n == name.size()) return false;
-        if (mask[m] != L'?' && FoldAscii(mask[m]) != FoldAscii(name[n])) return false;
+        if (mask[m] != L'?' && mailbox::UpperAscii(mask[m]) != mailbox::UpperAscii(name[n])) return false;
         ++n, ++m;
     }
     return n == name.size();

@@ -3,20 +3,13 @@
 #include <algorithm>
 #include <ctime>
 
+#include "text/Calendar.h"
+#include "text/FileTime.h"
+
 namespace search {
 namespace {
 
 bool IsSlash(wchar_t c) { return c == L'\\' || c == L'/'; }
-
-// Days since 1970-01-01 of a proleptic Gregorian date.
-int64_t DaysFromCivil(int64_t year, unsigned month, unsigned day) {
-    year -= month <= 2;
-    const int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const unsigned yearOfEra = static_cast<unsigned>(year - era * 400);
-    const unsigned dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + static_cast<int64_t>(dayOfEra) - 719468;
-}
 
 }  // namespace
 
@@ -80,9 +73,7 @@ int64_t CPath::LastWriteTime() {
 }
 
 int64_t FileTimeToLocalCalendarTime(uint64_t fileTime) {
-    constexpr uint64_t kUnitsPerSecond = 10000000;
-    constexpr int64_t kSeconds1601To1970 = 11644473600;
-    const int64_t utc = static_cast<int64_t>(fileTime / kUnitsPerSecond) - kSeconds1601To1970;
+    const int64_t utc = mailbox::UnixFromFileTime(fileTime);
     const std::time_t asTime = static_cast<std::time_t>(utc);
     if (static_cast<int64_t>(asTime) != utc) return 0;
     std::tm local{};
@@ -92,9 +83,9 @@ int64_t FileTimeToLocalCalendarTime(uint64_t fileTime) {
     if (!localtime_r(&asTime, &local)) return 0;
 #endif
     if (local.tm_year < 0) return 0;  // before 1900
-    return DaysFromCivil(local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1),
-                         static_cast<unsigned>(local.tm_mday)) *
-               86400 +
+    return mailbox::DaysFromCivil(local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1),
+                                  static_cast<unsigned>(local.tm_mday)) *
+               mailbox::kSecondsPerDay +
            local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
 }
 

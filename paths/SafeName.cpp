@@ -2,20 +2,18 @@
 
 #include <algorithm>
 
+#include "text/AsciiCase.h"
+
 namespace convert {
 namespace {
+
+using mailbox::UpperAscii;
 
 bool IsForbidden(wchar_t c) {
     return c < 0x20 || c == 0x7F || std::wstring(L"\\/:*?\"<>|").find(c) != std::wstring::npos;
 }
 
 bool IsTrailingTrimmed(wchar_t c) { return c == L'.' || c == L' '; }
-
-std::wstring UpperAscii(std::wstring text) {
-    for (wchar_t& c : text)
-        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
-    return text;
-}
 
 // Windows opens a device, not a file, for these names whatever extension
 // follows (and with spaces before it): CON, PRN, AUX, NUL, CONIN$, CONOUT$,

@@ -4,7 +4,7 @@
 
 #include "quillon/DispatchArguments.h"
 #include "quillon/core/StoreRegistry.h"
-#include "quillon/core/TextConversion.h"
+#include "text/Utf8.h"
 
 namespace quillon_com {
 
@@ -28,7 +28,7 @@ int ExpectedArgumentCount(DISPID id) {
 void AnswerText(VARIANT* result, const std::string& utf8) {
     if (!result) return;
     ::VariantInit(result);
-    std::wstring wide = quillon::Utf8ToWide(utf8);
+    std::wstring wide = mailbox::FromUtf8(utf8);
     BSTR text = ::SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
     if (!text) throw ComError(E_OUTOFMEMORY);
     result->vt = VT_BSTR;
@@ -78,26 +78,26 @@ HRESULT CMailParserObject::Dispatch(DISPID id, WORD flags, const DISPPARAMS* par
         }
     }
 
-    using quillon::WideToUtf8;
+    using mailbox::ToUtf8;
     quillon::StoreRegistry& registry = quillon::StoreRegistry::Instance();
     switch (id) {
     case kDispOpen:
         AnswerText(result, "OK");
         break;
     case kDispCreateStore:
-        AnswerText(result, registry.CreateStore(WideToUtf8(texts[0]), WideToUtf8(texts[1])).text);
+        AnswerText(result, registry.CreateStore(ToUtf8(texts[0]), ToUtf8(texts[1])).text);
         break;
     case kDispCreateFolder:
-        AnswerText(result, registry.CreateFolder(WideToUtf8(texts[0])).text);
+        AnswerText(result, registry.CreateFolder(ToUtf8(texts[0])).text);
         break;
     case kDispImportMessage: {
         quillon::MessageRequest request;
-        request.folderPath = WideToUtf8(texts[0]);
-        request.attachmentName = WideToUtf8(texts[1]);
-        request.owner = WideToUtf8(texts[2]);
-        request.emlPath = WideToUtf8(texts[3]);
-        request.sourceTimeText = WideToUtf8(texts[4]);
-        request.messageText = WideToUtf8(texts[6]);
+        request.folderPath = ToUtf8(texts[0]);
+        request.attachmentName = ToUtf8(texts[1]);
+        request.owner = ToUtf8(texts[2]);
+        request.emlPath = ToUtf8(texts[3]);
+        request.sourceTimeText = ToUtf8(texts[4]);
+        request.messageText = ToUtf8(texts[6]);
         AnswerText(result, registry.ImportMessage(request).text);
         break;
     }

@@ -19,6 +19,17 @@
 #define ID_CONVERT 32790
 #define ID_SELECT_DIRECTORY 32794
 
+// Commands on no menu of this program. The pages gray them all the same
+// (graying goes by command, so an absent one is left alone) and the preview
+// page answers the second Exit; the numbers stay what they always were.
+#define ID_UNLISTED_PREVIEW_COMMAND 32773  // grayed with the source choice on the preview page
+#define ID_UNLISTED_MAIN_COMMAND_1 32781   // grayed until a source is chosen on the main page
+#define ID_UNLISTED_MAIN_COMMAND_2 32782
+#define ID_UNLISTED_MAIN_COMMAND_3 32783
+#define ID_EXIT_UNLISTED 32787          // the preview page's second Exit, asked with one leading space
+#define ID_SEARCH_PAGE_COMMAND_1 32791  // the search page's two commands
+#define ID_SEARCH_PAGE_COMMAND_2 32792
+
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
 #endif

@@ -5,6 +5,7 @@
 #include "paths/ResultText.h"
 #include "res/resource.h"
 #include "search/SearchRes.h"
+#include "wizard/MenuCommands.h"
 #include "wizard/PageFlow.h"
 #include "wizard/WizardGlobals.h"
 
@@ -87,9 +88,7 @@ BOOL CSearch::OnInitDialog() {
     m_findNowButton.EnableWindow(false);
     m_pathLabel.SetFill(RGB(255, 255, 255));
     SetWindowText(g_productTitle);
-    if (HMENU menu = GetMenu()) {
-        for (UINT command : kGrayedCommands) ::EnableMenuItem(menu, command, MF_BYCOMMAND | MF_GRAYED);
-    }
+    GrayMenuCommands(GetMenu(), kGrayedCommands);
     g_searchPageVisited = 1;
     return TRUE;
 }

@@ -11,21 +11,22 @@
 
 # Portable cores: no Windows folder below them.
 set(portable_layers
-  text=0 pst=0 logtext=0 ese=0
-  exchange=1 mail=1 scan=1 paths=1 sample=1
-  quillon/core=2
-  components=3
-  transfer=4
-  cli=5)
+  text=0 logtext=0
+  pst=1 ese=1 scan=1 paths=1 sample=1
+  exchange=2 mail=2
+  quillon/core=3
+  components=4
+  transfer=5
+  cli=6)
 # Windows libraries, ranked with the cores: each may include the cores below it.
 set(windows_layers
   framework=0 res=0
   wizard=1
   activitylog=2 ui=2
-  quillon=4 comclients=4
-  log=4)  # the View Log dialog: no page of the page flow; the conversion page runs it
+  quillon=4 log=4  # log: the View Log dialog, no page of the page flow; the conversion page runs it
+  comclients=5)
 # The pages of the page flow: one layer, above everything they stand on.
-set(page_layer 5)
+set(page_layer 6)
 set(pages mailbox search convert app)
 
 set(folders "")

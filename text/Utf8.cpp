@@ -3,7 +3,51 @@
 namespace mailbox {
 namespace {
 
-void Append(std::string& out, char32_t c) {
+bool IsSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
+
+// Appends a code point to UTF-16 units, as a pair past U+FFFF.
+template <class Units>
+void AppendUtf16(Units& out, char32_t c) {
+    using Unit = typename Units::value_type;
+    if (c >= 0x10000) {
+        c -= 0x10000;
+        out.push_back(static_cast<Unit>(0xD800 + (c >> 10)));
+        out.push_back(static_cast<Unit>(0xDC00 + (c & 0x3FF)));
+    } else {
+        out.push_back(static_cast<Unit>(c));
+    }
+}
+
+// Whole text through one of the two wide forms. A 32-bit unit is a code point
+// of its own: a surrogate there is no half of anything and becomes U+FFFD.
+template <class Wide>
+void AppendDecoded(Wide& out, std::string_view text) {
+    out.reserve(text.size());
+    auto append = [&](char32_t c) {
+        if (sizeof(typename Wide::value_type) == 2)
+            AppendUtf16(out, c);
+        else
+            out.push_back(static_cast<typename Wide::value_type>(c));
+    };
+    ForEachUtf8(
+        text, [&](char32_t c, std::string_view) { append(c); }, [&](unsigned char) { append(kReplacementCharacter); });
+}
+
+template <class Units, class Append>
+void ForEachUtf16(const Units& units, Append&& append) {
+    for (size_t i = 0; i < units.size(); ++i) {
+        char32_t unit = static_cast<char32_t>(units[i]) & 0xFFFF;
+        char32_t next = i + 1 < units.size() ? static_cast<char32_t>(units[i + 1]) & 0xFFFF : 0;
+        bool paired = false;
+        append(DecodeUtf16(unit, next, paired));
+        if (paired) ++i;
+    }
+}
+
+}  // namespace
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (IsSurrogate(c) || c > 0x10FFFF) c = kReplacementCharacter;
     if (c < 0x80) {
         out += static_cast<char>(c);
     } else if (c < 0x800) {
@@ -21,68 +65,75 @@ void Append(std::string& out, char32_t c) {
     }
 }
 
-void AppendWide(std::wstring& out, char32_t c) {
-    if (sizeof(wchar_t) == 2 && c >= 0x10000) {
-        c -= 0x10000;
-        out += static_cast<wchar_t>(0xD800 + (c >> 10));
-        out += static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
-    } else {
-        out += static_cast<wchar_t>(c);
+size_t DecodeUtf8(std::string_view text, size_t at, char32_t& codePoint) {
+    const unsigned char lead = static_cast<unsigned char>(text[at]);
+    if (lead < 0x80) {
+        codePoint = lead;
+        return 1;
     }
+    // C0 and C1 could only start overlong two-byte forms; F5 and up, values past U+10FFFF.
+    const size_t length = lead >= 0xC2 && lead < 0xE0    ? 2
+                          : lead >= 0xE0 && lead < 0xF0  ? 3
+                          : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                         : 0;
+    if (length == 0 || at + length > text.size()) return 0;
+    char32_t value = lead & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k) {
+        const unsigned char next = static_cast<unsigned char>(text[at + k]);
+        if ((next & 0xC0) != 0x80) return 0;
+        value = (value << 6) | (next & 0x3F);
+    }
+    const bool overlong = (length == 3 && value < 0x800) || (length == 4 && value < 0x10000);
+    if (overlong || value > 0x10FFFF || IsSurrogate(value)) return 0;
+    codePoint = value;
+    return length;
 }
 
-}  // namespace
+char32_t DecodeUtf16(char32_t unit, char32_t next, bool& paired) {
+    paired = unit >= 0xD800 && unit <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF;
+    if (paired) return 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00);
+    return IsSurrogate(unit) ? kReplacementCharacter : unit;
+}
 
-std::string ToUtf8(const std::wstring& text) {
+std::string ToUtf8(std::wstring_view text) {
     std::string out;
     out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = static_cast<char32_t>(text[i]);
-        if (sizeof(wchar_t) == 2) c &= 0xFFFF;
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
-            char32_t low = static_cast<char32_t>(text[i + 1]) & 0xFFFF;
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                Append(out, 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
-                ++i;
-                continue;
-            }
-        }
-        if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) c = 0xFFFD;
-        Append(out, c);
+    if constexpr (sizeof(wchar_t) == 2) {
+        ForEachUtf16(text, [&](char32_t c) { AppendUtf8(out, c); });
+    } else {
+        for (wchar_t c : text) AppendUtf8(out, static_cast<char32_t>(c));
     }
     return out;
 }
 
-std::wstring FromUtf8(const std::string& text) {
+std::wstring FromUtf8(std::string_view text) {
     std::wstring out;
-    size_t i = 0;
-    while (i < text.size()) {
-        unsigned char lead = static_cast<unsigned char>(text[i]);
-        int extra = lead < 0x80 ? 0 : (lead >> 5) == 6 ? 1 : (lead >> 4) == 14 ? 2 : (lead >> 3) == 30 ? 3 : -1;
-        if (extra < 0 || i + extra >= text.size()) {
-            AppendWide(out, 0xFFFD);
-            ++i;
-            continue;
-        }
-        char32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
-        bool valid = true;
-        for (int k = 1; k <= extra; ++k) {
-            unsigned char next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) {
-                valid = false;
-                break;
-            }
-            c = (c << 6) | (next & 0x3F);
-        }
-        static const char32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
-        if (!valid || c < kMinimum[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-            AppendWide(out, 0xFFFD);
-            ++i;
-            continue;
-        }
-        AppendWide(out, c);
-        i += extra + 1;
-    }
+    AppendDecoded(out, text);
+    return out;
+}
+
+std::u16string Utf8ToUtf16(std::string_view text) {
+    std::u16string out;
+    AppendDecoded(out, text);
+    return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view units) {
+    std::string out;
+    out.reserve(units.size());
+    ForEachUtf16(units, [&](char32_t c) { AppendUtf8(out, c); });
+    return out;
+}
+
+std::wstring Utf16ToWide(std::u16string_view units) {
+    std::wstring out;
+    out.reserve(units.size());
+    ForEachUtf16(units, [&](char32_t c) {
+        if constexpr (sizeof(wchar_t) == 2)
+            AppendUtf16(out, c);
+        else
+            out.push_back(static_cast<wchar_t>(c));
+    });
     return out;
 }
 

@@ -29,24 +29,24 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
 }
 
 std::wstring SaveAllRunFolder(const std::wstring& destination, const std::wstring& dateText) {
-    return JoinPath(destination, L"Korvane-EDB-PST" + dateText);
+    return JoinPath(destination, kSaveAllRunFolderPrefix + dateText);
 }
 
 std::wstring SaveCurrentRunFolder(const std::wstring& destination, const std::wstring& dateText) {
-    return JoinPath(destination, L"Korvane_Converted-EDB-PST-" + dateText) + kPathSeparator;
+    return JoinPath(destination, kSaveCurrentRunFolderPrefix + dateText) + kPathSeparator;
 }
 
 std::wstring SkipAnalysisMailboxFolder(const std::wstring& destination, const std::wstring& sourceFileName,
                                        const std::wstring& dateText, const std::wstring& safeMailboxName) {
-    return JoinPath(JoinPath(destination, L"Korvane_Converted_" + sourceFileName + dateText), safeMailboxName);
+    return JoinPath(JoinPath(destination, kSkipAnalysisFolderPrefix + sourceFileName + dateText), safeMailboxName);
 }
 
 std::wstring PstDisplayName(const std::wstring& safeMailboxName, const std::wstring& dateText) {
-    return L"Korvane-EDB-PST-" + safeMailboxName + dateText;
+    return kPstNamePrefix + safeMailboxName + dateText;
 }
 
 std::wstring PstFilePath(const std::wstring& folder, const std::wstring& displayName) {
-    return JoinPath(folder, displayName + L".pst");
+    return JoinPath(folder, displayName + kPstExtension);
 }
 
 std::wstring PathComponent(const std::wstring& path, size_t n) {

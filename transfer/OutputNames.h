@@ -26,6 +26,15 @@ LocalTime CurrentLocalTime();
 
 // "day-month-year hour-minute" with no leading zeros: 6-12-2026 9-5.
 std::wstring DateText(const LocalTime& time);
+// "31-12-2026 23-59": what a length budget keeps for a date text taken later.
+constexpr size_t kLongestDateText = 16;
+
+// The fixed parts of the names below, which Save All's length budget counts too.
+constexpr wchar_t kSaveAllRunFolderPrefix[] = L"Korvane-EDB-PST";
+constexpr wchar_t kSaveCurrentRunFolderPrefix[] = L"Korvane_Converted-EDB-PST-";
+constexpr wchar_t kSkipAnalysisFolderPrefix[] = L"Korvane_Converted_";
+constexpr wchar_t kPstNamePrefix[] = L"Korvane-EDB-PST-";
+constexpr wchar_t kPstExtension[] = L".pst";
 
 // folder + separator + name; no separator is doubled.
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);

@@ -4,15 +4,13 @@
 
 #include "paths/SafeName.h"
 #include "scan/HeaderCountMemo.h"
+#include "transfer/OutputNames.h"
 #include "transfer/SourceTimeText.h"
 #include "transfer/SystemPath.h"
 
 namespace convert {
 namespace {
 
-// "31-12-2026 23-59": the date text is taken afresh for each name, so room
-// is kept for its longest form.
-constexpr size_t kLongestDateText = 16;
 // Below this a name would be cut beyond recognition.
 constexpr size_t kShortestUsableName = 8;
 
@@ -72,14 +70,14 @@ bool SaveAllOutcome::Succeeded() const {
 
 size_t MailboxNameBudget(const SaveAllRequest& request, const std::wstring& sourceFileName) {
     const size_t destination = request.destination.size() + 1;
-    const size_t pstFileFixed = Length(L"Korvane-EDB-PST-") + kLongestDateText + Length(L".pst");
+    const size_t pstFileFixed = Length(kPstNamePrefix) + kLongestDateText + Length(kPstExtension);
     size_t fixed, copies;
     if (request.skipAnalysis) {
-        fixed = destination + Length(L"Korvane_Converted_") + sourceFileName.size() + kLongestDateText + 1 + 1 +
+        fixed = destination + Length(kSkipAnalysisFolderPrefix) + sourceFileName.size() + kLongestDateText + 1 + 1 +
                 pstFileFixed;
         copies = 2;  // the mailbox's folder and its file
     } else {
-        fixed = destination + Length(L"Korvane-EDB-PST") + kLongestDateText + 1 + pstFileFixed;
+        fixed = destination + Length(kSaveAllRunFolderPrefix) + kLongestDateText + 1 + pstFileFixed;
         copies = 1;
     }
     if (fixed >= kMaxPathUnits) return 0;

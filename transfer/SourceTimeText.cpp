@@ -4,24 +4,20 @@
 #include <ctime>
 
 #include "paths/Path.h"
+#include "text/Calendar.h"
 
 namespace convert {
 
 std::wstring CalendarTimeText(int64_t localCalendarTime) {
     // Broken down without any zone shift: the value already is local time.
-    int64_t days = localCalendarTime / 86400;
-    int64_t seconds = localCalendarTime % 86400;
-    if (seconds < 0) seconds += 86400, --days;
-    days += 719468;
-    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const unsigned dayOfEra = static_cast<unsigned>(days - era * 146097);
-    const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const unsigned monthIndex = (5 * dayOfYear + 2) / 153;
+    int64_t days = localCalendarTime / mailbox::kSecondsPerDay;
+    int64_t seconds = localCalendarTime % mailbox::kSecondsPerDay;
+    if (seconds < 0) seconds += mailbox::kSecondsPerDay, --days;
+    const mailbox::CivilDate date = mailbox::CivilFromDays(days);
     std::tm time{};
-    time.tm_mday = static_cast<int>(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
-    time.tm_mon = static_cast<int>(monthIndex < 10 ? monthIndex + 2 : monthIndex - 10);
-    time.tm_year = static_cast<int>(static_cast<int64_t>(yearOfEra) + era * 400 + (time.tm_mon <= 1)) - 1900;
+    time.tm_mday = static_cast<int>(date.day);
+    time.tm_mon = static_cast<int>(date.month) - 1;
+    time.tm_year = static_cast<int>(date.year) - 1900;
     time.tm_hour = static_cast<int>(seconds / 3600);
     time.tm_min = static_cast<int>(seconds / 60 % 60);
     time.tm_sec = static_cast<int>(seconds % 60);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "Bytes.h"
+#include "text/Calendar.h"
 
 namespace korvane::ese {
 namespace {
@@ -22,19 +23,6 @@ size_t IntegerWidth(ColumnType type) {
     case ColumnType::DateTime: return 8;
     default: return 0;
     }
-}
-
-// Days from 1970-01-01 to the civil date (proleptic Gregorian).
-void CivilFromDays(int64_t days, int64_t& year, unsigned& month, unsigned& day) {
-    days += 719468;
-    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(days - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    day = doy - (153 * mp + 2) / 5 + 1;
-    month = mp < 10 ? mp + 3 : mp - 9;
-    year = static_cast<int64_t>(yoe) + era * 400 + (month <= 2 ? 1 : 0);
 }
 
 }  // namespace
@@ -78,9 +66,7 @@ bool OleDateToIso8601(double days, std::string& text) {
     const int64_t millis = static_cast<int64_t>(std::llround((days - 25569.0) * 86400000.0));
     int64_t dayNumber = millis >= 0 ? millis / 86400000 : -((-millis + 86399999) / 86400000);
     int64_t inDay = millis - dayNumber * 86400000;
-    int64_t year;
-    unsigned month, day;
-    CivilFromDays(dayNumber, year, month, day);
+    const auto [year, month, day] = mailbox::CivilFromDays(dayNumber);
     char buffer[48];
     unsigned h = static_cast<unsigned>(inDay / 3600000), m = static_cast<unsigned>(inDay / 60000 % 60),
              s = static_cast<unsigned>(inDay / 1000 % 60), ms = static_cast<unsigned>(inDay % 1000);

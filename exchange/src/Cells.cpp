@@ -1,36 +1,15 @@
 #include "Cells.h"
 
 #include "ese/Values.h"
+#include "text/AsciiCase.h"
+#include "text/CodePage.h"
+#include "text/Utf8.h"
 
 namespace korvane::exchange::detail {
 namespace {
 
 using ese::ColumnType;
-
-// Code page 1252's 0x80..0x9F; the rest of it is Latin-1. Unassigned bytes become U+FFFD.
-const uint16_t kWindows1252High[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-                                       0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-
-void AppendUtf8(std::string& out, uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-        return;
-    }
-    if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-    } else {
-        if (code < 0x10000) {
-            out += static_cast<char>(0xE0 | (code >> 12));
-        } else {
-            out += static_cast<char>(0xF0 | (code >> 18));
-            out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        }
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    }
-    out += static_cast<char>(0x80 | (code & 0x3F));
-}
+using mailbox::AppendUtf8;
 
 const ese::Item* OneItem(const ese::Record& record, int column) {
     if (column < 0 || static_cast<size_t>(column) >= record.size()) return nullptr;
@@ -41,38 +20,11 @@ const ese::Item* OneItem(const ese::Record& record, int column) {
 
 }  // namespace
 
-bool SameName(const std::string& a, const char* b) {
-    size_t i = 0;
-    for (; i < a.size() && b[i]; ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return i == a.size() && !b[i];
-}
-
 int FindColumn(const ese::Table& table, std::initializer_list<const char*> names) {
     for (const char* name : names)
         for (size_t i = 0; i < table.columns.size(); ++i)
-            if (SameName(table.columns[i].name, name)) return static_cast<int>(i);
+            if (mailbox::EqualsIgnoreCase(table.columns[i].name, name)) return static_cast<int>(i);
     return -1;
-}
-
-std::string Utf8FromUtf16(const std::vector<uint16_t>& units) {
-    std::string out;
-    out.reserve(units.size());
-    for (size_t i = 0; i < units.size(); ++i) {
-        uint32_t unit = units[i];
-        if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-            units[i + 1] < 0xE000) {
-            unit = 0x10000 + ((unit - 0xD800) << 10) + (units[++i] - 0xDC00);
-        } else if (unit >= 0xD800 && unit < 0xE000) {
-            unit = 0xFFFD;  // a lone surrogate has no UTF-8 form
-        }
-        AppendUtf8(out, unit);
-    }
-    return out;
 }
 
 std::optional<uint64_t> Count(const ese::Table& table, const ese::Record& record, int column) {
@@ -106,10 +58,11 @@ std::optional<std::string> Text(const ese::Table& table, const ese::Record& reco
         for (uint8_t b : item->Bytes()) {
             if (b < 0x80) out += static_cast<char>(b);
             else if (info.codePage == 20127) AppendUtf8(out, 0xFFFD);
-            else AppendUtf8(out, b < 0xA0 ? kWindows1252High[b - 0x80] : b);
+            else AppendUtf8(out, mailbox::Windows1252DefinedCharacter(b));
         }
     } else if (ese::IsTextType(info.type) || ese::IsBinaryType(info.type)) {
-        out = Utf8FromUtf16(ese::Utf16Units(item->Bytes()));
+        const std::vector<uint16_t> units = ese::Utf16Units(item->Bytes());
+        out = mailbox::Utf16ToUtf8(std::u16string(units.begin(), units.end()));
     } else {
         return std::nullopt;
     }

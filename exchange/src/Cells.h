@@ -13,7 +13,6 @@ namespace korvane::exchange::detail {
 // The column's index in the table, by the first of the names present
 // (ESE names compare without case); -1 when none is.
 int FindColumn(const ese::Table& table, std::initializer_list<const char*> names);
-bool SameName(const std::string& a, const char* b);
 
 // Nullopt for a NULL or unreadable cell, a missing column (index -1), a
 // negative number or a size no integer has.
@@ -25,7 +24,5 @@ std::optional<std::string> Text(const ese::Table& table, const ese::Record& reco
 std::string Raw(const ese::Record& record, int column);
 // Canonical GUID text for a 16-byte value; empty otherwise.
 std::string Guid(const ese::Record& record, int column);
-
-std::string Utf8FromUtf16(const std::vector<uint16_t>& units);
 
 }  // namespace korvane::exchange::detail

@@ -3,6 +3,7 @@
 // checked on a real Exchange database.
 #include "Cells.h"
 #include "exchange/Structure.h"
+#include "text/AsciiCase.h"
 
 namespace korvane::exchange {
 namespace {
@@ -10,7 +11,7 @@ namespace {
 const char* const kFiveTables[] = {"Folders", "Msg", "Mailbox", "Global", "PerUserRead"};
 
 bool IsFolderTableName(const std::string& name) {
-    if (name.size() <= 7 || !detail::SameName(name.substr(0, 7), "Folder_")) return false;
+    if (name.size() <= 7 || !mailbox::EqualsIgnoreCase(name.substr(0, 7), "Folder_")) return false;
     return name.find_first_not_of("0123456789", 7) == std::string::npos;
 }
 
@@ -43,7 +44,7 @@ const char* SchemaName(Schema schema) {
 Recognition RecogniseSchema(const ese::Database& db) {
     auto has = [&](const char* name) {
         for (const ese::Table& table : db.Tables())
-            if (detail::SameName(table.name, name)) return &table;
+            if (mailbox::EqualsIgnoreCase(table.name, name)) return &table;
         return static_cast<const ese::Table*>(nullptr);
     };
     std::string present, missing;

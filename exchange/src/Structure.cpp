@@ -8,6 +8,7 @@
 
 #include "Cells.h"
 #include "exchange/Structure.h"
+#include "text/AsciiCase.h"
 
 namespace korvane::exchange {
 namespace {
@@ -63,11 +64,11 @@ void RolesByName(std::vector<Folder>& folders) {
         if (folder.parent < 0 && folder.name.empty()) {
             folder.role = FolderRole::Root;
         } else if ((folder.parent < 0 || above == FolderRole::Root) &&
-                   detail::SameName(folder.name, "Top of Information Store")) {
+                   mailbox::EqualsIgnoreCase(folder.name, "Top of Information Store")) {
             folder.role = FolderRole::TopOfStore;
         } else if (above == FolderRole::TopOfStore) {
             for (const auto& standard : kStandard)
-                if (detail::SameName(folder.name, standard.name)) folder.role = standard.role;
+                if (mailbox::EqualsIgnoreCase(folder.name, standard.name)) folder.role = standard.role;
         }
     }
 }
@@ -108,7 +109,7 @@ bool ReadTable(ese::Database& db, const ese::Table& table, Structure& out,
 
 const ese::Table& TableNamed(const ese::Database& db, const char* name) {
     for (const ese::Table& table : db.Tables())
-        if (detail::SameName(table.name, name)) return table;
+        if (mailbox::EqualsIgnoreCase(table.name, name)) return table;
     return db.Tables().front();  // not reached: recognition found every table it names
 }
 
@@ -150,17 +151,10 @@ void ReadFiveTables(ese::Database& db, Structure& out, const std::function<void(
     if (progress) progress();
 }
 
-std::string Lowered(const std::string& name) {
-    std::string out = name;
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
 void ReadPerMailboxTables(ese::Database& db, Structure& out, const std::function<void()>& progress) {
     // One lookup per mailbox: a map, so that 10,000 mailboxes do not search 10,000 tables each.
     std::unordered_map<std::string, const ese::Table*> tables;
-    for (const ese::Table& table : db.Tables()) tables.emplace(Lowered(table.name), &table);
+    for (const ese::Table& table : db.Tables()) tables.emplace(mailbox::LowerAscii(table.name), &table);
     const ese::Table& mailboxes = *tables.at("mailbox");
     const int number = FindColumn(mailboxes, {"MailboxNumber"});
     const int owner = FindColumn(mailboxes, {"MailboxOwnerDisplayName", "DisplayName"});

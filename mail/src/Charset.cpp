@@ -1,20 +1,16 @@
 #include "mail/Charset.h"
 
-#include <algorithm>
 #include <cstdint>
+
+#include "text/AsciiCase.h"
+#include "text/CodePage.h"
+#include "text/Utf8.h"
 
 namespace mail {
 namespace {
 
-// 0x80..0x9F of windows-1252. The five bytes the code page leaves undefined
-// map to the C1 control of the same value, as Windows' own conversion does,
-// so every byte survives a round trip.
-constexpr char16_t kHighControls[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-char32_t Windows1252CodePoint(uint8_t byte) { return byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : byte; }
+using mailbox::AppendUtf8;
+using mailbox::Windows1252Character;
 
 std::string Latin1ToUtf8(std::string_view bytes) {
     std::string out;
@@ -23,42 +19,12 @@ std::string Latin1ToUtf8(std::string_view bytes) {
     return out;
 }
 
-// Length of the valid UTF-8 sequence at `at`, or 0 when the bytes there are
-// not one (overlong forms, surrogates and values past U+10FFFF included).
-size_t ValidUtf8Length(std::string_view s, size_t at, char32_t& codePoint) {
-    auto byte = [&](size_t i) { return static_cast<uint8_t>(s[i]); };
-    uint8_t lead = byte(at);
-    if (lead < 0x80) {
-        codePoint = lead;
-        return 1;
-    }
-    size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 0;
-    if (length == 0 || lead > 0xF4 || at + length > s.size()) return 0;
-    char32_t value = lead & (0x7F >> length);
-    for (size_t i = 1; i < length; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80) return 0;
-        value = (value << 6) | (byte(at + i) & 0x3F);
-    }
-    bool overlong = (length == 3 && value < 0x800) || (length == 4 && value < 0x10000);
-    if (overlong || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
-    codePoint = value;
-    return length;
-}
-
 std::string Utf8Lenient(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
-    for (size_t i = 0; i < bytes.size();) {
-        char32_t codePoint = 0;
-        size_t length = ValidUtf8Length(bytes, i, codePoint);
-        if (length == 0) {
-            AppendUtf8(out, Windows1252CodePoint(static_cast<uint8_t>(bytes[i])));
-            ++i;
-        } else {
-            out.append(bytes.substr(i, length));
-            i += length;
-        }
-    }
+    mailbox::ForEachUtf8(
+        bytes, [&](char32_t, std::string_view sequence) { out.append(sequence); },
+        [&](unsigned char stray) { AppendUtf8(out, Windows1252Character(stray)); });
     return out;
 }
 
@@ -66,36 +32,17 @@ std::string Lowered(std::string_view name) {
     std::string out;
     for (char c : name) {
         if (c == '"' || c == '\'' || c == ' ' || c == '\t') continue;
-        out.push_back(static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c));
+        out.push_back(mailbox::LowerAscii(c));
     }
     return out;
 }
 
 }  // namespace
 
-void AppendUtf8(std::string& out, char32_t c) {
-    if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) c = 0xFFFD;
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
 std::string Windows1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
-    for (unsigned char c : bytes) AppendUtf8(out, Windows1252CodePoint(c));
+    for (unsigned char c : bytes) AppendUtf8(out, Windows1252Character(c));
     return out;
 }
 
@@ -113,24 +60,13 @@ std::string DecodeCharset(std::string_view bytes, std::string_view charset) {
 std::string Utf8ToWindows1252(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (size_t i = 0; i < text.size();) {
-        char32_t codePoint = 0;
-        size_t length = ValidUtf8Length(text, i, codePoint);
-        if (length == 0) {
-            out.push_back('?');
-            ++i;
-            continue;
-        }
-        i += length;
-        if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) {
-            out.push_back(static_cast<char>(codePoint));
-            continue;
-        }
-        auto found = std::find(std::begin(kHighControls), std::end(kHighControls), static_cast<char16_t>(codePoint));
-        out.push_back(codePoint <= 0xFFFF && found != std::end(kHighControls)
-                          ? static_cast<char>(0x80 + (found - std::begin(kHighControls)))
-                          : '?');
-    }
+    mailbox::ForEachUtf8(
+        text,
+        [&](char32_t codePoint, std::string_view) {
+            uint8_t byte = 0;
+            out.push_back(mailbox::Windows1252Byte(codePoint, byte) ? static_cast<char>(byte) : '?');
+        },
+        [&](unsigned char) { out.push_back('?'); });
     return out;
 }
 

@@ -1,5 +1,7 @@
 #include "mail/HeaderBlock.h"
 
+#include "text/AsciiCase.h"
+
 namespace mail {
 namespace {
 
@@ -13,24 +15,6 @@ size_t FieldNameLength(std::string_view line) {
 }
 
 }  // namespace
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
-std::string LowerAscii(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
 
 std::string_view TrimBlanks(std::string_view text) {
     size_t first = text.find_first_not_of(" \t\r\n");
@@ -70,7 +54,7 @@ HeaderSplit SplitHeader(std::string_view entity) {
 
 const HeaderField* FindField(const std::vector<HeaderField>& fields, std::string_view name) {
     for (const HeaderField& field : fields)
-        if (EqualsIgnoreCase(field.name, name)) return &field;
+        if (mailbox::EqualsIgnoreCase(field.name, name)) return &field;
     return nullptr;
 }
 

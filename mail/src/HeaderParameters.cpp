@@ -7,6 +7,7 @@
 #include "mail/EncodedWords.h"
 #include "mail/HeaderBlock.h"
 #include "HexDigit.h"
+#include "text/AsciiCase.h"
 
 namespace mail {
 namespace {
@@ -71,7 +72,7 @@ ParameterizedValue ParseParameterizedValue(std::string_view raw) {
     ParameterizedValue result;
     size_t semicolon = raw.find(';');
     for (char c : raw.substr(0, semicolon))
-        if (c != ' ' && c != '\t' && c != '"') result.value.push_back(c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c);
+        if (c != ' ' && c != '\t' && c != '"') result.value.push_back(mailbox::LowerAscii(c));
     if (semicolon == std::string_view::npos) return result;
 
     std::map<std::string, std::vector<Section>> extended;
@@ -83,7 +84,7 @@ ParameterizedValue ParseParameterizedValue(std::string_view raw) {
             at = equals + 1;
             continue;
         }
-        std::string name = LowerAscii(TrimBlanks(raw.substr(at, equals - at)));
+        std::string name = mailbox::LowerAscii(TrimBlanks(raw.substr(at, equals - at)));
         size_t valueStart = raw.find_first_not_of(" \t", equals + 1);
         std::string value;
         if (valueStart == std::string_view::npos) {

@@ -9,6 +9,7 @@
 #include "mail/MimeEntity.h"
 #include "mail/TimeText.h"
 #include "mail/TransferEncoding.h"
+#include "text/AsciiCase.h"
 
 namespace mail {
 namespace {
@@ -159,7 +160,7 @@ public:
 private:
     static std::string Decode(const MimeEntity& entity) {
         const HeaderField* field = FindField(entity.fields, "Content-Transfer-Encoding");
-        std::string encoding = field ? LowerAscii(TrimBlanks(field->value)) : std::string();
+        std::string encoding = field ? mailbox::LowerAscii(TrimBlanks(field->value)) : std::string();
         if (encoding == "base64") return DecodeBase64(entity.body);
         if (encoding == "quoted-printable") return DecodeQuotedPrintable(entity.body);
         return std::string(entity.body);

@@ -22,15 +22,15 @@
 #include "components/DirectMailParser.h"
 #include "mail/Charset.h"
 #include "quillon/core/StoreRegistry.h"
-#include "quillon/core/TextConversion.h"
 #include "tests/common/StandardFolders.h"
+#include "text/Utf8.h"
 
 namespace component_test {
 
 using standard_folders::kSaveAll;
 
-inline std::wstring W(const std::string& utf8) { return quillon::Utf8ToWide(utf8); }
-inline std::string U(const std::wstring& wide) { return quillon::WideToUtf8(wide); }
+inline std::wstring W(const std::string& utf8) { return mailbox::FromUtf8(utf8); }
+inline std::string U(const std::wstring& wide) { return mailbox::ToUtf8(wide); }
 
 inline std::string EncodeBase64(const std::string& bytes) {
     static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";

@@ -10,7 +10,7 @@
 #include "framework/Handles.h"
 #include "framework/Seams.h"
 #include "pst/Store.h"
-#include "quillon/core/TextConversion.h"
+#include "text/Utf8.h"
 
 using quillon_test::CallRegistration;
 using quillon_test::QuillonDll;
@@ -54,7 +54,7 @@ TEST_F(QuillonExchange, ProcessesLeaveStoresOfBothShapesAndSurviveAKill) {
     const std::wstring killed = out + L"\\killed\\Korvane-EDB-PST-carol.pst";
     EXPECT_EQ(9u, RunClient(L"save-all \"" + killed + L"\" Korvane-EDB-PST-carol 1 100000", 1500));
 
-    auto store = pst::Store::Open(quillon::WideToUtf8(killed));
+    auto store = pst::Store::Open(mailbox::ToUtf8(killed));
     ASSERT_TRUE(store.IsOk()) << store.Message();
 }
 

@@ -5,7 +5,7 @@
 #include "paths/SafeName.h"
 #include "transfer/OutputNames.h"
 #include "transfer/SourceTimeText.h"
-#include "quillon/core/TextConversion.h"
+#include "text/Utf8.h"
 
 namespace {
 
@@ -79,8 +79,8 @@ TEST(Names, CollidingNamesGetDistinctFiles) {
     // Names that differ only in lone surrogates stay apart in the component's UTF-8.
     const std::wstring first = set.Claim(std::wstring(L"x") + static_cast<wchar_t>(0xD800));
     const std::wstring second = set.Claim(std::wstring(L"x") + static_cast<wchar_t>(0xD801));
-    EXPECT_NE(quillon::WideToUtf8(first), quillon::WideToUtf8(second));
-    EXPECT_EQ(quillon::Utf8ToWide(quillon::WideToUtf8(second)), second);
+    EXPECT_NE(mailbox::ToUtf8(first), mailbox::ToUtf8(second));
+    EXPECT_EQ(mailbox::FromUtf8(mailbox::ToUtf8(second)), second);
     // At the length cap the suffix takes the name's end, not the cap's place.
     EXPECT_EQ(set.Claim(L"12345678", 8), L"12345678");
     EXPECT_EQ(set.Claim(L"12345678", 8), L"123456_2");

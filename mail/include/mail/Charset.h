@@ -9,10 +9,6 @@
 
 namespace mail {
 
-// Appends the UTF-8 form of one code point (surrogates and values past
-// U+10FFFF become U+FFFD).
-void AppendUtf8(std::string& out, char32_t codePoint);
-
 // us-ascii, iso-8859-1 (and its aliases), windows-1252 and utf-8 are decoded
 // as declared; every other or missing charset name falls back to windows-1252.
 // Invalid utf-8 sequences keep their bytes, each read as windows-1252.

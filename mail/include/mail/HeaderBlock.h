@@ -26,8 +26,6 @@ HeaderSplit SplitHeader(std::string_view entity);
 // The first field of that name (ASCII case-insensitive), or null.
 const HeaderField* FindField(const std::vector<HeaderField>& fields, std::string_view name);
 
-bool EqualsIgnoreCase(std::string_view a, std::string_view b);
-std::string LowerAscii(std::string_view text);
 std::string_view TrimBlanks(std::string_view text);
 
 }  // namespace mail

@@ -1,12 +1,11 @@
 #include "messaging/MessageWriter.h"
 
-#include <cctype>
-
 #include "ltp/TableContext.h"
 #include "messaging/NodeIds.h"
 #include "messaging/PropertyTags.h"
 #include "messaging/TableTemplates.h"
-#include "util/FileTime.h"
+#include "text/AsciiCase.h"
+#include "text/FileTime.h"
 
 namespace pst {
 namespace {
@@ -18,7 +17,7 @@ constexpr uint32_t kCodepageUtf8 = 65001;
 // "SMTP:" + upper-cased address + NUL, the search key form Outlook uses.
 Bytes AddressSearchKey(const std::string& address) {
     std::string key = "SMTP:";
-    for (char c : address) key.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+    for (char c : address) key.push_back(mailbox::UpperAscii(c));
     Bytes out(key.begin(), key.end());
     out.push_back(0);
     return out;
@@ -116,7 +115,7 @@ NodeContent MessageWriter::Write(Database& db, uint32_t nid, const MessageData& 
     uint32_t flags = m.flags & ~uint32_t(kMessageHasAttachments);
     if (!m.attachments.empty()) flags |= kMessageHasAttachments;
     uint64_t modified = m.deliveryTime ? m.deliveryTime : m.submitTime;
-    if (!modified) modified = FileTimeNow();
+    if (!modified) modified = mailbox::FileTimeNow();
 
     props.push_back(StringProperty(tag::kMessageClass, m.messageClass.empty() ? "IPM.Note" : m.messageClass));
     AddString(props, tag::kSubject, m.subject);

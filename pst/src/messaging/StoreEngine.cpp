@@ -13,8 +13,9 @@
 #include "messaging/NodeIds.h"
 #include "messaging/PropertyTags.h"
 #include "messaging/TableTemplates.h"
+#include "text/AsciiCase.h"
+#include "text/FileTime.h"
 #include "util/EngineError.h"
-#include "util/FileTime.h"
 
 namespace pst {
 namespace {
@@ -23,13 +24,6 @@ constexpr const char* kSpamSearchFolderName = "SPAM Search Folder 2";
 // PidTagValidFolderMask: IPM subtree, wastebasket and finder are valid.
 constexpr uint32_t kValidFolders = 0x01 | 0x08 | 0x80;
 constexpr size_t kMaxCachedFolders = 64;
-
-std::string Lower(const std::string& s) {
-    std::string out = s;
-    for (auto& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
 
 std::string TextOf(const std::vector<Property>& props, uint32_t tag) {
     const Property* p = FindProperty(props, tag);
@@ -206,7 +200,7 @@ uint32_t StoreEngine::CreateFolderNodes(uint32_t nid, uint32_t parent, const std
     f->properties.push_back(Int32Property(tag::kContentUnreadCount, 0));
     f->properties.push_back(BoolProperty(tag::kSubfolders, hasSubfolders));
     if (!containerClass.empty()) f->properties.push_back(StringProperty(tag::kContainerClass, containerClass));
-    uint64_t now = FileTimeNow();
+    uint64_t now = mailbox::FileTimeNow();
     f->properties.push_back(Int64Property(tag::kCreationTime, now));
     f->properties.push_back(Int64Property(tag::kLastModificationTime, now));
     NodeContent c = PropertyContext::Write(*m_db, f->properties);
@@ -243,7 +237,7 @@ uint32_t StoreEngine::AddFolderRow(uint32_t parentNid, uint32_t nid, const std::
     row.push_back(Int32Property(tag::kPstHiddenUnread, 0));
     TableContext& hierarchy = Hierarchy(parent);
     hierarchy.AppendRow(nid, row);
-    if (parent.namesLoaded) parent.subfolderByName[Lower(name)] = nid;
+    if (parent.namesLoaded) parent.subfolderByName[mailbox::LowerAscii(name)] = nid;
     CommitTable(TableNid(parentNid, kNidTypeHierarchyTable), hierarchy);
 
     const Property* sub = FindProperty(parent.properties, tag::kSubfolders);
@@ -297,7 +291,7 @@ std::vector<uint32_t> StoreEngine::ListSubfolders(uint32_t nid) {
 std::map<std::string, uint32_t>& StoreEngine::SubfolderNames(FolderState& folder) {
     if (!folder.namesLoaded) {
         for (const auto& row : Hierarchy(folder).ReadRows())
-            folder.subfolderByName[Lower(TextOf(row.cells, tag::kDisplayName))] = row.rowId;
+            folder.subfolderByName[mailbox::LowerAscii(TextOf(row.cells, tag::kDisplayName))] = row.rowId;
         folder.namesLoaded = true;
     }
     return folder.subfolderByName;
@@ -305,7 +299,7 @@ std::map<std::string, uint32_t>& StoreEngine::SubfolderNames(FolderState& folder
 
 uint32_t StoreEngine::FindSubfolder(uint32_t parent, const std::string& name) {
     auto& names = SubfolderNames(StateOf(parent));
-    auto it = names.find(Lower(name));
+    auto it = names.find(mailbox::LowerAscii(name));
     uint32_t found = it == names.end() ? 0 : it->second;
     TrimCaches();
     return found;

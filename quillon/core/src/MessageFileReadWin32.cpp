@@ -1,12 +1,12 @@
 #include <windows.h>
 
 #include "quillon/core/MessageFileRead.h"
-#include "quillon/core/TextConversion.h"
+#include "text/Utf8.h"
 
 namespace quillon {
 
 std::string ReadMessageFile(const std::string& path) {
-    HANDLE file = ::CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ,
+    HANDLE file = ::CreateFileW(mailbox::FromUtf8(path).c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) return {};

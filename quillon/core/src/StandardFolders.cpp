@@ -1,6 +1,6 @@
 #include "quillon/core/StandardFolders.h"
 
-#include "mail/HeaderBlock.h"
+#include "text/AsciiCase.h"
 
 namespace quillon {
 
@@ -13,7 +13,7 @@ std::string ContainerClassFor(std::string_view folderName) {
         {"Notes", "IPF.StickyNote"},     {"Journal", "IPF.Journal"},
     };
     for (const auto& entry : kClasses)
-        if (mail::EqualsIgnoreCase(folderName, entry.name)) return entry.containerClass;
+        if (mailbox::EqualsIgnoreCase(folderName, entry.name)) return entry.containerClass;
     return "IPF.Note";
 }
 

@@ -1,23 +1,15 @@
 #include "quillon/core/StoreRegistry.h"
 
-#include <chrono>
 #include <exception>
 
-#include "mail/HeaderBlock.h"
 #include "mail/MessageBuilder.h"
 #include "quillon/core/MessageFileRead.h"
 #include "quillon/core/StandardFolders.h"
+#include "text/AsciiCase.h"
+#include "text/FileTime.h"
 
 namespace quillon {
 namespace {
-
-constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ULL;
-
-uint64_t NowAsFileTime() {
-    auto since = std::chrono::system_clock::now().time_since_epoch();
-    return kUnixEpochAsFileTime +
-           static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(since).count()) * 10;
-}
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -33,7 +25,7 @@ std::string CollapseSeparators(const std::string& path) {
 }
 
 std::string FolderKey(const std::string& parentKey, const std::string& level) {
-    return parentKey + "\\" + mail::LowerAscii(level);
+    return parentKey + "\\" + mailbox::LowerAscii(level);
 }
 
 template <class Call>
@@ -128,7 +120,7 @@ pst::Result<pst::Folder> StoreRegistry::ResolveFolder(Entry& entry, const Folder
     std::string key;
     for (size_t i = 0; i < path.levels.size(); ++i) {
         const std::string& level = path.levels[i];
-        if (i == 0 && mail::EqualsIgnoreCase(level, kTopOfInformationStore)) continue;
+        if (i == 0 && mailbox::EqualsIgnoreCase(level, kTopOfInformationStore)) continue;
         key = FolderKey(key, level);
         auto cached = entry.folders.find(key);
         if (cached != entry.folders.end()) {
@@ -141,7 +133,7 @@ pst::Result<pst::Folder> StoreRegistry::ResolveFolder(Entry& entry, const Folder
                                      : currentClass.empty() ? "IPF.Note"
                                                             : currentClass;
         pst::Folder next;
-        if (atTop && mail::EqualsIgnoreCase(level, kDeletedItems) && entry.store->DeletedItems().IsValid()) {
+        if (atTop && mailbox::EqualsIgnoreCase(level, kDeletedItems) && entry.store->DeletedItems().IsValid()) {
             next = entry.store->DeletedItems();
             containerClass = "IPF.Note";
         } else {
@@ -179,7 +171,7 @@ CallResult StoreRegistry::ImportMessage(const MessageRequest& request) {
         auto path = ParseFolderPath(request.folderPath);
         if (!path) return CallResult::Failure("the folder path \"" + request.folderPath + "\" names no store");
         mail::MessageTexts texts{request.attachmentName, request.sourceTimeText, request.messageText};
-        pst::MessageData message = mail::BuildMessage(ReadMessageFile(request.emlPath), texts, NowAsFileTime());
+        pst::MessageData message = mail::BuildMessage(ReadMessageFile(request.emlPath), texts, mailbox::FileTimeNow());
         std::lock_guard<std::mutex> lock(m_mutex);
         return StoreMessageLocked(*path, request.folderPath, message);
     });

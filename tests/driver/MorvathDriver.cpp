@@ -43,7 +43,9 @@ std::wstring ProgramPath() {
     return path;
 }
 
-bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds = 15000) {
+// Generous by default: a wait ends as soon as its condition holds, and wine
+// starting a process on a loaded machine has taken over 15 s.
+bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds = 60000) {
     for (DWORD waited = 0; waited < milliseconds; waited += 20) {
         if (condition()) return true;
         ::Sleep(20);
@@ -655,12 +657,17 @@ constexpr int kTickedRows[] = {0, 1, 6};
 // the preview page once its analysis is done, or null.
 HWND OpenPreviewWithThreeMailboxes(const RunningProgram& program, const std::wstring& source,
                                    std::vector<std::wstring>& ticked, bool selectAll = false) {
+    auto failed = [](const char* step) -> HWND {
+        std::printf("on the way to the preview page: %s\n", step);
+        return nullptr;
+    };
     HWND mainPage = program.WaitForWindow(nullptr, kMainTitle);
-    if (!mainPage || !BrowseTo(program, mainPage, source)) return nullptr;
+    if (!mainPage) return failed("the main page did not appear");
+    if (!BrowseTo(program, mainPage, source)) return failed("the open-file dialog did not appear");
     WaitFor([&] { return !Text(::GetDlgItem(mainPage, 1061)).empty(); });
     ::PostMessageW(::GetDlgItem(mainPage, 1005), BM_CLICK, 0, 0);
     HWND page = WaitForScannedMailboxPage(program, mainPage);
-    if (!page) return nullptr;
+    if (!page) return failed("the mailbox page did not end its scan");
     HWND list = ::GetDlgItem(page, 1000);
     if (selectAll) {
         ::SendMessageW(::GetDlgItem(page, 1048), BM_CLICK, 0, 0);
@@ -678,7 +685,8 @@ HWND OpenPreviewWithThreeMailboxes(const RunningProgram& program, const std::wst
         preview = FindOtherEnabledPage(program.id(), {mainPage, page}, 1039);
         return preview && ::IsWindowEnabled(::GetDlgItem(preview, 1016));
     });
-    return preview && ::IsWindowEnabled(::GetDlgItem(preview, 1016)) ? preview : nullptr;
+    if (!preview) return failed("the preview page did not appear");
+    return ::IsWindowEnabled(::GetDlgItem(preview, 1016)) ? preview : failed("the preview page did not end its analysis");
 }
 
 // Removes a folder and everything in it.
@@ -922,7 +930,10 @@ TEST(RealProgram, SaveAllKilledAtRandomMomentsLeavesOnlyPstFiles) {
     size_t mailboxes = 0;
     ASSERT_TRUE(FreshConversionRun(L"kill", kills, source, mailboxes));
 
-    const unsigned seed = static_cast<unsigned>(::GetTickCount());
+    // A fixed seed, so that a run fails or passes the same way every time;
+    // KORVANE_KILL_SEED picks other moments.
+    const char* chosen = std::getenv("KORVANE_KILL_SEED");
+    const unsigned seed = chosen ? static_cast<unsigned>(std::strtoul(chosen, nullptr, 10)) : 1u;
     std::printf("kill seed %u\n", seed);
     std::srand(seed);
     constexpr int kRuns = 20;

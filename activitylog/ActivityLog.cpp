@@ -21,9 +21,32 @@ std::mutex g_logMutex;
 
 bool FolderExists(const CString& folder) { return ::GetFileAttributesW(folder) != INVALID_FILE_ATTRIBUTES; }
 
+// Whether the last open gave up on a file another program kept open; the
+// caller holds g_logMutex.
+bool g_heldElsewhere = false;
+
+// Scanners, indexers and readers of the log hold it open for moments; an
+// entry is only dropped once the file stays taken for a quarter of a second.
+// After that, appends try once each until one gets through, so a program
+// holding the log for good does not slow every page down.
 UniqueFileHandle OpenLogExclusive(const CString& path) {
-    return UniqueFileHandle(
-        ::CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    constexpr int kTries = 25;
+    constexpr DWORD kPauseMs = 10;
+    for (int attempt = 1;; ++attempt) {
+        UniqueFileHandle file(::CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+        const DWORD error = ::GetLastError();
+        if (file) {
+            g_heldElsewhere = false;
+            return file;
+        }
+        const bool taken = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+        if (!taken || g_heldElsewhere || attempt == kTries) {
+            g_heldElsewhere = taken;
+            return file;
+        }
+        ::Sleep(kPauseMs);
+    }
 }
 
 }  // namespace

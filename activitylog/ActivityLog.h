@@ -10,7 +10,8 @@ constexpr DWORD kActivityLogSizeLimit = 5242880;  // an append finding more star
 constexpr int kActivityLogEntryByteCap = 200;     // converted bytes written per call at most
 
 // Appends one text, converted to the ANSI code page, unchanged: no time stamp, no line break.
-// Returns 1 when it was written, 0 when the file could not be opened or written.
+// Returns 1 when it was written, 0 when the file could not be opened or written;
+// a file another program holds is waited for up to a quarter of a second.
 // Callable from any thread; appends from threads of this process never overlap.
 int AppendActivityLog(const CString& text);
 

@@ -109,8 +109,24 @@ TEST_F(ActivityLogTest, LogLockedByAnotherProgramDropsTheTextAndGoesOn) {
     HANDLE other = ::CreateFileW(ProgramLog().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
     EXPECT_EQ(AppendActivityLog(L"lost"), 0);
+    EXPECT_EQ(AppendActivityLog(L"lost"), 0);
     ::CloseHandle(other);
     EXPECT_EQ(ReadWholeFile(ProgramLog()), "kept");
+}
+
+// Regression: a reader holding the log for a moment (the driver reading it
+// while the program wrote) made the program drop the entry it was writing.
+TEST_F(ActivityLogTest, LogHeldForAMomentKeepsTheText) {
+    EXPECT_EQ(AppendActivityLog(L"kept"), 1);  // also ends any give-up an earlier case left
+    HANDLE other = ::CreateFileW(ProgramLog().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    std::thread release([other] {
+        ::Sleep(30);
+        ::CloseHandle(other);
+    });
+    EXPECT_EQ(AppendActivityLog(L"+"), 1);
+    release.join();
+    EXPECT_EQ(ReadWholeFile(ProgramLog()), "kept+");
 }
 
 // Regression: the writer opens the file without sharing, so overlapping appends

@@ -20,8 +20,11 @@ std::string NormalizeLineEndings(std::string_view text) {
                 for (; i < run; ++i) out += "\r\n";
             }
         } else {
-            out.push_back(c);
-            ++i;
+            // Up to the next line end the bytes stay as they are.
+            size_t end = text.find_first_of("\r\n", i);
+            if (end == std::string_view::npos) end = text.size();
+            out.append(text.data() + i, end - i);
+            i = end;
         }
     }
     return out;

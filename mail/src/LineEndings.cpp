@@ -21,8 +21,8 @@ std::string NormalizeLineEndings(std::string_view text) {
             }
         } else {
             // Up to the next line end the bytes stay as they are.
-            size_t end = text.find_first_of("\r\n", i);
-            if (end == std::string_view::npos) end = text.size();
+            size_t end = i;
+            while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
             out.append(text.data() + i, end - i);
             i = end;
         }

@@ -39,6 +39,4 @@ for line in "${runs[@]}"; do
     failed=1
   fi
 done
-stop_wineserver
-setup_prefix null
 exit $failed

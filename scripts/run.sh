@@ -11,6 +11,7 @@ mkdir -p build
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   build_preset win64 >build/run-build.log 2>&1 || { tail -n 40 build/run-build.log; exit 1; }
+  use_side_prefix display
   stop_wineserver
   setup_prefix x11
   say "starting the wizard on $DISPLAY"

@@ -41,6 +41,4 @@ for line in "${shots[@]}"; do
     failed=1
   fi
 done
-stop_wineserver
-setup_prefix null
 exit $failed

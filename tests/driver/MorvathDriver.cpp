@@ -43,7 +43,9 @@ std::wstring ProgramPath() {
     return path;
 }
 
-bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds = 15000) {
+// Generous by default: a wait ends as soon as its condition holds, and wine
+// starting a process on a loaded machine has taken over 15 s.
+bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds = 60000) {
     for (DWORD waited = 0; waited < milliseconds; waited += 20) {
         if (condition()) return true;
         ::Sleep(20);
@@ -598,6 +600,21 @@ BOOL CALLBACK MatchFolderBrowser(HWND window, LPARAM context) {
     return FALSE;
 }
 
+// The text of a tree view item in another process.
+std::wstring TreeItemText(HANDLE process, HWND tree, HTREEITEM item) {
+    RemoteMemory memory(process, sizeof(TVITEMW) + 256 * sizeof(wchar_t));
+    TVITEMW info = {};
+    info.mask = TVIF_TEXT | TVIF_HANDLE;
+    info.hItem = item;
+    info.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(memory.address) + sizeof(TVITEMW));
+    info.cchTextMax = 256;
+    memory.Write(&info, sizeof(info));
+    ::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(memory.address));
+    wchar_t got[256] = {};
+    memory.Read(got, sizeof(got) - sizeof(wchar_t), sizeof(TVITEMW));
+    return got;
+}
+
 // Answers the real folder browser with `folder`, as if the user had chosen it.
 bool PickFolder(const RunningProgram& program, const std::wstring& folder) {
     WindowSearch search = {program.id(), nullptr, nullptr, nullptr};
@@ -605,7 +622,18 @@ bool PickFolder(const RunningProgram& program, const std::wstring& folder) {
     if (!search.found) return false;
     RemoteMemory memory(program.info.hProcess, (folder.size() + 1) * sizeof(wchar_t));
     memory.Write(folder.c_str(), (folder.size() + 1) * sizeof(wchar_t));
-    ::SendMessageW(search.found, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(memory.address));
+    // On a loaded machine the browser can still be choosing its first folder
+    // when it shows, and that choice would win over ours: OK only once the
+    // tree shows our folder chosen.
+    HWND tree = ::FindWindowExW(search.found, nullptr, WC_TREEVIEWW, nullptr);
+    const std::wstring last = folder.substr(folder.find_last_of(L'\\') + 1);
+    const bool chosen = WaitFor([&] {
+        ::SendMessageW(search.found, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(memory.address));
+        ::Sleep(200);
+        auto caret = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+        return caret && TreeItemText(program.info.hProcess, tree, caret) == last;
+    });
+    if (!chosen) return false;
     HWND ok = ::GetDlgItem(search.found, IDOK);
 
     ::PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
@@ -655,12 +683,17 @@ constexpr int kTickedRows[] = {0, 1, 6};
 // the preview page once its analysis is done, or null.
 HWND OpenPreviewWithThreeMailboxes(const RunningProgram& program, const std::wstring& source,
                                    std::vector<std::wstring>& ticked, bool selectAll = false) {
+    auto failed = [](const char* step) -> HWND {
+        std::printf("on the way to the preview page: %s\n", step);
+        return nullptr;
+    };
     HWND mainPage = program.WaitForWindow(nullptr, kMainTitle);
-    if (!mainPage || !BrowseTo(program, mainPage, source)) return nullptr;
+    if (!mainPage) return failed("the main page did not appear");
+    if (!BrowseTo(program, mainPage, source)) return failed("the open-file dialog did not appear");
     WaitFor([&] { return !Text(::GetDlgItem(mainPage, 1061)).empty(); });
     ::PostMessageW(::GetDlgItem(mainPage, 1005), BM_CLICK, 0, 0);
     HWND page = WaitForScannedMailboxPage(program, mainPage);
-    if (!page) return nullptr;
+    if (!page) return failed("the mailbox page did not end its scan");
     HWND list = ::GetDlgItem(page, 1000);
     if (selectAll) {
         ::SendMessageW(::GetDlgItem(page, 1048), BM_CLICK, 0, 0);
@@ -678,7 +711,8 @@ HWND OpenPreviewWithThreeMailboxes(const RunningProgram& program, const std::wst
         preview = FindOtherEnabledPage(program.id(), {mainPage, page}, 1039);
         return preview && ::IsWindowEnabled(::GetDlgItem(preview, 1016));
     });
-    return preview && ::IsWindowEnabled(::GetDlgItem(preview, 1016)) ? preview : nullptr;
+    if (!preview) return failed("the preview page did not appear");
+    return ::IsWindowEnabled(::GetDlgItem(preview, 1016)) ? preview : failed("the preview page did not end its analysis");
 }
 
 // Removes a folder and everything in it.
@@ -818,23 +852,11 @@ TEST(RealProgram, SaveAllAfterSelectAllConvertsEveryMailboxWithNoFolderTicked) {
 
 // Child `text` of tree item `parent` (null: the roots).
 HTREEITEM TreeChild(HANDLE process, HWND tree, HTREEITEM parent, const std::wstring& text) {
-    RemoteMemory memory(process, sizeof(TVITEMW) + 256 * sizeof(wchar_t));
-    auto* buffer = reinterpret_cast<wchar_t*>(static_cast<char*>(memory.address) + sizeof(TVITEMW));
     HTREEITEM item = reinterpret_cast<HTREEITEM>(
         ::SendMessageW(tree, TVM_GETNEXTITEM, parent ? TVGN_CHILD : TVGN_ROOT, reinterpret_cast<LPARAM>(parent)));
     for (; item; item = reinterpret_cast<HTREEITEM>(
-                     ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
-        TVITEMW info = {};
-        info.mask = TVIF_TEXT | TVIF_HANDLE;
-        info.hItem = item;
-        info.pszText = buffer;
-        info.cchTextMax = 256;
-        memory.Write(&info, sizeof(info));
-        ::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(memory.address));
-        wchar_t got[256] = {};
-        memory.Read(got, sizeof(got) - sizeof(wchar_t), sizeof(TVITEMW));
-        if (text == got) return item;
-    }
+                     ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item))))
+        if (TreeItemText(process, tree, item) == text) return item;
     return nullptr;
 }
 
@@ -899,7 +921,7 @@ TEST(RealProgram, SaveCurrentWritesTheTickedFoldersOfThePreviewedMailbox) {
     EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(preview) && ::IsWindowEnabled(preview); }));
 
     std::vector<std::wstring> files = FilesUnder(destination, L"*.pst");
-    ASSERT_EQ(files.size(), 1u);
+    ASSERT_EQ(files.size(), 1u) << scope.ReadLog();
     EXPECT_EQ(files[0].rfind(L"Korvane_Converted-EDB-PST-", 0), 0u);
     EXPECT_NE(files[0].find(L"\\Korvane-EDB-PST-" + ticked[0]), std::wstring::npos);
 
@@ -922,7 +944,10 @@ TEST(RealProgram, SaveAllKilledAtRandomMomentsLeavesOnlyPstFiles) {
     size_t mailboxes = 0;
     ASSERT_TRUE(FreshConversionRun(L"kill", kills, source, mailboxes));
 
-    const unsigned seed = static_cast<unsigned>(::GetTickCount());
+    // A fixed seed, so that a run fails or passes the same way every time;
+    // KORVANE_KILL_SEED picks other moments.
+    const char* chosen = std::getenv("KORVANE_KILL_SEED");
+    const unsigned seed = chosen ? static_cast<unsigned>(std::strtoul(chosen, nullptr, 10)) : 1u;
     std::printf("kill seed %u\n", seed);
     std::srand(seed);
     constexpr int kRuns = 20;

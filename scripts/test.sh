@@ -110,7 +110,7 @@ fi
 if $windows; then
   if $native; then
     say "native readers on the files the Windows tests left"
-    ctest --test-dir build/native --output-on-failure -L after-wine 2>&1 | tee build/ctest-after-wine.log
+    ctest --test-dir build/native --output-on-failure -j2 -L after-wine 2>&1 | tee build/ctest-after-wine.log
     count_ctest build/ctest-after-wine.log
   fi
 

@@ -30,8 +30,8 @@ std::atomic<bool> g_interrupted{false};
 
 extern "C" void OnInterrupt(int) { g_interrupted = true; }
 
-// Ctrl-C asks the run to stop after the current message, for the length of
-// one command.
+// Ctrl-C asks the run to stop after the batch of messages being handed over,
+// for the length of one command.
 class InterruptScope {
 public:
     InterruptScope() {
@@ -184,7 +184,9 @@ int RunConvertCommand(const std::vector<std::wstring>& args, Console& console, c
     quillon::StoreRegistry registry;
     ConsoleObserver observer(console);
     convert::TransferServices services;
-    services.openExchange = [&registry] { return std::make_unique<components::CDirectMailParser>(registry); };
+    services.openExchange = [&registry] {
+        return std::make_unique<components::CDirectMailParser>(registry, components::kInProcessBatches);
+    };
     services.openSource = openSource;
     services.codePage = &codePage;
     services.token = &token;

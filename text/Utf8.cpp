@@ -101,7 +101,12 @@ std::string ToUtf8(std::wstring_view text) {
     if constexpr (sizeof(wchar_t) == 2) {
         ForEachUtf16(text, [&](char32_t c) { AppendUtf8(out, c); });
     } else {
-        for (wchar_t c : text) AppendUtf8(out, static_cast<char32_t>(c));
+        for (wchar_t c : text) {
+            if (static_cast<char32_t>(c) < 0x80)
+                out.push_back(static_cast<char>(c));
+            else
+                AppendUtf8(out, static_cast<char32_t>(c));
+        }
     }
     return out;
 }

@@ -26,6 +26,12 @@ size_t DecodeUtf8(std::string_view text, size_t at, char32_t& codePoint);
 template <class Character, class Stray>
 void ForEachUtf8(std::string_view text, Character&& character, Stray&& stray) {
     for (size_t i = 0; i < text.size();) {
+        // Most text is ASCII: a byte below 0x80 is its own character.
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            character(static_cast<char32_t>(text[i]), text.substr(i, 1));
+            ++i;
+            continue;
+        }
         char32_t codePoint = 0;
         const size_t length = DecodeUtf8(text, i, codePoint);
         if (length == 0) {

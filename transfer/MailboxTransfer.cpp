@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <utility>
 
 #include "scan/HeaderScan.h"
 #include "scan/SubjectText.h"
@@ -197,6 +198,8 @@ void CMailboxTransfer::ImportMessagesFromSource() {
         AddProblem(L"the source " + error.Message());
         return;
     }
+    const components::BatchLimits limits = component->Batching();
+    Batch batch;
     const uint64_t length = file->Length();
     const mailbox::SourceStamp opened = file->Stamp();
     mailbox::HeaderScanEnd end =
@@ -209,9 +212,20 @@ void CMailboxTransfer::ImportMessagesFromSource() {
                 percent = static_cast<unsigned>(marker.offset * 100 / length);
             m_services.observer->OnProgress(percent);
             m_services.observer->OnMessage(number, expected);
-            ImportOne(*component, number, marker.text, marker.TextSize());
-            return !m_result.destinationFull;
+            if (limits.messages <= 1) {
+                ImportOne(*component, number, marker.text, marker.TextSize());
+                return !m_result.destinationFull;
+            }
+            ++m_result.found;
+            if (batch.messages.empty()) batch.firstNumber = number;
+            batch.messages.push_back(Arguments(marker.text, marker.TextSize()));
+            batch.messages.back().emlBytes = MessageFileBytes(marker.text, marker.TextSize());
+            batch.bytes += batch.messages.back().emlBytes.size();
+            if (batch.messages.size() < limits.messages && (limits.bytes == 0 || batch.bytes < limits.bytes))
+                return true;
+            return ImportBatch(*component, batch);
         });
+    if (!batch.messages.empty()) ImportBatch(*component, batch);
     m_services.tempFolder->Remove();
     if (end.error) AddProblem(L"the source " + end.error.Message() + L"; the messages before stay stored");
     if (end.stopped) m_result.stopped = true;
@@ -232,39 +246,82 @@ void CMailboxTransfer::CheckSourceUnchanged(const mailbox::SourceStamp& opened, 
     AddProblem(text + L"; what was stored is not the whole source");
 }
 
-bool CMailboxTransfer::ImportOne(components::IMailParserComponent& component, uint64_t number, const uint8_t* text,
-                                 size_t size) {
-    ++m_result.found;
-    auto fail = [&](const std::wstring& why) {
-        ++m_result.failed;
-        // The first refusal says why; later ones only count, so a full disk
-        // does not give thousands of identical sentences.
-        if (!m_messageProblemNoted) AddProblem(L"message " + std::to_wstring(number) + L" was not stored: " + why);
-        m_messageProblemNoted = true;
-        return false;
-    };
-    std::wstring writeError;
-    const std::string bytes = MessageFileBytes(text, size);
-    std::wstring emlPath = m_services.tempFolder->Write(number, bytes, writeError);
-    if (emlPath.empty()) return fail(writeError);
-
+components::MessageImportArguments CMailboxTransfer::Arguments(const uint8_t* text, size_t size) const {
     components::MessageImportArguments arguments;
     arguments.folderPath = L"\\\\" + m_pstFolderPath;
     arguments.messageText = m_services.codePage->Decode(text, size);
     arguments.attachmentName = mailbox::SubjectText(arguments.messageText);
     arguments.owner = L"Admin";
-    arguments.emlPath = emlPath;
     arguments.sourceTimeText = m_source.timeText;
+    return arguments;
+}
+
+void CMailboxTransfer::CountFailed(uint64_t number, const std::wstring& why, uint64_t count) {
+    m_result.failed += count;
+    // The first refusal says why; later ones only count, so a full disk
+    // does not give thousands of identical sentences.
+    if (!m_messageProblemNoted) AddProblem(L"message " + std::to_wstring(number) + L" was not stored: " + why);
+    m_messageProblemNoted = true;
+}
+
+bool CMailboxTransfer::ImportOne(components::IMailParserComponent& component, uint64_t number, const uint8_t* text,
+                                 size_t size) {
+    ++m_result.found;
+    std::wstring writeError;
+    const std::string bytes = MessageFileBytes(text, size);
+    std::wstring emlPath = m_services.tempFolder->Write(number, bytes, writeError);
+    if (emlPath.empty()) {
+        CountFailed(number, writeError);
+        return false;
+    }
+    components::MessageImportArguments arguments = Arguments(text, size);
+    arguments.emlPath = emlPath;
     const components::ComponentAnswer answer = component.ImportMessage(arguments);
     m_services.tempFolder->MessageDone();
     if (!answer.ok) {
-        fail(answer.text);
+        CountFailed(number, answer.text);
         if (DestinationFull(bytes.size()))
             AddProblem(L"the conversion ended at message " + std::to_wstring(number) +
                        L"; every message before it stays in the PST file");
         return false;
     }
     ++m_result.stored;
+    return true;
+}
+
+bool CMailboxTransfer::ImportBatch(components::IMailParserComponent& component, Batch& batch) {
+    std::vector<components::MessageImportArguments> messages;
+    messages.swap(batch.messages);
+    const size_t bytes = std::exchange(batch.bytes, 0);
+    components::ComponentAnswer answer = component.ImportMessages(messages);
+    if (answer.ok) {
+        m_result.stored += messages.size();
+        return true;
+    }
+    // From message `from` on nothing is stored when the refusal was a full disk.
+    auto endedByFullDisk = [&](size_t from, size_t needed) {
+        if (!DestinationFull(needed)) return false;
+        const uint64_t number = batch.firstNumber + from;
+        CountFailed(number, answer.text, messages.size() - from);
+        AddProblem(L"the conversion ended at message " + std::to_wstring(number) +
+                   L"; every message before it stays in the PST file");
+        return true;
+    };
+    if (endedByFullDisk(0, bytes)) return false;
+    if (messages.size() == 1) {
+        CountFailed(batch.firstNumber, answer.text);
+        return true;
+    }
+    // Another refusal may be one message's: each is tried on its own.
+    for (size_t i = 0; i < messages.size(); ++i) {
+        answer = component.ImportMessages({messages[i]});
+        if (answer.ok) {
+            ++m_result.stored;
+            continue;
+        }
+        if (endedByFullDisk(i, messages[i].emlBytes.size())) return false;
+        CountFailed(batch.firstNumber + i, answer.text);
+    }
     return true;
 }
 

@@ -9,7 +9,11 @@
 //    included; the expected total shown is the true number of markers.
 //  - The component commits each call, so a stop, a kill or a full disk leaves
 //    a PST holding the folders and a prefix of the messages, which every
-//    reader opens. A stop takes effect after the message being handed over.
+//    reader opens. A component that takes several messages per call (its
+//    Batching()) gets them in batches, with the bytes of each message in
+//    memory and no message file; elsewhere one message per call. A stop takes
+//    effect after the message or batch being handed over: the messages
+//    already offered are handed over first.
 //  - Nothing is reported as done that was not: a store that cannot be
 //    created, a source that cannot be opened or read, a source that changes
 //    (in size or last-write time) while it is converted, and a message the
@@ -130,7 +134,19 @@ private:
     bool DestinationFull(size_t needed);
     void CheckSourceUnchanged(const mailbox::SourceStamp& opened, const mailbox::SourceStamp& closed,
                               const mailbox::HeaderScanEnd& end);
+    components::MessageImportArguments Arguments(const uint8_t* text, size_t size) const;
     bool ImportOne(components::IMailParserComponent& component, uint64_t number, const uint8_t* text, size_t size);
+    // Messages offered and not yet handed over, for one ImportMessages call.
+    struct Batch {
+        std::vector<components::MessageImportArguments> messages;
+        size_t bytes = 0;
+        uint64_t firstNumber = 0;
+    };
+    // Hands the batch over and empties it; on a refusal without a full disk
+    // each of its messages is tried on its own, so one bad message costs no
+    // other. False once the destination is full.
+    bool ImportBatch(components::IMailParserComponent& component, Batch& batch);
+    void CountFailed(uint64_t number, const std::wstring& why, uint64_t count = 1);
 
     TransferServices m_services;
     TransferSource m_source;

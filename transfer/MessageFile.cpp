@@ -95,9 +95,14 @@ std::string MessageFileBytes(const uint8_t* messageText, size_t size) {
     std::string bytes;
     bytes.reserve(head.size() + size + size / 32);
     bytes += head;
-    for (size_t i = 0; i < size; ++i) {
-        if (messageText[i] == '\n') bytes += '\r';
-        bytes += static_cast<char>(messageText[i]);
+    const char* text = reinterpret_cast<const char*>(messageText);
+    for (size_t i = 0; i < size;) {
+        const void* found = std::memchr(text + i, '\n', size - i);
+        const size_t end = found ? static_cast<size_t>(static_cast<const char*>(found) - text) : size;
+        bytes.append(text + i, end - i);
+        if (end == size) break;
+        bytes += "\r\n";
+        i = end + 1;
     }
     return bytes;
 }

@@ -42,7 +42,15 @@ std::string Lowered(std::string_view name) {
 std::string Windows1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
-    for (unsigned char c : bytes) AppendUtf8(out, Windows1252Character(c));
+    for (size_t i = 0; i < bytes.size();) {
+        // Runs of ASCII are the same bytes in UTF-8.
+        size_t run = i;
+        while (run < bytes.size() && static_cast<unsigned char>(bytes[run]) < 0x80) ++run;
+        out.append(bytes.data() + i, run - i);
+        if (run == bytes.size()) break;
+        AppendUtf8(out, Windows1252Character(static_cast<unsigned char>(bytes[run])));
+        i = run + 1;
+    }
     return out;
 }
 

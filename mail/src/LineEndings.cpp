@@ -20,8 +20,11 @@ std::string NormalizeLineEndings(std::string_view text) {
                 for (; i < run; ++i) out += "\r\n";
             }
         } else {
-            out.push_back(c);
-            ++i;
+            // Up to the next line end the bytes stay as they are.
+            size_t end = i;
+            while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+            out.append(text.data() + i, end - i);
+            i = end;
         }
     }
     return out;

@@ -8,6 +8,11 @@
 #ifndef _WIN32
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
 #endif
 
 #include "pst/Store.h"
@@ -115,6 +120,46 @@ TEST_F(ConvertCommand, ASourceThatShrinksWhileItIsConvertedIsNamedAndFails) {
 }
 
 #ifndef _WIN32
+// The command commits messages in batches: a kill at any moment leaves a PST
+// that opens and holds, in order, the first messages a whole run stores.
+TEST_F(ConvertCommand, AKilledConversionLeavesAPrefixOfTheMessages) {
+    m_source = Generate("priv1.edb", {9, 2000, 0, false, 0, 0}, m_expected);
+    auto inbox = [](const fs::path& folder) {
+        std::vector<std::string> messages;
+        for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+            if (entry.path().extension() != ".pst") continue;
+            auto store = pst::Store::Open(entry.path().u8string());
+            EXPECT_TRUE(store.IsOk()) << store.Message();
+            if (!store.IsOk()) return messages;
+            auto found = store.Value()->IpmSubtree().FindSubfolder("Inbox");
+            if (!found.IsOk() || !found->IsValid()) return messages;
+            auto stored = found->Messages();
+            EXPECT_TRUE(stored.IsOk()) << stored.Message();
+            if (!stored.IsOk()) return messages;
+            for (const pst::StoredMessage& m : stored.Value())
+                messages.push_back(m.data.transportHeaders + "|" + m.data.bodyText);
+        }
+        return messages;
+    };
+    ASSERT_EQ(Run({m_source, (m_folder / "whole").wstring(), L"--mailbox", L"Jane Doe"}), 0) << console.err;
+    const std::vector<std::string> whole = inbox(m_folder / "whole");
+    ASSERT_EQ(whole.size(), m_expected.messageCount);
+    for (int round = 0; round < 8; ++round) {
+        SCOPED_TRACE(round);
+        const fs::path out = m_folder / ("killed" + std::to_string(round));
+        pid_t child = fork();
+        ASSERT_NE(child, -1);
+        if (child == 0) _exit(Run({m_source, out.wstring(), L"--mailbox", L"Jane Doe"}));
+        std::this_thread::sleep_for(std::chrono::milliseconds(10 + round * 25));
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        if (!fs::exists(out)) continue;
+        const std::vector<std::string> held = inbox(out);
+        ASSERT_LE(held.size(), whole.size());
+        for (size_t i = 0; i < held.size(); ++i) ASSERT_EQ(held[i], whole[i]) << "message " << i + 1;
+    }
+}
+
 // A full disk as the engine's tests make one: the process's file size limit
 // makes writes fail with EFBIG. Too small for the store itself, the failure
 // is reported with its reason; part way, the stored messages stay in a PST

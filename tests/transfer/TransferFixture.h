@@ -28,8 +28,10 @@ namespace fs = std::filesystem;
 // Every call as one line: "store PATH | NAME", "folder PATH", "message FOLDER | ATTACHMENT | EML BYTES".
 struct CallLog {
     std::vector<std::string> calls;
-    std::set<std::string> refuse;     // "store", "folder", "message": answer ERROR
-    std::function<void()> onMessage;  // called as each message is handed over
+    std::set<std::string> refuse;      // "store", "folder", "message": answer ERROR
+    std::function<void()> onMessage;   // called as each message is handed over
+    components::BatchLimits batching;  // more than one message: takes batches, "batch NAME NAME..."
+    std::string refuseBatchWith;       // a batch holding the message of this name is refused
 };
 
 class RecordingComponent final : public components::IMailParserComponent {
@@ -47,6 +49,20 @@ public:
         if (m_log.onMessage) m_log.onMessage();
         return Answer("message", "message " + U(a.folderPath) + " | " + U(a.attachmentName) + " | " + U(a.owner) +
                                      " | " + U(a.sourceTimeText) + " | " + eml);
+    }
+
+    components::BatchLimits Batching() const override { return m_log.batching; }
+    components::ComponentAnswer ImportMessages(const std::vector<components::MessageImportArguments>& batch) override {
+        std::string call = "batch";
+        bool refuse = false;
+        for (const components::MessageImportArguments& a : batch) {
+            // The bytes come in memory, no file.
+            call += a.emlPath.empty() && a.emlBytes.rfind("From:", 0) == 0 ? U(a.attachmentName) : " (no bytes)";
+            refuse = refuse || U(a.attachmentName) == m_log.refuseBatchWith;
+        }
+        Answer("batch", call);
+        if (refuse) return {false, L"ERROR: refused by the test"};
+        return {true, L"OK"};
     }
 
 private:

@@ -82,6 +82,19 @@ TEST_F(TransferReaders, SaveAllGivesEachMailboxAStoreWithEveryMessage) {
               L"Korvane-EDB-PST-CORP_Backup Operator");
 }
 
+// As edb2pst converts: batches of messages, each batch one commit.
+TEST_F(TransferReaders, BatchedCommitsGiveAStoreEveryReaderReadsWhole) {
+    m_services.openExchange = [this] {
+        return std::make_unique<components::CDirectMailParser>(m_registry, components::BatchLimits{7, 1u << 20});
+    };
+    convert::SaveAllRequest request{mailbox::FromUtf8(m_dir.File("batched")), {L"Jane Doe"}, false};
+    convert::SaveAllOutcome outcome = convert::SaveAllMailboxes(request, m_services, m_source);
+    m_registry.Shutdown();
+    ASSERT_TRUE(outcome.Succeeded());
+    EXPECT_EQ(outcome.mailboxes[0].stored, m_expected.messageCount);
+    ExpectMessages(outcome.mailboxes[0].pstPath, "Inbox", m_expected.messageCount);
+}
+
 TEST_F(TransferReaders, SaveCurrentGivesExactlyTheTickedFolders) {
     const std::wstring folder = mailbox::FromUtf8(m_dir.File("current"));
     convert::CMailboxTransfer transfer(m_services, m_source);

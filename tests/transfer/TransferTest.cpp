@@ -209,6 +209,68 @@ TEST_F(TransferTest, AStopEndsTheRunAfterTheMessageBeingHandedOver) {
     EXPECT_EQ(outcome.mailboxes[0].stored, 2u);
 }
 
+TEST_F(TransferTest, AComponentThatTakesBatchesGetsWholeBatchesAndTrueCounts) {
+    struct {
+        const char* what;
+        components::BatchLimits limits;
+        uint64_t stopAfter;
+        std::string refuse;
+        std::vector<std::string> calls;
+        uint64_t stored, failed;
+    } cases[] = {
+        {"by messages",
+         {3, 0},
+         0,
+         "",
+         {"batch m1.txt m2.txt m3.txt", "batch m4.txt m5.txt m6.txt", "batch m7.txt"},
+         7,
+         0},
+        {"by bytes",
+         {3, 1},
+         0,
+         "",
+         {"batch m1.txt", "batch m2.txt", "batch m3.txt", "batch m4.txt", "batch m5.txt", "batch m6.txt",
+          "batch m7.txt"},
+         7,
+         0},
+        // What was offered before the stop is handed over.
+        {"stopped", {3, 0}, 4, "", {"batch m1.txt m2.txt m3.txt", "batch m4.txt"}, 4, 0},
+        // A refused batch is tried message by message: one bad message costs no other.
+        {"one refused",
+         {3, 0},
+         0,
+         " m2.txt",
+         {"batch m1.txt m2.txt m3.txt", "batch m1.txt", "batch m2.txt", "batch m3.txt", "batch m4.txt m5.txt m6.txt",
+          "batch m7.txt"},
+         6,
+         1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        log = CallLog();
+        observer = Observer();
+        log.batching = c.limits;
+        log.refuseBatchWith = c.refuse;
+        UseSource(7);
+        StopAfter stop(observer, c.stopAfter ? c.stopAfter : UINT64_MAX);
+        services.token = &stop;
+        convert::CMailboxTransfer transfer(services, source);
+        ASSERT_TRUE(transfer.CreateMailboxPst(L"out", L"Anna", L"Anna"));
+        transfer.SaveStandardFolders();
+        EXPECT_EQ(CallsStartingWith("batch"), c.calls);
+        EXPECT_TRUE(CallsStartingWith("message").empty());
+        const convert::MailboxResult& r = transfer.Result();
+        EXPECT_EQ(r.found, r.stored + r.failed);
+        EXPECT_EQ(r.stored, c.stored);
+        EXPECT_EQ(r.failed, c.failed);
+        EXPECT_EQ(r.stopped, c.stopAfter != 0);
+        std::vector<std::wstring> problems;
+        if (c.failed) problems.push_back(L"message 2 was not stored: ERROR: refused by the test");
+        EXPECT_EQ(r.problems, problems);
+        EXPECT_TRUE(fs::is_empty(m_temp->Folder()));
+    }
+}
+
 TEST_F(TransferTest, ADestinationTooLongForAUsablePathIsRefusedBeforeAnyWrite) {
     UseSource(1);
     for (bool skip : {false, true}) {

@@ -13,7 +13,9 @@
 // ("OK..." or "ERROR: ...") for the log. Only the COM exchange reads the
 // outcome back from the words, as a text is all that crosses COM.
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 namespace components {
 
@@ -32,6 +34,18 @@ struct MessageImportArguments {
     std::wstring emlPath;         // the temporary .eml file (open it sharing read, write and delete)
     std::wstring sourceTimeText;  // "%d/%m/%Y %I:%M %p" of the source file
     std::wstring messageText;     // the whole message text
+    // In process only, with no file written (emlPath empty): the bytes the
+    // file would hold.
+    std::string emlBytes;
+};
+
+// How much one ImportMessages call may hold: at most `messages` messages, and
+// past `bytes` bytes of message files no further one. The default, one
+// message, is the COM exchange's contract: a message per call, each call its
+// own commit.
+struct BatchLimits {
+    size_t messages = 1;
+    size_t bytes = 0;
 };
 
 class IMailParserComponent {
@@ -42,6 +56,14 @@ public:
     // One folder path; called once per level, parent first.
     virtual ComponentAnswer CreateFolder(const std::wstring& folderPath) = 0;
     virtual ComponentAnswer ImportMessage(const MessageImportArguments& arguments) = 0;
+
+    virtual BatchLimits Batching() const { return {}; }
+    // Called only when Batching() allows more than one message: the messages,
+    // in order, all for one folder and each with its bytes in emlBytes, stored
+    // in one commit. Done: all of them are stored; not done: none is.
+    virtual ComponentAnswer ImportMessages(const std::vector<MessageImportArguments>& /*messages*/) {
+        return {false, L"ERROR: this component takes one message per call"};
+    }
 };
 
 }  // namespace components

@@ -172,7 +172,7 @@ uint8_t Heap::FillLevel(size_t index) const {
 Bytes Heap::Serialize(size_t index, bool pad) const {
     const Block& b = m_blocks[index];
     Bytes out;
-    out.reserve(kMaxBlockData);
+    out.reserve(pad ? kMaxBlockData : UsedBytes(index, b));
     out.resize(HeaderSize(index), 0);
     if (index == 0) {
         out[2] = 0xEC;
@@ -185,6 +185,7 @@ Bytes Heap::Serialize(size_t index, bool pad) const {
             out[2 + i / 2] |= static_cast<uint8_t>(FillLevel(index + i) << (4 * (i % 2)));
     }
     std::vector<uint16_t> offsets;
+    offsets.reserve(b.allocations.size() + 1);
     for (const auto& a : b.allocations) {
         offsets.push_back(static_cast<uint16_t>(out.size()));
         out.insert(out.end(), a.begin(), a.end());
@@ -206,7 +207,10 @@ size_t Heap::StoredSize() const {
     size_t total = 0;
     for (size_t i = 0; i < m_blocks.size(); ++i) {
         if (!m_blocks[i].loaded) Fail("internal error: size of a heap not held in memory");
-        total += Serialize(i, i + 1 < m_blocks.size()).size();
+        // What Serialize gives, without building it: a middle block is padded.
+        const size_t used = UsedBytes(i, m_blocks[i]);
+        if (used > kMaxBlockData) Fail("internal error: heap block overflow");
+        total += i + 1 < m_blocks.size() ? kMaxBlockData : used;
     }
     if (m_blocks.size() > kMaxXBlockEntries) Fail("internal error: object too large to size");
     if (m_blocks.size() > 1) total += 8 + 8 * m_blocks.size();

@@ -22,33 +22,40 @@ bool IsInlineInPc(uint16_t type) {
 // and attachment tables and attached objects. Block trailers and alignment
 // padding are not counted. The value is stored inline in the property context,
 // so writing it does not change what it measures.
-NodeContent PropertyContext::Write(Database& db, std::vector<Property> properties,
+NodeContent PropertyContext::Write(Database& db, const std::vector<Property>& properties,
                                    std::vector<SubnodeEntry> extraSubnodes, uint32_t sizeTag, uint32_t* storedSize,
                                    const BorrowedValue* borrowed) {
     uint32_t nextSubnodeIndex = 1;
     std::vector<SubnodeEntry> subnodes = std::move(extraSubnodes);
+    // The records go in tag order; the caller's values are not copied.
+    std::vector<const Property*> sorted;
+    sorted.reserve(properties.size() + 1);
+    for (const Property& p : properties) sorted.push_back(&p);
     // A large borrowed value goes to its subnode from the caller's bytes; its
     // record is then an empty stand-in that names the subnode.
     uint32_t borrowedNid = 0;
+    Property borrowedRecord;
     if (borrowed && borrowed->size > kMaxHeapAllocation) {
         SubnodeEntry e;
         e.nid = borrowedNid = MakeNid(kNidTypeLtp, nextSubnodeIndex++);
         e.bidData = db.WriteStream(borrowed->data, borrowed->size);
         subnodes.push_back(e);
-        properties.push_back(Property{borrowed->tag, Bytes()});
+        borrowedRecord = Property{borrowed->tag, Bytes()};
+        sorted.push_back(&borrowedRecord);
     } else if (borrowed) {
-        properties.push_back(Property{borrowed->tag, Bytes(borrowed->data, borrowed->data + borrowed->size)});
+        borrowedRecord = Property{borrowed->tag, Bytes(borrowed->data, borrowed->data + borrowed->size)};
+        sorted.push_back(&borrowedRecord);
     }
-    std::sort(properties.begin(), properties.end(), [](const Property& a, const Property& b) { return a.tag < b.tag; });
+    std::sort(sorted.begin(), sorted.end(), [](const Property* a, const Property* b) { return a->tag < b->tag; });
     Heap heap(kHeapPropertyContext);
     uint32_t header = BTreeOnHeap::Create(heap, 2, 6);
     heap.SetUserRoot(header);
     // The leaf goes right after the header (HID 0x40), as Outlook lays it out.
-    Bytes records(properties.size() * 8, 0);
+    Bytes records(sorted.size() * 8, 0);
     if (records.size() > kMaxHeapAllocation) Fail("internal error: too many properties in one object");
-    uint32_t leaf = properties.empty() ? 0 : heap.Allocate(records);
-    for (size_t i = 0; i < properties.size(); ++i) {
-        const Property& p = properties[i];
+    uint32_t leaf = sorted.empty() ? 0 : heap.Allocate(records);
+    for (size_t i = 0; i < sorted.size(); ++i) {
+        const Property& p = *sorted[i];
         uint8_t* r = &records[8 * i];
         Put16(r, p.Id());
         Put16(r + 2, p.Type());
@@ -76,13 +83,13 @@ NodeContent PropertyContext::Write(Database& db, std::vector<Property> propertie
     Put32(&shape[4], leaf);
     heap.Write(header, shape);
     if (sizeTag) {
-        auto at = std::find_if(properties.begin(), properties.end(),
-                               [sizeTag](const Property& p) { return p.tag == sizeTag; });
-        if (at == properties.end() || at->Type() != kTypeInt32) Fail("internal error: no size property to fill in");
+        auto at =
+            std::find_if(sorted.begin(), sorted.end(), [sizeTag](const Property* p) { return p->tag == sizeTag; });
+        if (at == sorted.end() || (*at)->Type() != kTypeInt32) Fail("internal error: no size property to fill in");
         if (leaf) heap.Write(leaf, records);
         uint64_t size = db.SubnodeTreeBytes(out.bidSub) + heap.StoredSize();
         uint32_t value = size > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(size);
-        Put32(&records[8 * static_cast<size_t>(at - properties.begin()) + 4], value);
+        Put32(&records[8 * static_cast<size_t>(at - sorted.begin()) + 4], value);
         if (storedSize) *storedSize = value;
     }
     if (leaf) heap.Write(leaf, records);

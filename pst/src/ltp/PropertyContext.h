@@ -30,7 +30,7 @@ public:
     // When `sizeTag` names an Int32 property, it is set to the object's stored
     // size (see StoredObjectSize) and the value is returned in `storedSize`.
     // `borrowed`, when given, is one more property, its tag not among `properties`.
-    static NodeContent Write(Database& db, std::vector<Property> properties,
+    static NodeContent Write(Database& db, const std::vector<Property>& properties,
                              std::vector<SubnodeEntry> extraSubnodes = {}, uint32_t sizeTag = 0,
                              uint32_t* storedSize = nullptr, const BorrowedValue* borrowed = nullptr);
     static std::vector<Property> Read(Database& db, uint64_t bidData, uint64_t bidSub);

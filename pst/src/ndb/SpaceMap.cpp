@@ -67,7 +67,7 @@ void SpaceMap::Reset(uint64_t intervals) {
 void SpaceMap::AddInterval() {
     uint64_t k = m_intervals++;
     m_bits.resize(static_cast<size_t>(m_intervals * (kUnitsPerInterval / 8)), 0);
-    m_fresh.resize(m_bits.size(), 0);
+    if (m_holdDurable) m_fresh.resize(m_bits.size(), 0);
     m_freeUnits += kUnitsPerInterval;
     m_changed.push_back(0);
     m_longestRun.push_back(0);
@@ -155,6 +155,24 @@ void SpaceMap::SetUnits(uint64_t u, uint64_t n, bool used) {
     }
 }
 
+void SpaceMap::HoldDurableSpace(bool hold) {
+    m_holdDurable = hold;
+    // The fresh bits are kept only while space is held: a byte per 512 bytes of file.
+    if (hold)
+        m_fresh.resize(m_bits.size(), 0);
+    else
+        std::vector<uint8_t>().swap(m_fresh);
+}
+
+void SpaceMap::ForgetShortHoles() {
+    const uint64_t cursorInterval = m_cursor / kUnitsPerInterval;
+    for (auto it = m_extents.begin(); it != m_extents.end() && m_shortHoles > kMaxShortHoles / 4 * 3;) {
+        auto next = std::next(it);
+        if (it->second < kNewRegionUnits && it->first / kUnitsPerInterval != cursorInterval) EraseExtent(it);
+        it = next;
+    }
+}
+
 void SpaceMap::InsertExtent(uint64_t start, uint64_t length) {
     m_extents[start] = length;
     if (length < kShortExtents) {
@@ -163,10 +181,12 @@ void SpaceMap::InsertExtent(uint64_t start, uint64_t length) {
     } else {
         m_longBySize.emplace(length, start);
     }
+    if (length < kNewRegionUnits && ++m_shortHoles > kMaxShortHoles) ForgetShortHoles();
 }
 
 void SpaceMap::EraseExtent(std::map<uint64_t, uint64_t>::iterator it) {
     uint64_t length = it->second;
+    if (length < kNewRegionUnits) --m_shortHoles;
     if (length < kShortExtents) {
         auto& bucket = m_shortByLength[length];
         bucket.erase(it->first);
@@ -217,6 +237,7 @@ bool SpaceMap::FindNear(uint64_t units, uint64_t align, uint64_t& start, uint64_
 
 void SpaceMap::RebuildExtents() {
     m_extents.clear();
+    m_shortHoles = 0;
     for (auto& bucket : m_shortByLength) bucket.clear();
     for (auto& word : m_nonEmptyShort) word = 0;
     m_longBySize.clear();

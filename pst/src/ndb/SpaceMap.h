@@ -46,7 +46,7 @@ public:
     // header known to be on the disk itself) is held when released, until
     // MarkDurable(): a power cut then finds every block that header reaches
     // intact. Space allocated since, and released again, is reused as usual.
-    void HoldDurableSpace(bool hold) { m_holdDurable = hold; }
+    void HoldDurableSpace(bool hold);
     // A commit has reached the disk: what was held goes with the next
     // ApplyReleases(), and everything in use now is durable space.
     void MarkDurable();
@@ -92,6 +92,14 @@ private:
     uint64_t m_cursor = 0;
     static constexpr uint64_t kNewRegionUnits = 32;
     static constexpr int kNearProbes = 64;
+    // Holes shorter than a new region are taken near the cursor, seldom
+    // elsewhere, and a store written one message per commit leaves one behind
+    // about every other commit. Past this many the index forgets those away
+    // from the cursor's interval, lowest first: they stay free in the map (a
+    // later session finds them), and the index stays a few MiB.
+    static constexpr uint64_t kMaxShortHoles = uint64_t(1) << 16;
+    uint64_t m_shortHoles = 0;  // indexed extents shorter than kNewRegionUnits
+    void ForgetShortHoles();
 
     std::vector<uint8_t> m_bits;
     uint64_t m_intervals = 0;

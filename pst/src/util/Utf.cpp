@@ -5,11 +5,17 @@
 namespace pst {
 
 Bytes Utf8ToUtf16Le(const std::string& text) {
-    std::u16string u = mailbox::Utf8ToUtf16(text);
-    Bytes out(u.size() * 2);
-    for (size_t i = 0; i < u.size(); ++i) {
-        out[2 * i] = static_cast<uint8_t>(u[i]);
-        out[2 * i + 1] = static_cast<uint8_t>(u[i] >> 8);
+    // The ASCII start of the text (often all of it) is a unit per byte; the
+    // rest starts at a character and goes through the converter.
+    size_t ascii = 0;
+    while (ascii < text.size() && static_cast<unsigned char>(text[ascii]) < 0x80) ++ascii;
+    const std::u16string rest = mailbox::Utf8ToUtf16(std::string_view(text).substr(ascii));
+    Bytes out(2 * (ascii + rest.size()));
+    for (size_t i = 0; i < ascii; ++i) out[2 * i] = static_cast<uint8_t>(text[i]);
+    uint8_t* at = out.data() + 2 * ascii;
+    for (char16_t unit : rest) {
+        *at++ = static_cast<uint8_t>(unit);
+        *at++ = static_cast<uint8_t>(unit >> 8);
     }
     return out;
 }

@@ -39,6 +39,13 @@ CallResult Guarded(Call&& call) {
     }
 }
 
+// The message from its file, or from the bytes handed in its place.
+pst::MessageData BuildRequested(const MessageRequest& request) {
+    mail::MessageTexts texts{request.attachmentName, request.sourceTimeText, request.messageText};
+    const std::string file = request.emlPath.empty() ? std::string() : ReadMessageFile(request.emlPath);
+    return mail::BuildMessage(request.emlPath.empty() ? request.emlBytes : file, texts, mailbox::FileTimeNow());
+}
+
 }  // namespace
 
 StoreRegistry& StoreRegistry::Instance() {
@@ -170,15 +177,34 @@ CallResult StoreRegistry::ImportMessage(const MessageRequest& request) {
     return Guarded([&] {
         auto path = ParseFolderPath(request.folderPath);
         if (!path) return CallResult::Failure("the folder path \"" + request.folderPath + "\" names no store");
-        mail::MessageTexts texts{request.attachmentName, request.sourceTimeText, request.messageText};
-        pst::MessageData message = mail::BuildMessage(ReadMessageFile(request.emlPath), texts, mailbox::FileTimeNow());
+        std::vector<pst::MessageData> messages;
+        messages.push_back(BuildRequested(request));
         std::lock_guard<std::mutex> lock(m_mutex);
-        return StoreMessageLocked(*path, request.folderPath, message);
+        return StoreMessagesLocked(*path, request.folderPath, messages);
     });
 }
 
-CallResult StoreRegistry::StoreMessageLocked(const FolderPath& path, const std::string& pathText,
-                                             const pst::MessageData& message) {
+CallResult StoreRegistry::ImportMessages(const std::vector<MessageRequest>& requests) {
+    return Guarded([&] {
+        if (requests.empty()) return CallResult::Success("no message to store");
+        const std::string& folderPath = requests.front().folderPath;
+        auto path = ParseFolderPath(folderPath);
+        if (!path) return CallResult::Failure("the folder path \"" + folderPath + "\" names no store");
+        std::vector<pst::MessageData> messages;
+        messages.reserve(requests.size());
+        for (const MessageRequest& request : requests) {
+            if (request.folderPath != folderPath)
+                return CallResult::Failure("the messages of one call go to one folder, not to " + folderPath + " and " +
+                                           request.folderPath + "; none was stored");
+            messages.push_back(BuildRequested(request));
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return StoreMessagesLocked(*path, folderPath, messages);
+    });
+}
+
+CallResult StoreRegistry::StoreMessagesLocked(const FolderPath& path, const std::string& pathText,
+                                              const std::vector<pst::MessageData>& messages) {
     std::string error;
     Entry* entry = OpenEntry(path.displayName, error);
     if (!entry) return CallResult::Failure(error);
@@ -188,13 +214,23 @@ CallResult StoreRegistry::StoreMessageLocked(const FolderPath& path, const std::
         return CallResult::Failure("cannot create the folder " + pathText + " (" + folder.Message() +
                                    "); the file keeps everything stored before");
     }
-    auto stored = folder->AddMessage(message);
+    if (messages.size() == 1) {
+        auto stored = folder->AddMessage(messages.front());
+        if (!stored) {
+            RetireEntry(*entry);
+            return CallResult::Failure("the message was not stored in " + pathText + " (" + stored.Message() +
+                                       "); the file keeps everything stored before it");
+        }
+        return CallResult::Success("message stored in " + pathText);
+    }
+    auto stored = folder->AddMessages(messages);
     if (!stored) {
         RetireEntry(*entry);
-        return CallResult::Failure("the message was not stored in " + pathText + " (" + stored.Message() +
-                                   "); the file keeps everything stored before it");
+        return CallResult::Failure("none of the " + std::to_string(messages.size()) + " messages was stored in " +
+                                   pathText + " (" + stored.Message() +
+                                   "); the file keeps everything stored before them");
     }
-    return CallResult::Success("message stored in " + pathText);
+    return CallResult::Success(std::to_string(messages.size()) + " messages stored in " + pathText);
 }
 
 void StoreRegistry::Shutdown() {

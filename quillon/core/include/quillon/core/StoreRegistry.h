@@ -32,6 +32,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "pst/Folder.h"
 #include "pst/Store.h"
@@ -49,6 +50,7 @@ struct MessageRequest {
     std::string emlPath;
     std::string sourceTimeText;
     std::string messageText;
+    std::string emlBytes;  // in process: the file's bytes, read instead of a file when emlPath is empty
 };
 
 class StoreRegistry {
@@ -73,6 +75,9 @@ public:
     // Builds the message from its file and texts and stores it in the folder the
     // path names, creating missing levels.
     CallResult ImportMessage(const MessageRequest& request);
+    // The messages, all for the first one's folder (a call naming another is
+    // refused), in one commit: all of them are stored, or none.
+    CallResult ImportMessages(const std::vector<MessageRequest>& requests);
 
     // Closes every store. Meant for process end (DLL_PROCESS_DETACH): when
     // another thread holds the lock (it may have been killed holding it), it
@@ -91,7 +96,8 @@ private:
     };
 
     CallResult CreateStoreLocked(const std::string& pstPath, const std::string& displayName);
-    CallResult StoreMessageLocked(const FolderPath& path, const std::string& pathText, const pst::MessageData& message);
+    CallResult StoreMessagesLocked(const FolderPath& path, const std::string& pathText,
+                                   const std::vector<pst::MessageData>& messages);
     // The open entry for the display name, opening a closed one; null with
     // `error` set when there is none or it cannot be opened.
     Entry* OpenEntry(const std::string& displayName, std::string& error);

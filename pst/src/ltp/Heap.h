@@ -56,17 +56,27 @@ private:
         bool loaded = false;
         bool dirty = false;
         bool touched = false;
-        std::vector<Bytes> allocations;  // index 0 is HID index 1; empty = freed
-        size_t payload = 0;              // bytes of all allocations
+        // The allocations back to back, as the block stores them, and where
+        // each ends (index 0 is HID index 1; a freed one is empty): one buffer
+        // per block instead of one per allocation.
+        Bytes bytes;
+        std::vector<uint32_t> ends;
+        size_t Count() const { return ends.size(); }
+        size_t Begin(size_t i) const { return i == 0 ? 0 : ends[i - 1]; }
+        size_t Size(size_t i) const { return ends[i] - Begin(i); }
+        // Gives allocation i `size` bytes (keeping none of its old ones) and returns them.
+        uint8_t* Resize(size_t i, size_t size);
     };
 
     Block& Load(size_t index);
     static size_t HeaderSize(size_t index);
     size_t UsedBytes(size_t index, const Block& b) const;
     bool Fits(size_t index, const Block& b, size_t extraBytes, size_t extraAllocations) const;
-    Bytes Serialize(size_t index, bool pad) const;
+    // Replaces `out` with block `index` as stored.
+    void Serialize(size_t index, bool pad, Bytes& out) const;
     uint8_t FillLevel(size_t index) const;
-    Bytes& Slot(uint32_t hid, size_t& blockIndex);
+    // The block and index within it of an allocation in use.
+    Block& Slot(uint32_t hid, size_t& blockIndex, size_t& allocIndex);
     void MarkDirty(size_t index);
 
     Database* m_db = nullptr;  // not owned; null for a heap not yet stored

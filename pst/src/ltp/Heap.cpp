@@ -122,10 +122,10 @@ void Heap::SetUserRoot(uint32_t hid) {
     MarkDirty(0);
 }
 
-uint32_t Heap::Allocate(const Bytes& data) {
-    if (data.size() > kMaxHeapAllocation) Fail("internal error: heap allocation of " + std::to_string(data.size()));
+uint32_t Heap::Allocate(const uint8_t* data, size_t size) {
+    if (size > kMaxHeapAllocation) Fail("internal error: heap allocation of " + std::to_string(size));
     size_t last = m_blocks.size() - 1;
-    if (!Fits(last, Load(last), data.size(), 1)) {
+    if (!Fits(last, Load(last), size, 1)) {
         // HIDs carry the block index in 16 bits.
         if (m_blocks.size() >= 0x10000) Fail("the table is full: a heap cannot grow beyond 65536 blocks");
         // The old last block becomes a padded middle block.
@@ -139,7 +139,7 @@ uint32_t Heap::Allocate(const Bytes& data) {
         m_loadedBlocks.push_back(last);
     }
     Block& b = m_blocks[last];
-    b.bytes.insert(b.bytes.end(), data.begin(), data.end());
+    b.bytes.insert(b.bytes.end(), data, data + size);
     b.ends.push_back(static_cast<uint32_t>(b.bytes.size()));
     MarkDirty(last);
     return static_cast<uint32_t>((last << 16) | (b.Count() << 5));

@@ -35,7 +35,8 @@ public:
 
     Bytes Read(uint32_t hid);
     size_t SizeOf(uint32_t hid);
-    uint32_t Allocate(const Bytes& data);
+    uint32_t Allocate(const Bytes& data) { return Allocate(data.data(), data.size()); }
+    uint32_t Allocate(const uint8_t* data, size_t size);
     // Overwrites an allocation with data of the same size.
     void Write(uint32_t hid, const Bytes& data);
     // Replaces an allocation with data of any size; returns its (possibly new) HID.

@@ -4,6 +4,7 @@
 // terminating NUL; binaries hold their bytes.
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -29,9 +30,71 @@ enum PropertyType : uint16_t {
     kTypeBinary = 0x0102,
 };
 
+// A value's bytes; values of up to 16 bytes (every fixed-size type, short
+// strings) are held inline. A message carries some fifty properties, most of
+// them that short, and they were an allocation each.
+class PropertyValue {
+public:
+    PropertyValue() = default;
+    PropertyValue(const Bytes& bytes) { assign(bytes.data(), bytes.data() + bytes.size()); }
+    PropertyValue(Bytes&& bytes) { *this = std::move(bytes); }
+    PropertyValue& operator=(const Bytes& bytes) {
+        assign(bytes.data(), bytes.data() + bytes.size());
+        return *this;
+    }
+    PropertyValue& operator=(Bytes&& bytes) {
+        if (bytes.size() <= kInline) return *this = static_cast<const Bytes&>(bytes);
+        m_large = std::move(bytes);
+        m_size = m_large.size();
+        m_isLarge = true;
+        return *this;
+    }
+
+    size_t size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+    const uint8_t* data() const { return m_isLarge ? m_large.data() : m_small; }
+    uint8_t* data() { return m_isLarge ? m_large.data() : m_small; }
+    const uint8_t* begin() const { return data(); }
+    const uint8_t* end() const { return data() + m_size; }
+    const uint8_t& operator[](size_t i) const { return data()[i]; }
+    uint8_t& operator[](size_t i) { return data()[i]; }
+    Bytes ToBytes() const { return Bytes(begin(), end()); }
+
+    // New bytes are zero.
+    void resize(size_t size) {
+        if (size <= kInline && !m_isLarge) {
+            if (size > m_size) std::memset(m_small + m_size, 0, size - m_size);
+        } else {
+            if (!m_isLarge) m_large.assign(m_small, m_small + m_size);
+            m_large.resize(size);
+            m_isLarge = true;
+        }
+        m_size = size;
+    }
+    void assign(const uint8_t* first, const uint8_t* last) {
+        const size_t size = static_cast<size_t>(last - first);
+        if (size <= kInline) {
+            if (size) std::memmove(m_small, first, size);
+            Bytes().swap(m_large);
+            m_isLarge = false;
+        } else {
+            m_large.assign(first, last);
+            m_isLarge = true;
+        }
+        m_size = size;
+    }
+
+private:
+    static constexpr size_t kInline = 16;
+    uint8_t m_small[kInline] = {};
+    bool m_isLarge = false;
+    size_t m_size = 0;
+    Bytes m_large;
+};
+
 struct Property {
     uint32_t tag = 0;
-    Bytes value;
+    PropertyValue value;
 
     uint16_t Id() const { return static_cast<uint16_t>(tag >> 16); }
     uint16_t Type() const { return static_cast<uint16_t>(tag); }
@@ -62,16 +125,23 @@ inline size_t FixedSizeOf(uint16_t type) {
 }
 
 inline Property Int32Property(uint32_t tag, uint32_t v) {
-    Property p{tag, Bytes(4)};
+    Property p{tag, {}};
+    p.value.resize(4);
     Put32(p.value.data(), v);
     return p;
 }
 inline Property Int64Property(uint32_t tag, uint64_t v) {
-    Property p{tag, Bytes(8)};
+    Property p{tag, {}};
+    p.value.resize(8);
     Put64(p.value.data(), v);
     return p;
 }
-inline Property BoolProperty(uint32_t tag, bool v) { return Property{tag, Bytes(1, v ? 1 : 0)}; }
+inline Property BoolProperty(uint32_t tag, bool v) {
+    Property p{tag, {}};
+    p.value.resize(1);
+    p.value[0] = v ? 1 : 0;
+    return p;
+}
 inline Property StringProperty(uint32_t tag, const std::string& utf8) { return Property{tag, Utf8ToUtf16Le(utf8)}; }
 inline Property BinaryProperty(uint32_t tag, Bytes bytes) { return Property{tag, std::move(bytes)}; }
 

@@ -67,11 +67,11 @@ NodeContent PropertyContext::Write(Database& db, const std::vector<Property>& pr
         } else if (p.value.empty()) {
             value = 0;
         } else if (p.value.size() <= kMaxHeapAllocation) {
-            value = heap.Allocate(p.value);
+            value = heap.Allocate(p.value.data(), p.value.size());
         } else {
             SubnodeEntry e;
             e.nid = MakeNid(kNidTypeLtp, nextSubnodeIndex++);
-            e.bidData = db.WriteStream(p.value);
+            e.bidData = db.WriteStream(p.value.data(), p.value.size());
             subnodes.push_back(e);
             value = e.nid;
         }

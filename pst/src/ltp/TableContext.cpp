@@ -61,20 +61,20 @@ Bytes TableContext::BuildRow(uint32_t rowId, const std::vector<Property>& cells)
             std::memcpy(&row[c->offset], cell.value.data(), std::min<size_t>(c->size, cell.value.size()));
         } else {
             if (cell.value.empty()) continue;
-            Put32(&row[c->offset], StoreCell(cell.value));
+            Put32(&row[c->offset], StoreCell(cell.value.data(), cell.value.size()));
         }
         setBit(c->bit);
     }
     return row;
 }
 
-uint32_t TableContext::StoreCell(const Bytes& value) {
-    if (value.size() <= kMaxHeapAllocation) return m_heap->Allocate(value);
+uint32_t TableContext::StoreCell(const uint8_t* value, size_t size) {
+    if (size <= kMaxHeapAllocation) return m_heap->Allocate(value, size);
     // Too long for the heap: the cell names a subnode of the table holding the
     // whole value, so the row still equals the object it copies.
     SubnodeEntry e;
     e.nid = MakeNid(kNidTypeLtp, m_nextCellSubnode++);
-    e.bidData = m_db->WriteStream(value);
+    e.bidData = m_db->WriteStream(value, size);
     m_otherSubnodes.push_back(e);
     m_subnodesChanged = true;
     return e.nid;

@@ -51,7 +51,7 @@ private:
     void WriteTcInfo();
     Bytes BuildRow(uint32_t rowId, const std::vector<Property>& cells);
     // Returns the HNID of a variable-size cell value: a HID, or a subnode NID.
-    uint32_t StoreCell(const Bytes& value);
+    uint32_t StoreCell(const uint8_t* value, size_t size);
     void MoveMatrixToSubnode(const Bytes& rows);
     Bytes ReadRowBytes(size_t index);
     void WriteRowBytes(size_t index, const Bytes& row);

@@ -10,7 +10,7 @@ namespace {
 
 // Accepts the UTF-16 and the 8-bit form of a string property.
 std::string Text(const std::vector<Property>& props, uint32_t tag) {
-    if (const Property* p = FindProperty(props, tag)) return Utf16LeToUtf8(p->value);
+    if (const Property* p = FindProperty(props, tag)) return Utf16LeToUtf8(p->value.data(), p->value.size());
     if (const Property* p = FindProperty(props, (tag & 0xFFFF0000u) | kTypeString8))
         return std::string(p->value.begin(), p->value.end());
     return std::string();
@@ -70,7 +70,7 @@ StoredMessage MessageReader::Read(Database& db, uint32_t nid) {
             att.fileName = Text(ap, tag::kAttachLongFilename);
             att.mimeType = Text(ap, tag::kAttachMimeTag);
             att.contentId = Text(ap, tag::kAttachContentId);
-            if (const Property* data = FindProperty(ap, tag::kAttachDataBinary)) att.bytes = data->value;
+            if (const Property* data = FindProperty(ap, tag::kAttachDataBinary)) att.bytes = data->value.ToBytes();
             m.attachments.push_back(std::move(att));
         }
     }

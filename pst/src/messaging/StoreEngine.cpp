@@ -27,7 +27,7 @@ constexpr size_t kMaxCachedFolders = 64;
 
 std::string TextOf(const std::vector<Property>& props, uint32_t tag) {
     const Property* p = FindProperty(props, tag);
-    return p ? Utf16LeToUtf8(p->value) : std::string();
+    return p ? Utf16LeToUtf8(p->value.data(), p->value.size()) : std::string();
 }
 
 Bytes RandomRecordKey() {
@@ -112,7 +112,7 @@ std::unique_ptr<StoreEngine> StoreEngine::Open(std::unique_ptr<File> file, const
     std::vector<Property> store = PropertyContext::Read(db, storeNode.bidData, storeNode.bidSub);
     e->m_displayName = TextOf(store, tag::kDisplayName);
     const Property* key = FindProperty(store, tag::kRecordKey);
-    e->m_recordKey = key ? key->value : Bytes(16, 0);
+    e->m_recordKey = key ? key->value.ToBytes() : Bytes(16, 0);
     e->m_recordKey.resize(16, 0);
     e->m_ipmSubtreeNid = NidFromEntryId(FindProperty(store, tag::kIpmSubtreeEntryId));
     const Property* wastebasket = FindProperty(store, tag::kIpmWastebasketEntryId);

@@ -173,28 +173,62 @@ void SpaceMap::ForgetShortHoles() {
     }
 }
 
-void SpaceMap::InsertExtent(uint64_t start, uint64_t length) {
-    m_extents[start] = length;
+void SpaceMap::IndexExtent(uint64_t start, uint64_t length) {
     if (length < kShortExtents) {
         m_shortByLength[length].insert(start);
         m_nonEmptyShort[length / 64] |= uint64_t(1) << (length % 64);
     } else {
         m_longBySize.emplace(length, start);
     }
+}
+
+void SpaceMap::UnindexExtent(uint64_t start, uint64_t length) {
+    if (length < kShortExtents) {
+        auto& bucket = m_shortByLength[length];
+        bucket.erase(start);
+        if (bucket.empty()) m_nonEmptyShort[length / 64] &= ~(uint64_t(1) << (length % 64));
+    } else {
+        m_longBySize.erase(std::make_pair(length, start));
+    }
+}
+
+void SpaceMap::InsertExtent(uint64_t start, uint64_t length) {
+    m_extents[start] = length;
+    IndexExtent(start, length);
     if (length < kNewRegionUnits && ++m_shortHoles > kMaxShortHoles) ForgetShortHoles();
 }
 
 void SpaceMap::EraseExtent(std::map<uint64_t, uint64_t>::iterator it) {
     uint64_t length = it->second;
     if (length < kNewRegionUnits) --m_shortHoles;
-    if (length < kShortExtents) {
-        auto& bucket = m_shortByLength[length];
-        bucket.erase(it->first);
-        if (bucket.empty()) m_nonEmptyShort[length / 64] &= ~(uint64_t(1) << (length % 64));
-    } else {
-        m_longBySize.erase(std::make_pair(length, it->first));
-    }
+    UnindexExtent(it->first, length);
     m_extents.erase(it);
+}
+
+void SpaceMap::MoveExtent(std::map<uint64_t, uint64_t>::iterator it, uint64_t start, uint64_t length) {
+    const uint64_t oldStart = it->first;
+    const uint64_t oldLength = it->second;
+    auto node = m_extents.extract(it);
+    if (oldLength < kNewRegionUnits) --m_shortHoles;
+    if (oldLength < kShortExtents && length < kShortExtents) {
+        auto& bucket = m_shortByLength[oldLength];
+        auto entry = bucket.extract(oldStart);
+        if (bucket.empty()) m_nonEmptyShort[oldLength / 64] &= ~(uint64_t(1) << (oldLength % 64));
+        entry.value() = start;
+        m_shortByLength[length].insert(std::move(entry));
+        m_nonEmptyShort[length / 64] |= uint64_t(1) << (length % 64);
+    } else if (oldLength >= kShortExtents && length >= kShortExtents) {
+        auto entry = m_longBySize.extract(std::make_pair(oldLength, oldStart));
+        entry.value() = std::make_pair(length, start);
+        m_longBySize.insert(std::move(entry));
+    } else {
+        UnindexExtent(oldStart, oldLength);
+        IndexExtent(start, length);
+    }
+    node.key() = start;
+    node.mapped() = length;
+    m_extents.insert(std::move(node));
+    if (length < kNewRegionUnits && ++m_shortHoles > kMaxShortHoles) ForgetShortHoles();
 }
 
 bool SpaceMap::FindExtent(uint64_t minimum, uint64_t& start, uint64_t& length) const {
@@ -261,20 +295,18 @@ void SpaceMap::RebuildExtents() {
 
 void SpaceMap::ReleaseExtent(uint64_t start, uint64_t length) {
     auto next = m_extents.lower_bound(start);
-    if (next != m_extents.end() && next->first == start + length) {
-        length += next->second;
-        EraseExtent(next);
+    const bool joinsNext = next != m_extents.end() && next->first == start + length;
+    auto prev = next == m_extents.begin() ? m_extents.end() : std::prev(next);
+    const bool joinsPrev = prev != m_extents.end() && prev->first + prev->second == start;
+    if (joinsNext) length += next->second;
+    if (joinsPrev) {
+        if (joinsNext) EraseExtent(next);
+        MoveExtent(prev, prev->first, prev->second + length);
+    } else if (joinsNext) {
+        MoveExtent(next, start, length);
+    } else {
+        InsertExtent(start, length);
     }
-    auto after = m_extents.lower_bound(start);
-    if (after != m_extents.begin()) {
-        auto prev = std::prev(after);
-        if (prev->first + prev->second == start) {
-            start = prev->first;
-            length += prev->second;
-            EraseExtent(prev);
-        }
-    }
-    InsertExtent(start, length);
 }
 
 uint64_t SpaceMap::Allocate(uint64_t bytes, bool pageAligned) {
@@ -290,9 +322,15 @@ uint64_t SpaceMap::Allocate(uint64_t bytes, bool pageAligned) {
         if (FindNear(n, align, start, length) || FindExtent(std::max(n + align - 1, kNewRegionUnits), start, length) ||
             FindExtent(n + align - 1, start, length)) {
             uint64_t at = (start + align - 1) / align * align;
-            EraseExtent(m_extents.find(start));
-            if (at > start) InsertExtent(start, at - start);
-            if (at + n < start + length) InsertExtent(at + n, start + length - at - n);
+            auto extent = m_extents.find(start);
+            if (at + n < start + length) {
+                MoveExtent(extent, at + n, start + length - at - n);
+                if (at > start) InsertExtent(start, at - start);
+            } else if (at > start) {
+                MoveExtent(extent, start, at - start);
+            } else {
+                EraseExtent(extent);
+            }
             SetUnits(at, n, true);
             if (m_holdDurable) m_fresh[static_cast<size_t>(at >> 3)] |= static_cast<uint8_t>(0x80u >> (at & 7));
             m_cursor = at + n;

@@ -82,6 +82,13 @@ private:
     void RebuildExtents();
     void InsertExtent(uint64_t start, uint64_t length);
     void EraseExtent(std::map<uint64_t, uint64_t>::iterator it);
+    // Gives the extent at `it` another start and length. Its nodes in the
+    // indexes are reused: an allocation or a release moves an extent, and
+    // index nodes were most of the allocator calls a message cost.
+    void MoveExtent(std::map<uint64_t, uint64_t>::iterator it, uint64_t start, uint64_t length);
+    // The by-length index alone.
+    void IndexExtent(uint64_t start, uint64_t length);
+    void UnindexExtent(uint64_t start, uint64_t length);
     void ReleaseExtent(uint64_t start, uint64_t length);
     // The shortest free extent of at least `minimum` slots (lowest start among equals).
     bool FindExtent(uint64_t minimum, uint64_t& start, uint64_t& length) const;

@@ -9,6 +9,8 @@ namespace pst {
 namespace {
 
 constexpr size_t kMaxAllocationsPerBlock = 2047;  // 11 bits of the HID
+// A message's property context holds a few dozen allocations.
+constexpr size_t kFreshBlockAllocations = 64;
 
 bool IsBitmapBlock(size_t index) { return index >= 8 && (index - 8) % 128 == 0; }
 
@@ -18,6 +20,7 @@ Heap::Heap(uint8_t clientSignature) : m_clientSignature(clientSignature) {
     Block first;
     first.loaded = true;
     first.bytes.reserve(kMaxBlockData);
+    first.ends.reserve(kFreshBlockAllocations);
     m_blocks.push_back(std::move(first));
     m_loadedBlocks.push_back(0);
     MarkDirty(0);
@@ -134,6 +137,7 @@ uint32_t Heap::Allocate(const uint8_t* data, size_t size) {
         Block fresh;
         fresh.loaded = true;
         fresh.bytes.reserve(kMaxBlockData);
+        fresh.ends.reserve(kFreshBlockAllocations);
         m_blocks.push_back(std::move(fresh));
         last = m_blocks.size() - 1;
         m_loadedBlocks.push_back(last);

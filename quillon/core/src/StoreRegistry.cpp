@@ -214,23 +214,16 @@ CallResult StoreRegistry::StoreMessagesLocked(const FolderPath& path, const std:
         return CallResult::Failure("cannot create the folder " + pathText + " (" + folder.Message() +
                                    "); the file keeps everything stored before");
     }
-    if (messages.size() == 1) {
-        auto stored = folder->AddMessage(messages.front());
-        if (!stored) {
-            RetireEntry(*entry);
-            return CallResult::Failure("the message was not stored in " + pathText + " (" + stored.Message() +
-                                       "); the file keeps everything stored before it");
-        }
-        return CallResult::Success("message stored in " + pathText);
-    }
     auto stored = folder->AddMessages(messages);
+    const bool one = messages.size() == 1;
     if (!stored) {
         RetireEntry(*entry);
-        return CallResult::Failure("none of the " + std::to_string(messages.size()) + " messages was stored in " +
-                                   pathText + " (" + stored.Message() +
-                                   "); the file keeps everything stored before them");
+        const std::string what = one ? "the message was" : "none of the " + std::to_string(messages.size()) + " messages was";
+        return CallResult::Failure(what + " stored in " + pathText + " (" + stored.Message() +
+                                   "); the file keeps everything stored before " + (one ? "it" : "them"));
     }
-    return CallResult::Success(std::to_string(messages.size()) + " messages stored in " + pathText);
+    return CallResult::Success((one ? std::string("message") : std::to_string(messages.size()) + " messages") +
+                               " stored in " + pathText);
 }
 
 void StoreRegistry::Shutdown() {
